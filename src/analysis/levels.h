@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The level threshold the window marks: a "Law,max,Slow" strictly above it
+// colours the box.
+inline constexpr double perceptionThreshold = 71.0;
+
+// Mean removal and weighting over samples[1..count] (entry 0 stays 0).
+// On return samples[i] holds the value minus the mean, weighted[i] the
+// weighting filter's output; weighted must have count + 1 entries.
+struct MeanRemoved {
+    float peakSquare = 0;    // largest square of a mean-removed value
+    float sumSquares = 0;    // sum of the squares, accumulated in 32-bit float
+};
+MeanRemoved removeMeanAndWeight(std::vector<float> &samples, float sum, int32_t count,
+                                int32_t sampleRate, std::vector<float> &weighted);
+
+// Turns the weighted signal in level[1..count] into the running slow level
+// in dB (1 s time constant, 10 log10(m / 1e-18) - 29) in place. Where the
+// running mean square is 0 the level is minus infinity. Returns the largest
+// level, never below 0.
+float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate);
+
+// The three figures the window shows, in m/s and dB.
+struct Figures {
+    double peak = 0;        // largest |sample|
+    double rms = 0;
+    float lawMaxSlow = 0;   // largest slow level, >= 0
+};
+
+// Figures of the whole record from the load: peak is the stored
+// peakAmplitude, rms divides by count.
+Figures recordFigures(float peakAmplitude, float sumSquares, float lawMaxSlow, int32_t count);
+
+// Figures of samples[start..end] and slowLevel[start..end] with 32-bit
+// squares and a 32-bit running sum; the RMS divides by end - start + 1.
+// Ends given the wrong way round are swapped; both must lie in 0..count.
+Figures segmentFigures(const std::vector<float> &samples, const std::vector<float> &slowLevel,
+                       int32_t start, int32_t end);
+
+// The whole analysis of a freshly read record, done on its own arrays.
+struct AnalysedRecord {
+    int32_t sampleCount = 0;
+    int32_t sampleRate = 0;
+    std::string stationCode;
+    std::string componentName;
+    std::vector<float> samples;     // mean removed, entries 0..sampleCount
+    std::vector<float> slowLevel;   // dB, entries 0..sampleCount
+    float peakAmplitude = 0;        // sqrt of the largest square, stored as float
+    float sumSquares = 0;
+    float lawMaxSlow = 0;
+    Figures figures;                // of the whole record
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Number texts as the window shows them. The decimal separator is passed in:
+// the window gives the locale's, the report always '.'.
+
+// The value rounded half away from zero to at most `decimals` decimals, with
+// no trailing zero decimals and no grouping; the separator is always written
+// ("12.", "0.", "12.5"). decimals 2, 4 and 6 give the patterns "###0.##",
+// "###0.####" and "#####0.######".
+std::string formatDecimals(double value, int decimals, char separator);
+
+inline std::string format2(double value, char separator) { return formatDecimals(value, 2, separator); }
+inline std::string format4(double value, char separator) { return formatDecimals(value, 4, separator); }
+inline std::string format6(double value, char separator) { return formatDecimals(value, 6, separator); }
+
+// The pattern "###0": the whole number rounded half away from zero, no separator.
+std::string formatWhole(double value);
+
+// The plain integer conversion: one blank before a value of 0 or more, a
+// minus sign before a negative one (" 6000", "-5").
+std::string integerText(int64_t value);
