@@ -27,8 +27,8 @@ struct SegmentBounds {
 };
 
 // The segment a release makes: the press sample raised to at least 1, the
-// release sample lowered to at most count, swapped when it lies left of the
-// press; equal ends select the whole record.
+// release sample held in 1..count, the two swapped when the release lies
+// left of the press; equal ends select the whole record.
 SegmentBounds selectSegment(int32_t pressSample, int32_t releaseSample, int32_t count);
 
 // A kept segment after a record of `count` samples was loaded: the end

@@ -1,0 +1,81 @@
+#include "analysis/levels.h"
+
+#include "analysis/weighting.h"
+
+#include <cmath>
+#include <utility>
+
+MeanRemoved removeMeanAndWeight(std::vector<float> &samples, float sum, int32_t count,
+                                int32_t sampleRate, std::vector<float> &weighted)
+{
+    WeightingFilter filter = designWeighting(sampleRate);
+    const double mean = static_cast<double>(sum) / count;
+    MeanRemoved result;
+    float *x = samples.data();
+    float *y = weighted.data();
+    for (int32_t i = 1; i <= count; ++i) {
+        // The difference stays in 64-bit for the square and the filter; only
+        // the stored sample is rounded.
+        const double x0 = x[i] - mean;
+        x[i] = static_cast<float>(x0);
+        const float square = static_cast<float>(x0 * x0);
+        if (square > result.peakSquare)
+            result.peakSquare = square;
+        result.sumSquares += square;
+        y[i] = stepWeighting(filter, x0);
+    }
+    return result;
+}
+
+float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate)
+{
+    // Exponential averaging with a 1 s time constant: S matches
+    // 1 - exp(-dt) to the second order in dt.
+    const double dt = 1.0 / sampleRate;
+    const double s = dt * std::exp(-dt / 2);
+    const double r2 = std::pow(1e-9, 2);
+    const double ln10 = std::log(10.0);
+    double m = 0;
+    float lawMax = 0;
+    float *l = level.data();
+    for (int32_t i = 1; i <= count; ++i) {
+        const double y = l[i];
+        m = m * (1 - s) + y * s * y;
+        // While m is 0 (a silent lead-in) the logarithm gives minus infinity,
+        // which never becomes the maximum.
+        l[i] = static_cast<float>(10 * std::log(m / r2) / ln10 - 29);
+        if (l[i] > lawMax)
+            lawMax = l[i];
+    }
+    return lawMax;
+}
+
+Figures recordFigures(float peakAmplitude, float sumSquares, float lawMaxSlow, int32_t count)
+{
+    Figures f;
+    f.peak = peakAmplitude;
+    f.rms = std::sqrt(static_cast<double>(sumSquares) / count);
+    f.lawMaxSlow = lawMaxSlow;
+    return f;
+}
+
+Figures segmentFigures(const std::vector<float> &samples, const std::vector<float> &slowLevel,
+                       int32_t start, int32_t end)
+{
+    if (end < start)
+        std::swap(start, end);
+    float maxSquare = 0;
+    float sumSquares = 0;
+    Figures f;
+    for (int32_t i = start; i <= end; ++i) {
+        const float square = samples[i] * samples[i];
+        if (square > maxSquare)
+            maxSquare = square;
+        sumSquares += square;
+        if (slowLevel[i] > f.lawMaxSlow)
+            f.lawMaxSlow = slowLevel[i];
+    }
+    f.peak = std::sqrt(static_cast<double>(maxSquare));
+    f.rms = std::sqrt(static_cast<double>(sumSquares) / (static_cast<int64_t>(end) - start + 1));
+    return f;
+}

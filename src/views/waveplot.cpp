@@ -1,0 +1,61 @@
+#include "views/waveplot.h"
+
+#include <algorithm>
+#include <cmath>
+
+int decimationStep(int32_t count)
+{
+    const int step = static_cast<int>(std::nearbyint(count / 200000.0));
+    return step < 1 ? 1 : step;
+}
+
+int plotVertexCount(int32_t count, int step)
+{
+    if (count <= step)
+        return 0;
+    return static_cast<int>((static_cast<int64_t>(count) - 1) / step + 1);
+}
+
+std::vector<PlotPoint> wavePolyline(const std::vector<float> &samples, int32_t count, float peak,
+                                    double width, double height)
+{
+    const int step = decimationStep(count);
+    const int vertices = plotVertexCount(count, step);
+    std::vector<PlotPoint> points(vertices);
+    for (int v = 0; v < vertices; ++v) {
+        const int64_t k = plotVertexSample(v, step);
+        // A record of equal samples (peak 0) lies on the zero line.
+        const double y = peak > 0 ? (0.5 - samples[k] * 0.5 / peak) * height : 0.5 * height;
+        points[v] = {static_cast<float>(static_cast<double>(k) / count * width),
+                     static_cast<float>(y)};
+    }
+    return points;
+}
+
+std::vector<PlotPoint> levelPolyline(const std::vector<float> &slowLevel, int32_t count,
+                                     double width, double height)
+{
+    const int step = decimationStep(count);
+    const int vertices = plotVertexCount(count, step);
+    std::vector<PlotPoint> points(vertices);
+    for (int v = 0; v < vertices; ++v) {
+        const int64_t k = plotVertexSample(v, step);
+        double y = (110 - slowLevel[k]) / 110 * height;
+        y = std::clamp(y, -2 * height, 3 * height);
+        points[v] = {static_cast<float>(static_cast<double>(k) / count * width),
+                     static_cast<float>(y)};
+    }
+    return points;
+}
+
+PlotSegment thresholdLine(double width, double height)
+{
+    // 71 dB on the 0..110 dB scale, counted from the top.
+    const float y = static_cast<float>(39.0 / 110 * height);
+    return {0.0f, y, static_cast<float>(width), y};
+}
+
+float plotProgress(int64_t sample, int32_t count)
+{
+    return static_cast<float>(static_cast<double>(sample * 70) / count + 30);
+}

@@ -1,0 +1,158 @@
+#include "analysis/levels.h"
+#include "analysis/loadrecord.h"
+#include "session/numbertext.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <variant>
+
+namespace {
+
+PsnRecord makeRecord(std::vector<float> values, int32_t rate = 100)
+{
+    PsnRecord r;
+    r.sampleCount = static_cast<int32_t>(values.size());
+    r.sampleRate = rate;
+    r.samples.push_back(0);
+    for (float v : values) {
+        r.samples.push_back(v);
+        r.sum += v;
+    }
+    return r;
+}
+
+AnalysedRecord analyse(std::vector<float> values, int32_t rate = 100)
+{
+    LoadResult result = analyseRecord(makeRecord(std::move(values), rate), "test.psn");
+    if (auto *error = std::get_if<LoadError>(&result))
+        ADD_FAILURE() << error->message();
+    return std::get<AnalysedRecord>(std::move(result));
+}
+
+} // namespace
+
+TEST(Levels, OneTwoThreeRecord)
+{
+    const AnalysedRecord a = analyse({1, 2, 3});
+    EXPECT_EQ(a.samples, (std::vector<float>{0, -1, 0, 1}));
+    EXPECT_EQ(a.peakAmplitude, 1.0f);
+    EXPECT_EQ(format2(a.figures.peak * 1000000, '.'), "1000000.");
+    EXPECT_EQ(format2(a.figures.rms * 1000000, '.'), "816496.58");
+    EXPECT_EQ(a.slowLevel[0], 0.0f);
+    EXPECT_EQ(a.samples[0], 0.0f);
+}
+
+TEST(Levels, SlowLevelOfTheWeightedSignal)
+{
+    // y = 1 at the first sample: m = S, level = 10 log10(S / 1e-18) - 29.
+    std::vector<float> level{0, 1, 0};
+    const float law = slowLevelInPlace(level, 2, 100);
+    const double s = 0.009950124791926824;
+    EXPECT_FLOAT_EQ(level[1], static_cast<float>(10 * std::log10(s / 1e-18) - 29));
+    EXPECT_FLOAT_EQ(level[2], static_cast<float>(10 * std::log10(s * (1 - s) / 1e-18) - 29));
+    EXPECT_EQ(law, level[1]);
+}
+
+TEST(Levels, QuietLeadInGivesMinusInfinityAndLoads)
+{
+    // 100 silent samples, then an event whose values cancel exactly, so the
+    // mean is 0 and the weighted lead-in is exactly 0.
+    std::vector<float> values(200, 0.0f);
+    for (int i = 100; i < 200; ++i)
+        values[i] = (i % 2 ? 0.001f : -0.001f);
+    const AnalysedRecord a = analyse(values);
+    for (int i : {1, 50, 100}) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(std::isinf(a.slowLevel[i]) && a.slowLevel[i] < 0);
+    }
+    EXPECT_TRUE(std::isfinite(a.slowLevel[101]));
+    EXPECT_GT(a.lawMaxSlow, 0.0f);
+    EXPECT_EQ(segmentFigures(a.samples, a.slowLevel, 1, 100).lawMaxSlow, 0.0f);
+}
+
+TEST(Levels, ConstantRecordLoadsWithZeroFigures)
+{
+    const AnalysedRecord a = analyse(std::vector<float>(500, 0.25f));
+    EXPECT_EQ(a.peakAmplitude, 0.0f);
+    EXPECT_EQ(a.figures.rms, 0.0);
+    EXPECT_EQ(a.lawMaxSlow, 0.0f);
+    EXPECT_TRUE(std::isinf(a.slowLevel[500]) && a.slowLevel[500] < 0);
+}
+
+TEST(Levels, QuietRecordNeverGoesBelowZero)
+{
+    // 1e-12 m/s is far below 0 dB; the maximum starts at 0 and stays there.
+    std::vector<float> values(300);
+    for (int i = 0; i < 300; ++i)
+        values[i] = (i % 2 ? 1e-12f : -1e-12f);
+    const AnalysedRecord a = analyse(values);
+    EXPECT_EQ(a.lawMaxSlow, 0.0f);
+    EXPECT_EQ(format2(a.lawMaxSlow, '.'), "0.");
+}
+
+TEST(Levels, SquaresUseTheUnroundedDifference)
+{
+    // The whole-record peak squares the 64-bit difference; the segment
+    // figures square the stored 32-bit sample. With a mean of 1/3 the two
+    // differ in the last bits.
+    const AnalysedRecord a = analyse({1, 0, 0});
+    const double x0 = 1 - 1.0 / 3;
+    EXPECT_EQ(a.peakAmplitude,
+              static_cast<float>(std::sqrt(static_cast<double>(static_cast<float>(x0 * x0)))));
+    const Figures seg = segmentFigures(a.samples, a.slowLevel, 1, 1);
+    EXPECT_EQ(seg.peak, std::sqrt(static_cast<double>(a.samples[1] * a.samples[1])));
+}
+
+TEST(Levels, SegmentFigures)
+{
+    const AnalysedRecord a = analyse({1, 2, 3, 4, 5});   // mean removed: -2 -1 0 1 2
+    const Figures f = segmentFigures(a.samples, a.slowLevel, 2, 4);
+    EXPECT_EQ(f.peak, 1.0);
+    EXPECT_DOUBLE_EQ(f.rms, std::sqrt(2.0 / 3));
+    // Reversed ends are swapped.
+    const Figures r = segmentFigures(a.samples, a.slowLevel, 4, 2);
+    EXPECT_EQ(r.peak, f.peak);
+    EXPECT_EQ(r.rms, f.rms);
+    EXPECT_EQ(r.lawMaxSlow, f.lawMaxSlow);
+    // The whole record with entry 0 counts N + 1 values.
+    const Figures all = segmentFigures(a.samples, a.slowLevel, 0, 5);
+    EXPECT_DOUBLE_EQ(all.rms, std::sqrt(10.0 / 6));
+}
+
+TEST(Levels, SegmentSumOfSquaresIs32Bit)
+{
+    // 1 + 2^-30 + ... loses the small squares in a 32-bit sum.
+    std::vector<float> samples{0, 1, 1.0f / 32768, 1.0f / 32768};
+    std::vector<float> level(4, 0.0f);
+    const Figures f = segmentFigures(samples, level, 1, 3);
+    EXPECT_EQ(f.rms, std::sqrt(1.0 / 3));
+}
+
+TEST(Levels, LawOnlyRisesOnStrictlyGreater)
+{
+    std::vector<float> samples(4, 0.0f);
+    std::vector<float> level{0, 71.0f, 71.01f, -INFINITY};
+    EXPECT_EQ(segmentFigures(samples, level, 1, 1).lawMaxSlow, 71.0f);
+    EXPECT_EQ(segmentFigures(samples, level, 1, 3).lawMaxSlow, 71.01f);
+    EXPECT_EQ(segmentFigures(samples, level, 3, 3).lawMaxSlow, 0.0f);
+}
+
+TEST(Levels, OverflowIsAnErrorNotInfinity)
+{
+    LoadResult huge = analyseRecord(makeRecord({3e19f, -3e19f, 1}), "big.psn");
+    ASSERT_TRUE(std::holds_alternative<LoadError>(huge));
+    EXPECT_EQ(std::get<LoadError>(huge).file, "big.psn");
+    EXPECT_NE(std::get<LoadError>(huge).reason.find("too large"), std::string::npos);
+
+    PsnRecord sumOverflow = makeRecord({3e38f, 3e38f});
+    EXPECT_TRUE(std::isinf(sumOverflow.sum));
+    EXPECT_TRUE(std::holds_alternative<LoadError>(analyseRecord(std::move(sumOverflow), "x")));
+}
+
+TEST(Levels, ProgressPoints)
+{
+    std::vector<int> seen;
+    analyseRecord(makeRecord({1, 2, 3}), "p", [&](int p) { seen.push_back(p); });
+    EXPECT_EQ(seen, (std::vector<int>{20, 30}));
+}
