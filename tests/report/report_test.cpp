@@ -1,0 +1,162 @@
+#include "report/report.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Report : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() /
+              ("sismavue-report-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string write(const std::string &name, const std::string &text)
+    {
+        const std::string path = (dir / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    // A record with a header of our own and values 1..count scaled.
+    std::string record(const std::string &name, int count, const std::string &station = "ABC")
+    {
+        std::string text = "Number of Samples: " + std::to_string(count) + "\r\nSPS: 100\r\n";
+        if (!station.empty())
+            text += "Station Code: " + station + "\r\nComponent Name: Z\r\n";
+        text += "Data:\r\n";
+        for (int i = 1; i <= count; ++i)
+            text += std::to_string(((i * 37) % 101 - 50) * 1e-6) + "\r\n";
+        return write(name, text);
+    }
+
+    int run(std::vector<std::string> args)
+    {
+        out.str("");
+        err.str("");
+        return runReport(args, out, err);
+    }
+
+    fs::path dir;
+    std::ostringstream out, err;
+};
+
+const std::string header = "File\tLabel\tID\tStart\tEnd\tMaxPeak\tRMS\tLaw,max,Slow\tFreq.max\n";
+
+} // namespace
+
+TEST_F(Report, OneTwoThreeRecord)
+{
+    const std::string path = write("123.psn", "Number of Samples: 3\r\nSPS: 100\r\nStation Code: ST\r\n"
+                                              "Component Name: HHZ\r\nData:\r\n1\r\n2\r\n3\r\n");
+    EXPECT_EQ(run({path}), 0);
+    const std::string row = out.str().substr(header.size());
+    EXPECT_EQ(out.str().substr(0, header.size()), header);
+    EXPECT_TRUE(row.starts_with(path + "\tST\tHHZ\t0\t 3\t1000000.\t816496.58\t")) << row;
+    EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 8);
+    EXPECT_EQ(row.back(), '\n');
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(Report, SegmentIsClampedSwappedAndEqualEndsMeanTheWholeRecord)
+{
+    const std::string path = record("r.psn", 5000);
+    run({path});
+    const std::string whole = out.str();
+    for (const char *equal : {"300:300", "0:1", "6000:9000", "-5:1"}) {
+        SCOPED_TRACE(equal);
+        EXPECT_EQ(run({"--segment", equal, path}), 0);
+        EXPECT_EQ(out.str(), whole);
+    }
+    run({"--segment", "100:4000", path});
+    const std::string forward = out.str();
+    EXPECT_NE(forward.find("\t 100\t 4000\t"), std::string::npos) << forward;
+    EXPECT_NE(forward, whole);
+    run({"--segment=4000:100", path});
+    EXPECT_EQ(out.str(), forward);
+    run({"--segment", "-20:99999", path});
+    EXPECT_NE(out.str().find("\t 1\t 5000\t"), std::string::npos) << out.str();
+}
+
+TEST_F(Report, UnreadableFilesAreReportedAndTheRestStillComeOutInOrder)
+{
+    std::vector<std::string> files;
+    for (int i = 0; i < 7; ++i) {
+        std::string name = std::to_string(i);
+        name += ".psn";
+        files.push_back(record(name, 40000 - i * 5000));
+    }
+    files.insert(files.begin() + 3, (dir / "missing.psn").string());
+    files.push_back(write("short.psn", "Number of Samples: 10\nSPS: 100\nData:\n1.5e-6\n2.5e-6\n"));
+    EXPECT_EQ(run(files), 1);
+
+    std::istringstream rows(out.str());
+    std::string line;
+    std::getline(rows, line);
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (i == 3 || i + 1 == files.size())
+            continue;
+        ASSERT_TRUE(std::getline(rows, line));
+        EXPECT_TRUE(line.starts_with(files[i] + "\t")) << line;
+    }
+    EXPECT_FALSE(std::getline(rows, line));
+    std::istringstream errors(err.str());
+    ASSERT_TRUE(std::getline(errors, line));
+    EXPECT_TRUE(line.starts_with("sismavue-report: " + files[3] + ": ")) << line;
+    ASSERT_TRUE(std::getline(errors, line));
+    EXPECT_TRUE(line.starts_with("sismavue-report: " + files.back() + ": ")) << line;
+    EXPECT_NE(line.find("2 of 10"), std::string::npos) << line;
+}
+
+TEST_F(Report, NothingCarriesOverBetweenFiles)
+{
+    const std::string labelled = record("a.psn", 3000, "ABC");
+    const std::string plain = record("b.psn", 3000, "");
+    run({labelled, plain});
+    EXPECT_NE(out.str().find(plain + "\t\t\t0\t 3000\t"), std::string::npos) << out.str();
+}
+
+TEST_F(Report, SpectrumText)
+{
+    const std::string path = record("s.psn", 3000);
+    EXPECT_EQ(run({"--spectrum", "--segment", "1:2500", path}), 0);
+    const std::string text = out.str();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1025);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    EXPECT_TRUE(text.starts_with("Freq. (Hz)\tVelocity (\u00b5m/s)\n0.\t")) << text.substr(0, 60);
+    EXPECT_NE(text.find("\n49.9512\t"), std::string::npos);   // line 1023 at 100 samples/s
+}
+
+TEST_F(Report, BadArgumentsPrintTheUsage)
+{
+    const std::string path = record("x.psn", 10);
+    for (const auto &args : std::vector<std::vector<std::string>>{
+             {},
+             {"--spectrum"},
+             {"--spectrum", path, path},
+             {"--segment", path},
+             {"--segment", "1-5", path},
+             {"--segment", "a:5", path},
+             {"--segment", "1:5", "--segment", "2:6", path},
+             {"--bogus", path},
+         }) {
+        SCOPED_TRACE(args.size());
+        EXPECT_EQ(run(args), 2);
+        EXPECT_TRUE(err.str().starts_with("usage: sismavue-report")) << err.str();
+        EXPECT_EQ(out.str(), "");
+    }
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_TRUE(out.str().starts_with("usage: sismavue-report"));
+    EXPECT_EQ(run({"--", "--segment"}), 1);   // a file named like an option
+}
