@@ -1,0 +1,434 @@
+#include "record/psnreader.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::string LoadError::message() const
+{
+    std::string text = file + ": ";
+    if (line > 0)
+        text += "line " + std::to_string(line) + ": ";
+    return text + reason;
+}
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool endsField(char c) { return c == ',' || isBlank(c) || isLineEnd(c); }
+
+// A decimal number read from the front of a text.
+struct Number {
+    const char *end;      // one past the last character used; the start when none was
+    double value = 0;     // 0 when the text does not start with a number
+    bool tooLarge = false; // beyond the double range (a value too small is just 0)
+};
+
+// Reads an optional sign, digits, an optional '.' with digits and an optional
+// exponent from [p, end), always with '.' as the decimal point. "inf" and
+// "nan" are not numbers here.
+Number readNumber(const char *p, const char *end)
+{
+    Number number{p};
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    const char *begin = p;
+    uint64_t mantissa = 0;  // the digits from the first non-zero one, while they fit
+    long long significant = 0, zeros = 0, intDigits = 0, fractionDigits = 0;
+    auto addDigit = [&](char c) {
+        int digit = c - '0';
+        if (significant == 0 && digit == 0) {
+            ++zeros;
+        } else {
+            if (++significant <= 19)
+                mantissa = mantissa * 10 + static_cast<uint64_t>(digit);
+        }
+    };
+    for (; p != end && isDigit(*p); ++p, ++intDigits)
+        addDigit(*p);
+    if (p != end && *p == '.')
+        for (++p; p != end && isDigit(*p); ++p, ++fractionDigits)
+            addDigit(*p);
+    if (intDigits + fractionDigits == 0)
+        return number;
+
+    long long exponent = 0;
+    if (p != end && (*p == 'E' || *p == 'e')) {
+        const char *e = p + 1;
+        bool down = e != end && *e == '-';
+        if (e != end && (*e == '+' || *e == '-'))
+            ++e;
+        if (e != end && isDigit(*e)) {
+            for (; e != end && isDigit(*e); ++e)
+                if (exponent < 1'000'000'000'000LL)
+                    exponent = exponent * 10 + (*e - '0');
+            p = e;
+            exponent = down ? -exponent : exponent;
+        }
+    }
+    number.end = p;
+
+    // Up to 15 digits and a power of ten up to 22 are both exact doubles, so
+    // one multiplication or division rounds correctly; that covers the usual
+    // sample texts and is much faster than the general conversion.
+    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    long long scale = exponent - fractionDigits;
+    double value = 0;
+    if (significant == 0) {
+        // All zeros, whatever the exponent.
+    } else if (significant <= 15 && scale >= -22 && scale <= 22) {
+        auto exact = static_cast<double>(mantissa);
+        value = scale < 0 ? exact / powers[-scale] : exact * powers[scale];
+    } else if (std::from_chars(begin, p, value, std::chars_format::general).ec ==
+               std::errc::result_out_of_range) {
+        // Too large when the first non-zero digit stands at 10^0 or above;
+        // a value too small for a double is 0.
+        number.tooLarge = intDigits - zeros - 1 + exponent >= 0;
+        value = 0;
+    }
+    number.value = negative ? -value : value;
+    return number;
+}
+
+// Round to the nearest integer, ties to the even neighbour.
+double roundHalfEven(double value)
+{
+    double whole = std::floor(value);
+    double fraction = value - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0))
+        whole += 1;
+    return whole;
+}
+
+bool isValidUtf8(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        // Continuation count and the range of the second byte, which rules
+        // out overlong forms, surrogates and code points beyond U+10FFFF.
+        int more = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) more = 1;
+        else if (lead == 0xE0) more = 2, low = 0xA0;
+        else if (lead == 0xED) more = 2, high = 0x9F;
+        else if (lead >= 0xE1 && lead <= 0xEF) more = 2;
+        else if (lead == 0xF0) more = 3, low = 0x90;
+        else if (lead == 0xF4) more = 3, high = 0x8F;
+        else if (lead >= 0xF1 && lead <= 0xF3) more = 3;
+        else return false;
+        if (text.size() - i <= static_cast<size_t>(more))
+            return false;
+        for (int k = 1; k <= more; ++k) {
+            auto next = static_cast<unsigned char>(text[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+                return false;
+        }
+        i += more + 1;
+    }
+    return true;
+}
+
+// Header texts written on Windows come in its Western code page; bytes that
+// code page leaves unassigned keep their Latin-1 meaning.
+std::string windows1252ToUtf8(std::string_view text)
+{
+    static constexpr char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        char16_t code = byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : byte;
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string headerText(std::string_view value)
+{
+    return isValidUtf8(value) ? std::string(value) : windows1252ToUtf8(value);
+}
+
+// The line from 1-based character `position` on; empty when the line is shorter.
+std::string_view valueFrom(std::string_view line, size_t position)
+{
+    return position - 1 <= line.size() ? line.substr(position - 1) : std::string_view();
+}
+
+bool hasKey(std::string_view line, std::string_view key)
+{
+    return line.substr(0, key.size()) == key;
+}
+
+// Line on which the text ends: a final line end does not open another line.
+long lastLine(std::string_view text, long line)
+{
+    return !text.empty() && isLineEnd(text.back()) ? line - 1 : line;
+}
+
+struct Header {
+    int32_t sampleCount = 0, sampleRate = 0;
+    long countLine = 0, rateLine = 0;
+    std::string stationCode, componentName;
+    size_t dataStart = 0;  // first byte after the "Data:" line
+    long dataLine = 0;     // line number at dataStart
+};
+
+// Reads header lines up to and including the "Data:" line.
+std::variant<Header, LoadError> readHeader(std::string_view text, const std::string &fileName)
+{
+    Header header;
+    long line = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        ++line;
+        size_t stop = text.find_first_of("\r\n", pos);
+        if (stop == std::string_view::npos)
+            stop = text.size();
+        std::string_view current = text.substr(pos, stop - pos);
+        pos = stop;
+        if (pos < text.size())
+            pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
+
+        if (hasKey(current, "Number of Samples")) {
+            if (!readHeaderNumber(valueFrom(current, 20), header.sampleCount))
+                return LoadError{fileName, line, "\"Number of Samples\" does not fit a 32-bit integer"};
+            header.countLine = line;
+        }
+        if (hasKey(current, "SPS:")) {
+            if (!readHeaderNumber(valueFrom(current, 6), header.sampleRate))
+                return LoadError{fileName, line, "\"SPS:\" does not fit a 32-bit integer"};
+            header.rateLine = line;
+        }
+        if (hasKey(current, "Station Code:"))
+            header.stationCode = headerText(valueFrom(current, 15));
+        if (hasKey(current, "Component Name:"))
+            header.componentName = headerText(valueFrom(current, 17));
+        if (hasKey(current, "Data:")) {
+            header.dataStart = pos;
+            header.dataLine = line + (stop < text.size());
+            return header;
+        }
+    }
+    return LoadError{fileName, line, "the file ends before a \"Data:\" line"};
+}
+
+std::optional<LoadError> checkHeader(const Header &header, size_t dataBytes,
+                                     const std::string &fileName)
+{
+    if (header.countLine == 0)
+        return LoadError{fileName, 0, "no \"Number of Samples\" line before the \"Data:\" line"};
+    if (header.sampleCount < 1)
+        return LoadError{fileName, header.countLine,
+                         "the number of samples is " + std::to_string(header.sampleCount) +
+                             "; it must be at least 1"};
+    if (header.rateLine == 0)
+        return LoadError{fileName, 0, "no \"SPS:\" line before the \"Data:\" line"};
+    if (header.sampleRate < minimumSampleRate)
+        return LoadError{fileName, header.rateLine,
+                         "a sampling rate of " + std::to_string(header.sampleRate) +
+                             " samples per second is too low: the 2 Hz weighting filter "
+                             "cannot be designed below " +
+                             std::to_string(minimumSampleRate) + " samples per second"};
+    // Every value takes at least one byte, a digit or its comma; refusing a
+    // larger count here keeps a damaged header from allocating gigabytes.
+    if (static_cast<uint64_t>(header.sampleCount) > dataBytes)
+        return LoadError{fileName, header.countLine,
+                         "the header announces " + std::to_string(header.sampleCount) +
+                             " samples but only " + std::to_string(dataBytes) +
+                             " bytes follow the \"Data:\" line"};
+    return std::nullopt;
+}
+
+// Moves `p` past blanks, tabs and line ends, counting the lines.
+const char *skipSpace(const char *p, const char *end, long &line)
+{
+    while (p != end) {
+        if (*p == '\n') {
+            ++line;
+        } else if (*p == '\r') {
+            ++line;
+            if (p + 1 != end && p[1] == '\n')
+                ++p;
+        } else if (!isBlank(*p)) {
+            break;
+        }
+        ++p;
+    }
+    return p;
+}
+
+} // namespace
+
+bool readHeaderNumber(std::string_view value, int32_t &result)
+{
+    std::string compact;
+    compact.reserve(value.size());
+    for (char c : value)
+        if (!isBlank(c))
+            compact += c;
+    Number number = readNumber(compact.data(), compact.data() + compact.size());
+    if (number.tooLarge)
+        return false;
+    double rounded = roundHalfEven(number.value);
+    if (rounded < -2147483648.0 || rounded > 2147483647.0)
+        return false;
+    result = static_cast<int32_t>(rounded);
+    return true;
+}
+
+ReadResult parsePsn(std::string_view text, const std::string &fileName)
+{
+    auto read = readHeader(text, fileName);
+    if (auto *error = std::get_if<LoadError>(&read))
+        return std::move(*error);
+    Header &header = std::get<Header>(read);
+    if (auto error = checkHeader(header, text.size() - header.dataStart, fileName))
+        return std::move(*error);
+
+    PsnRecord record;
+    record.sampleCount = header.sampleCount;
+    record.sampleRate = header.sampleRate;
+    record.stationCode = std::move(header.stationCode);
+    record.componentName = std::move(header.componentName);
+    record.samples.assign(static_cast<size_t>(header.sampleCount) + 1, 0.0f);
+
+    long line = header.dataLine;
+    const char *p = text.data() + header.dataStart;
+    const char *end = text.data() + text.size();
+    float sum = 0;
+    for (int32_t i = 1; i <= header.sampleCount; ++i) {
+        p = skipSpace(p, end, line);
+        if (p == end)
+            return LoadError{fileName, lastLine(text, line),
+                             "the file ends after " + std::to_string(i - 1) + " of " +
+                                 std::to_string(header.sampleCount) + " samples"};
+        long fieldLine = line;
+        Number number{p};
+        if (*p == '"') {
+            const char *open = p + 1;
+            const char *close = open;
+            while (close != end && *close != '"')
+                ++close;
+            const char *start = open;
+            while (start != close && isBlank(*start))
+                ++start;
+            number = readNumber(start, close);
+            for (const char *q = open; q != close; ++q)
+                if (*q == '\n' || (*q == '\r' && (q + 1 == close || q[1] != '\n')))
+                    ++line;
+            p = close == end ? end : close + 1;
+        } else {
+            number = readNumber(p, end);
+            p = number.end;
+        }
+        while (p != end && !endsField(*p))
+            ++p;
+        while (p != end && isBlank(*p))
+            ++p;
+        if (p != end && *p == ',')
+            ++p;
+
+        float value = static_cast<float>(number.value);
+        if (number.tooLarge || std::isinf(value))
+            return LoadError{fileName, fieldLine,
+                             "sample " + std::to_string(i) + " is beyond the 32-bit float range"};
+        record.samples[i] = value;
+        sum = sum + value;
+    }
+    record.sum = sum;
+    return record;
+}
+
+namespace {
+
+struct Descriptor {
+    int fd;
+    explicit Descriptor(int opened) : fd(opened) {}
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    ~Descriptor() { if (fd >= 0) ::close(fd); }
+};
+
+struct Mapping {
+    void *address = MAP_FAILED;
+    size_t size = 0;
+    Mapping() = default;
+    Mapping(const Mapping &) = delete;
+    Mapping &operator=(const Mapping &) = delete;
+    ~Mapping() { if (address != MAP_FAILED) ::munmap(address, size); }
+};
+
+const char *kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "something else";
+}
+
+std::string systemReason(int error)
+{
+    return std::generic_category().message(error);
+}
+
+} // namespace
+
+ReadResult readPsnFile(const std::string &path)
+{
+    // Non-blocking, so that opening a named pipe without a writer returns at
+    // once and it can be refused below.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.fd < 0)
+        return LoadError{path, 0, "cannot be opened: " + systemReason(errno)};
+    struct stat status {};
+    if (::fstat(file.fd, &status) != 0)
+        return LoadError{path, 0, "cannot be examined: " + systemReason(errno)};
+    if (!S_ISREG(status.st_mode))
+        return LoadError{path, 0,
+                         std::string("is ") + kindOf(status.st_mode) + ", not a regular file"};
+
+    Mapping map;
+    map.size = static_cast<size_t>(status.st_size);
+    if (map.size == 0)
+        return parsePsn(std::string_view(), path);
+    map.address = ::mmap(nullptr, map.size, PROT_READ, MAP_PRIVATE, file.fd, 0);
+    if (map.address == MAP_FAILED)
+        return LoadError{path, 0, "cannot be read: " + systemReason(errno)};
+    ::madvise(map.address, map.size, MADV_SEQUENTIAL);  // a read-ahead hint; its failure changes nothing
+    return parsePsn(std::string_view(static_cast<const char *>(map.address), map.size), path);
+}
