@@ -8,7 +8,7 @@
 #include <system_error>
 
 #include <fcntl.h>
-#include <sys/mman.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -382,15 +382,6 @@ struct Descriptor {
     ~Descriptor() { if (fd >= 0) ::close(fd); }
 };
 
-struct Mapping {
-    void *address = MAP_FAILED;
-    size_t size = 0;
-    Mapping() = default;
-    Mapping(const Mapping &) = delete;
-    Mapping &operator=(const Mapping &) = delete;
-    ~Mapping() { if (address != MAP_FAILED) ::munmap(address, size); }
-};
-
 const char *kindOf(mode_t mode)
 {
     if (S_ISDIR(mode)) return "a directory";
@@ -422,13 +413,20 @@ ReadResult readPsnFile(const std::string &path)
         return LoadError{path, 0,
                          std::string("is ") + kindOf(status.st_mode) + ", not a regular file"};
 
-    Mapping map;
-    map.size = static_cast<size_t>(status.st_size);
-    if (map.size == 0)
-        return parsePsn(std::string_view(), path);
-    map.address = ::mmap(nullptr, map.size, PROT_READ, MAP_PRIVATE, file.fd, 0);
-    if (map.address == MAP_FAILED)
-        return LoadError{path, 0, "cannot be read: " + systemReason(errno)};
-    ::madvise(map.address, map.size, MADV_SEQUENTIAL);  // a read-ahead hint; its failure changes nothing
-    return parsePsn(std::string_view(static_cast<const char *>(map.address), map.size), path);
+    // Read into memory rather than mapped: a file cut short by another
+    // program while it is read then gives a short text, not a bus error.
+    const size_t size = static_cast<size_t>(status.st_size);
+    auto buffer = std::make_unique_for_overwrite<char[]>(size);
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(file.fd, buffer.get() + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return LoadError{path, 0, "cannot be read: " + systemReason(errno)};
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    return parsePsn(std::string_view(buffer.get(), got), path);
 }
