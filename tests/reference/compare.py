@@ -22,6 +22,7 @@ except ImportError:
     sys.exit(1)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True   # keep the source folder clean
 sys.path.insert(0, HERE)
 import make_records  # noqa: E402
 import reference  # noqa: E402

@@ -18,6 +18,7 @@ except ImportError:
                      "(install the Debian package python3-numpy)\n" % sys.executable)
     sys.exit(1)
 
+sys.dont_write_bytecode = True   # keep the source folder clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import reference as ref  # noqa: E402
 
