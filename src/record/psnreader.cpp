@@ -32,6 +32,14 @@ struct Number {
     const char *end;      // one past the last character used; the start when none was
     double value = 0;     // 0 when the text does not start with a number
     bool tooLarge = false; // beyond the double range (a value too small is just 0)
+
+    // What a direct conversion to 32-bit float needs.
+    const char *digits = nullptr;  // the number after its sign
+    bool negative = false;
+    uint64_t mantissa = 0;         // the first 19 significant digits
+    long long significant = 0;     // count of significant digits
+    long long scale = 0;           // value = mantissa * 10^scale when significant <= 19
+    long long magnitude = 0;       // decimal exponent of the first non-zero digit
 };
 
 // Reads an optional sign, digits, an optional '.' with digits and an optional
@@ -88,6 +96,12 @@ Number readNumber(const char *p, const char *end)
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     long long scale = exponent - fractionDigits;
+    number.digits = begin;
+    number.negative = negative;
+    number.mantissa = mantissa;
+    number.significant = significant;
+    number.scale = scale;
+    number.magnitude = intDigits - zeros - 1 + exponent;
     double value = 0;
     if (significant == 0) {
         // All zeros, whatever the exponent.
@@ -98,11 +112,39 @@ Number readNumber(const char *p, const char *end)
                std::errc::result_out_of_range) {
         // Too large when the first non-zero digit stands at 10^0 or above;
         // a value too small for a double is 0.
-        number.tooLarge = intDigits - zeros - 1 + exponent >= 0;
+        number.tooLarge = number.magnitude >= 0;
         value = 0;
     }
     number.value = negative ? -value : value;
     return number;
+}
+
+// The number rounded once, straight from its decimal text, to the nearest
+// 32-bit float. Returns false when it lies beyond the float range.
+bool toFloat(const Number &number, float &result)
+{
+    float value = 0;
+    if (number.significant == 0) {
+        // All zeros.
+    } else if (number.significant <= 7 && number.scale >= -10 && number.scale <= 10) {
+        // Up to 7 digits and a power of ten up to 10 are exact floats, so one
+        // float operation rounds correctly; the usual sample texts land here.
+        static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                           1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+        const auto exact = static_cast<float>(number.mantissa);
+        value = number.scale < 0 ? exact / powers[-number.scale] : exact * powers[number.scale];
+    } else if (std::from_chars(number.digits, number.end, value, std::chars_format::general).ec ==
+               std::errc::result_out_of_range) {
+        // Out of range with its first digit at 10^0 or above is too large;
+        // below the smallest float it is 0.
+        if (number.magnitude >= 0)
+            return false;
+        value = 0;
+    }
+    if (std::isinf(value))
+        return false;
+    result = number.negative ? -value : value;
+    return true;
 }
 
 // Round to the nearest integer, ties to the even neighbour.
@@ -361,8 +403,8 @@ ReadResult parsePsn(std::string_view text, const std::string &fileName)
         if (p != end && *p == ',')
             ++p;
 
-        float value = static_cast<float>(number.value);
-        if (number.tooLarge || std::isinf(value))
+        float value = 0;
+        if (!toFloat(number, value))
             return LoadError{fileName, fieldLine,
                              "sample " + std::to_string(i) + " is beyond the 32-bit float range"};
         record.samples[i] = value;

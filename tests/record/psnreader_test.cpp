@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -184,6 +185,28 @@ TEST(PsnReader, SumIsAccumulatedInFloatInFileOrder)
         auto *record = std::get_if<PsnRecord>(&result);
         ASSERT_NE(record, nullptr) << describe(result);
         EXPECT_EQ(record->sum, row.sum);
+    }
+}
+
+TEST(PsnReader, SamplesRoundOnceStraightToFloat)
+{
+    // Just above the midpoint between 1 and the next float: through a double
+    // it would land on the midpoint and tie down to 1; read directly it
+    // rounds up.
+    struct Row { const char *text; float value; };
+    const Row rows[] = {
+        {"1.00000005960464477539062500000000001", std::nextafter(1.0f, 2.0f)},
+        {"1.00000005960464477539062499999999999", 1.0f},
+        {"1.234567e-06", 1.234567e-06f},
+        {"-3.4028234e38", -FLT_MAX},
+        {"1e-46", 0.0f},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.text);
+        ReadResult result = parsePsn(header(1) + row.text, "event.txt");
+        auto *record = std::get_if<PsnRecord>(&result);
+        ASSERT_NE(record, nullptr) << describe(result);
+        EXPECT_EQ(record->samples[1], row.value);
     }
 }
 
