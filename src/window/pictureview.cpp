@@ -28,9 +28,10 @@ PictureView::PictureView(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
+// The background of edit fields and views, also while the view is disabled.
 QColor PictureView::background() const
 {
-    return palette().color(QPalette::Base);
+    return palette().color(QPalette::Active, QPalette::Base);
 }
 
 // A hidden view gets no resize event, so each drawing call sizes the image.
