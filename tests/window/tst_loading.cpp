@@ -1,0 +1,220 @@
+#include "testrecord.h"
+#include "window/mainwindow.h"
+
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+#include <cmath>
+
+class LoadingTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString first, second, anonymous, truncated;
+    QStringList messages;
+
+    std::unique_ptr<MainWindow> window()
+    {
+        auto w = std::make_unique<MainWindow>();
+        w->showMessage = [this](const QString &text) { messages << text; };
+        w->chooseFile = [](const QString &) { return std::nullopt; };
+        return w;
+    }
+
+    static std::unique_ptr<QMimeData> files(const QStringList &paths)
+    {
+        auto data = std::make_unique<QMimeData>();
+        QList<QUrl> urls;
+        for (const QString &p : paths)
+            urls << QUrl::fromLocalFile(p);
+        data->setUrls(urls);
+        return data;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        std::vector<double> wave(3000);
+        for (size_t i = 0; i < wave.size(); ++i)
+            wave[i] = 0.002 * std::sin(i * 0.1);
+        first = writeRecord(dir, "first.psn", wave);
+        second = writeRecord(dir, "with blank.psn", spikes(500, {{10, 0.001}}), 200);
+        anonymous = writeRecord(dir, "anonymous.psn", spikes(800, {{5, 0.001}}), 100, false);
+        truncated = QDir(dir.path()).filePath("truncated.psn");
+        QFile file(truncated);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Number of Samples: 100\r\nSPS: 100\r\nData:\r\n1\r\n2\r\n");
+    }
+
+    void init() { messages.clear(); }
+
+    void failedLoadLeavesThePreviousRecordIntact()
+    {
+        auto w = window();
+        w->Form_Load(first);
+        QTest::mousePress(w->Picture1, Qt::LeftButton, {}, QPoint(100, 20));
+        QTest::mouseRelease(w->Picture1, Qt::LeftButton, {}, QPoint(200, 20));
+        w->Command1_Click();
+        const QImage wave = w->Picture1->image(), spectrum = w->Picture2->image();
+        const QString peak = w->MaxPeak->text(), start = w->Ss->text(), end = w->Es->text();
+        const Session before = w->session();
+
+        w->Label2->setText(truncated);
+        QVERIFY(!w->loadfile(truncated));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].contains(truncated));
+        QVERIFY(messages[0].contains(QStringLiteral("line")));
+        QCOMPARE(w->Label2->text(), first);
+        QCOMPARE(w->session().sampleCount, before.sampleCount);
+        QCOMPARE(w->session().samples, before.samples);
+        QCOMPARE(w->session().startSample, before.startSample);
+        QCOMPARE(w->session().endSample, before.endSample);
+        QCOMPARE(w->MaxPeak->text(), peak);
+        QCOMPARE(w->Ss->text(), start);
+        QCOMPARE(w->Es->text(), end);
+        QCOMPARE(w->Fs->text(), QStringLiteral(" 100"));
+        QCOMPARE(w->Picture1->image(), wave);
+        QCOMPARE(w->Picture2->image(), spectrum);
+        QVERIFY(w->Command5->isEnabled());
+        QCOMPARE(w->ProgressBar1->value(), 0);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void startUpWithABadFileOpensEmpty()
+    {
+        auto w = window();
+        const QString missing = QDir(dir.path()).filePath("missing.psn");
+        w->Form_Load('"' + missing + '"');
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].contains(missing));
+        QVERIFY(w->Label2->text().isEmpty());
+        QVERIFY(!w->Picture1->isEnabled());
+        QVERIFY(!w->Command1->isEnabled());
+        QCOMPARE(w->session().sampleCount, 0);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void commandLineQuotes_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("quoted with a blank") << "\"/a b/c.psn\"" << "/a b/c.psn";
+        QTest::newRow("blank, no quotes") << "/a b/c.psn" << "/a b/c.psn";
+        QTest::newRow("leading only") << "\"c.psn" << "c.psn";
+        QTest::newRow("trailing only") << "c.psn\"" << "c.psn";
+        QTest::newRow("one quote") << "\"" << "";
+        QTest::newRow("inner quotes stay") << "\"\"c.psn\"\"" << "\"c.psn\"";
+    }
+
+    void commandLineQuotes()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, name);
+        QCOMPARE(MainWindow::stripQuotes(line), name);
+    }
+
+    void commandLineArgumentsMakeOneName()
+    {
+        const QStringList arguments = {"\"" + QDir(dir.path()).filePath("with"), "blank.psn\""};
+        auto w = window();
+        w->Form_Load(MainWindow::joinCommandLine(arguments));
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(w->Label2->text(), second);
+        QCOMPARE(w->session().sampleCount, 500);
+        QVERIFY(w->Picture1->isEnabled());
+    }
+
+    void recordWithoutIdentityShowsEmptyLabels()
+    {
+        auto w = window();
+        w->Form_Load(first);
+        QCOMPARE(w->Label9->text(), QStringLiteral("ABC"));
+        QVERIFY(w->loadfile(anonymous));
+        QVERIFY(w->Label9->text().isEmpty());
+        QVERIFY(w->Label10->text().isEmpty());
+    }
+
+    void droppedFileListLoadsTheLastFile()
+    {
+        auto w = window();
+        auto data = files({first, second});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, data.get(),
+                              Qt::LeftButton, {});
+        QCoreApplication::sendEvent(w->Label2, &enter);
+        QVERIFY(enter.isAccepted());
+        QCOMPARE(enter.dropAction(), Qt::CopyAction);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QCoreApplication::sendEvent(w->Label2, &drop);
+        QTRY_COMPARE(w->session().sampleCount, 500);
+        QCOMPARE(w->Label2->text(), second);
+        QCOMPARE(w->Fs->text(), QStringLiteral(" 200"));
+        QVERIFY(w->Picture1->isEnabled());
+    }
+
+    void dragsOfTextOrMoveOnlyAreRefused()
+    {
+        auto w = window();
+        QMimeData text;
+        text.setText(first);
+        QDragEnterEvent textEnter(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(w->Label2, &textEnter);
+        QVERIFY(!textEnter.isAccepted());
+        auto data = files({first});
+        QDragEnterEvent moveOnly(QPoint(10, 10), Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QCoreApplication::sendEvent(w->Label2, &moveOnly);
+        QVERIFY(!moveOnly.isAccepted());
+    }
+
+    void dialogOpensOnThePreviousFile()
+    {
+        auto w = window();
+        QStringList offered;
+        std::optional<QString> answer;
+        w->chooseFile = [&](const QString &initial) {
+            offered << initial;
+            return answer;
+        };
+        w->Command3_Click();
+        QCOMPARE(w->session().sampleCount, 0);
+        QVERIFY(w->Label2->text().isEmpty());
+        QVERIFY(w->Picture1->isEnabled());
+        answer = first;
+        w->Command3_Click();
+        QCOMPARE(w->session().sampleCount, 3000);
+        QCOMPARE(w->Label2->text(), first);
+        answer = std::nullopt;
+        w->Command3_Click();
+        QCOMPARE(offered, QStringList({"*.psn", "*.psn", first}));
+        QCOMPARE(w->Label2->text(), first);
+    }
+
+    void noSecondLoadWhileOneRuns()
+    {
+        auto w = window();
+        int dialogs = 0;
+        w->chooseFile = [&](const QString &) {
+            ++dialogs;
+            return std::optional<QString>(second);
+        };
+        bool ran = false;
+        QTimer::singleShot(0, w.get(), [&] {
+            ran = true;
+            w->Command3_Click();
+            w->Label2_OLEDragDrop({second});
+        });
+        w->Form_Load(first);
+        QVERIFY(ran);
+        QCOMPARE(dialogs, 0);
+        QCOMPARE(w->session().sampleCount, 3000);
+        QCOMPARE(w->Label2->text(), first);
+    }
+};
+
+QTEST_MAIN(LoadingTest)
+#include "tst_loading.moc"
