@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Measures the window on a long record under a private X server (not a test:
+# it prints numbers and passes no judgement).
+#
+# Usage: measure_load.sh SISMAVUE [SAMPLES [RUNS]]
+#   SAMPLES  record length, 1000000 by default (200 samples/s)
+#   RUNS     how many times to start the window, 3 by default
+#
+# Each run starts the window with the generated record on its command line,
+# then presses "OK - compute FFT" with no segment selected, so the spectrum
+# covers the whole record. It reports:
+#   - the time from starting the program until the load has ended (the
+#     record is drawn; the window is shown right after) and until the window
+#     is mapped as the script sees it (polled every 0.1 s);
+#   - during the load and during the spectrum, how often and at which longest
+#     interval the window let pending events run: the intervals are from the
+#     start of the operation to the first yield, between the end of one yield
+#     and the start of the next, and from the last yield to the end.
+# The timings come from yieldlog.c, preloaded into the window; it needs a C
+# compiler.
+set -uo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+tmp="$(mktemp -d)"
+# shellcheck source=xsession.sh
+. "$here/xsession.sh"
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+[ $# -ge 1 ] || fail "usage: $0 SISMAVUE [SAMPLES [RUNS]]"
+sismavue="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+samples="${2:-1000000}"
+runs="${3:-3}"
+need_tools Xvfb xdotool xclip cc timeout python3
+command1=(360 5040 1932 372) # OK - compute FFT
+
+cc -O2 -shared -fPIC -o "$tmp/yieldlog.so" "$here/yieldlog.c" -ldl ||
+  fail "could not build the timing probe"
+
+# A long record: background noise with a passing vehicle every ten minutes.
+python3 - "$tmp/long.psn" "$samples" <<'EOF'
+import math, random, sys
+path, n, rate = sys.argv[1], int(sys.argv[2]), 200
+rng = random.Random(1)
+lines = [f"Number of Samples: {n}", f"SPS: {rate}", "Station Code: LONG01",
+         "Component Name: Z", "Data:"]
+for i in range(n):
+    t = i / rate
+    a = t % 600
+    v = rng.gauss(0, 4e-6)
+    if a < 30:
+        v += 5e-4 * (a / 3) * math.exp(1 - a / 3) * math.sin(2 * math.pi * 11.3 * a)
+    lines.append(f"{v:.6e}")
+with open(path, "w", newline="") as f:
+    f.write("\r\n".join(lines) + "\r\n")
+EOF
+echo "record: $samples samples at 200 samples/s, $(du -h "$tmp/long.psn" | cut -f1)"
+
+start_x
+
+# summarise LOG LAUNCHED MAPPED : prints one run's figures.
+summarise() {
+  python3 - "$@" <<'EOF'
+import sys
+log, launched, mapped = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+notes = [(float(t), w) for t, w in (line.split() for line in open(log))]
+
+def operations():
+    """(start, end, yields) of each busy..idle stretch; yields as (in, out)."""
+    ops, current, pending = [], None, None
+    for t, w in notes:
+        if w == "busy":
+            current = (t, [])
+        elif w == "yield" and current:
+            pending = t
+        elif w == "back" and current and pending is not None:
+            current[1].append((pending, t))
+            pending = None
+        elif w == "idle" and current:
+            ops.append((current[0], t, current[1]))
+            current = None
+    return ops
+
+def gaps(start, end, yields):
+    edges = [start] + [e for y in yields for e in y] + [end]
+    return [edges[i + 1] - edges[i] for i in range(0, len(edges), 2)]
+
+ops = operations()
+show = next(t for t, w in notes if w == "show")
+load, spectrum = ops[0], ops[1]
+print(f"  start -> load ended (record drawn): {1000 * (load[1] - launched):7.0f} ms"
+      f"   (load itself {1000 * (load[1] - load[0]):.0f} ms)")
+print(f"  start -> window shown:              {1000 * (show - launched):7.0f} ms")
+print(f"  start -> window mapped (polled):    {1000 * (mapped - launched):7.0f} ms")
+for name, (start, end, yields) in (("load", load), ("spectrum", spectrum)):
+    g = sorted(gaps(start, end, yields))
+    print(f"  {name:8s} {1000 * (end - start):6.0f} ms, {len(yields):4d} yields,"
+          f" longest gap {1000 * g[-1]:5.1f} ms, median gap {1000 * g[len(g) // 2]:5.1f} ms")
+    if len(yields) <= 12:
+        print("           gaps in order (ms): "
+              + " ".join(f"{1000 * x:.1f}" for x in gaps(start, end, yields)))
+EOF
+}
+
+for run in $(seq "$runs"); do
+  rm -f "$tmp/yields.log"
+  launched=$(date +%s.%N)
+  start_window env LD_PRELOAD="$tmp/yieldlog.so" YIELDLOG="$tmp/yields.log" \
+    "$sismavue" "$tmp/long.psn"
+  mapped=$(date +%s.%N)
+  click "${command1[@]}"
+  for _ in $(seq 600); do
+    [ "$(grep -c ' idle$' "$tmp/yields.log" 2>/dev/null)" -ge 2 ] && break
+    sleep 0.1
+  done
+  [ "$(grep -c ' idle$' "$tmp/yields.log" 2>/dev/null)" -ge 2 ] ||
+    fail "the spectrum did not finish within 60 s"
+  echo "run $run:"
+  summarise "$tmp/yields.log" "$launched" "$mapped"
+  stop "$window_pid"
+  window_pid=""
+done
