@@ -100,6 +100,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     setFixedSize(qRound(10296 / twips), qRound(8328 / twips));
     createControls();
     setTabOrder();
+    fitFont();
 
     chooseFile = [this](const QString &initialName) -> std::optional<QString> {
         // The filter already offers *.psn; a previous file opens its folder.
@@ -193,6 +194,29 @@ void MainWindow::createControls()
     connect(Picture2, &PictureView::mouseDown, this, &MainWindow::Picture2_MouseDown);
     connect(Picture2, &PictureView::mouseMove, this, &MainWindow::Picture2_MouseMove);
     connect(HScroll1, &QScrollBar::valueChanged, this, &MainWindow::HScroll1_Change);
+}
+
+// The layout was drawn for a narrower font than most desktops use: the
+// window takes the largest size, down to 6 points, at which every fixed
+// caption fits its box.
+void MainWindow::fitFont()
+{
+    const QList<QLabel *> labels = findChildren<QLabel *>();
+    const QList<QPushButton *> buttons = findChildren<QPushButton *>();
+    const auto fits = [&](const QFont &f) {
+        const QFontMetrics metrics(f);
+        for (const QLabel *l : labels)
+            if (l != Label2 && metrics.horizontalAdvance(l->text()) > l->contentsRect().width())
+                return false;
+        for (const QPushButton *b : buttons)
+            if (metrics.horizontalAdvance(b->text()) > b->width() - 8)
+                return false;
+        return true;
+    };
+    QFont f = font();
+    while (!fits(f) && f.pointSizeF() > 6)
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    setFont(f);
 }
 
 void MainWindow::setTabOrder()

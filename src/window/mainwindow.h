@@ -87,6 +87,7 @@ protected:
 private:
     void createControls();
     void setTabOrder();
+    void fitFont();
     void takeRecord(AnalysedRecord &&record);
     void showFigures(double peak, double rms, float lawMaxSlow);
     void keepSegmentAfterLoad();
