@@ -112,7 +112,10 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
         return path;
     };
     showMessage = [this](const QString &text) {
-        QMessageBox::warning(this, QStringLiteral("Sismavue"), text);
+        // A failure at start-up is shown once the window is up, over it.
+        QMetaObject::invokeMethod(
+            this, [this, text] { QMessageBox::warning(this, QStringLiteral("Sismavue"), text); },
+            isVisible() ? Qt::DirectConnection : Qt::QueuedConnection);
     };
 }
 
@@ -181,7 +184,7 @@ void MainWindow::createControls()
     Picture2 = picture(this, 2760, 5760, 7452, 2256, true);
     Label11 = label(this, QStringLiteral("0"), 2520, 8076, 492, 252, Qt::AlignCenter);
     Label16 = label(this, QStringLiteral("Frequency (Hz)"), 4320, 8088, 4092, 252, Qt::AlignCenter);
-    Label12 = label(this, QString(), 9480, 8076, 732, 252, Qt::AlignRight | Qt::AlignVCenter);
+    Label12 = label(this, QStringLiteral("0"), 9480, 8076, 732, 252, Qt::AlignRight | Qt::AlignVCenter);
 
     connect(Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &MainWindow::Command2_Click);

@@ -46,6 +46,8 @@ private slots:
         QCOMPARE(w.Picture2->geometry(), QRect(184, 384, 497, 150));
         QCOMPARE(w.Frame1->title(), QStringLiteral(" Cursor "));
         QCOMPARE(w.Label3->text(), QStringLiteral("Max Peak (µm/s) ="));
+        for (const QLabel *axis : {w.Label11, w.Label12, w.Label13, w.Label14})
+            QCOMPARE(axis->text(), QStringLiteral("0"));
         QCOMPARE(w.HScroll1->maximum(), 1023);
         QCOMPARE(w.ProgressBar1->value(), 0);
         QCOMPARE(w.Ss->palette().color(QPalette::Base), QColor(224, 224, 224));
