@@ -45,7 +45,6 @@ public:
     std::function<void(const QString &text)> showMessage;
 
     const Session &session() const { return state; }
-    bool isBusy() const { return busy; }
 
     // Handlers and procedures, under the names of the layout.
     void Form_Click();

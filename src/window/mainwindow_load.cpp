@@ -24,7 +24,6 @@ const QColor blue(0, 0, 255);
 const QColor green(0, 255, 0);
 const QColor yellow(255, 255, 0);
 const QColor white(255, 255, 255);
-const QColor bandColour(0, 255, 255);
 
 // Vertices per drawing call while the record is plotted.
 constexpr size_t plotBatch = 8192;
@@ -106,15 +105,21 @@ bool MainWindow::loadfile(const QString &fileName)
     setHourglass(true);
     setProgress(5);
     sinceEvents.invalidate();
+    const std::string path = QFile::encodeName(fileName).toStdString();
     bool read = false;
-    LoadResult result = loadRecord(QFile::encodeName(fileName).toStdString(), [&](int percent) {
-        if (!read) {
-            read = true;
-            QApplication::beep();
-        }
-        setProgress(percent);
-        letEventsRun();
-    });
+    LoadResult result = LoadError{path, 0, "cannot be loaded"};
+    try {
+        result = loadRecord(path, [&](int percent) {
+            if (!read) {
+                read = true;
+                QApplication::beep();
+            }
+            setProgress(percent);
+            letEventsRun();
+        });
+    } catch (const std::bad_alloc &) {
+        result = LoadError{path, 0, "the record does not fit in memory"};
+    }
     if (const auto *error = std::get_if<LoadError>(&result)) {
         setProgress(0);
         setHourglass(false);
