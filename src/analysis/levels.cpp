@@ -1,12 +1,14 @@
 #include "analysis/levels.h"
 
 #include "analysis/weighting.h"
+#include "record/psnreader.h"
 
 #include <cmath>
 #include <utility>
 
 MeanRemoved removeMeanAndWeight(std::vector<float> &samples, float sum, int32_t count,
-                                int32_t sampleRate, std::vector<float> &weighted)
+                                int32_t sampleRate, std::vector<float> &weighted,
+                                const SampleTick &tick)
 {
     WeightingFilter filter = designWeighting(sampleRate);
     const double mean = static_cast<double>(sum) / count;
@@ -14,6 +16,8 @@ MeanRemoved removeMeanAndWeight(std::vector<float> &samples, float sum, int32_t 
     float *x = samples.data();
     float *y = weighted.data();
     for (int32_t i = 1; i <= count; ++i) {
+        if (tick && i % progressInterval == 0)
+            tick(i);
         // The difference stays in 64-bit for the square and the filter; only
         // the stored sample is rounded.
         const double x0 = x[i] - mean;
@@ -27,7 +31,8 @@ MeanRemoved removeMeanAndWeight(std::vector<float> &samples, float sum, int32_t 
     return result;
 }
 
-float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate)
+float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate,
+                       const SampleTick &tick)
 {
     // Exponential averaging with a 1 s time constant: S matches
     // 1 - exp(-dt) to the second order in dt.
@@ -39,6 +44,8 @@ float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleR
     float lawMax = 0;
     float *l = level.data();
     for (int32_t i = 1; i <= count; ++i) {
+        if (tick && i % progressInterval == 0)
+            tick(i);
         const double y = l[i];
         m = m * (1 - s) + y * s * y;
         // While m is 0 (a silent lead-in) the logarithm gives minus infinity,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,14 +17,19 @@ struct MeanRemoved {
     float peakSquare = 0;    // largest square of a mean-removed value
     float sumSquares = 0;    // sum of the squares, accumulated in 32-bit float
 };
+// `tick`, when given, is called with the index reached every
+// progressInterval samples.
+using SampleTick = std::function<void(int32_t index)>;
 MeanRemoved removeMeanAndWeight(std::vector<float> &samples, float sum, int32_t count,
-                                int32_t sampleRate, std::vector<float> &weighted);
+                                int32_t sampleRate, std::vector<float> &weighted,
+                                const SampleTick &tick = {});
 
 // Turns the weighted signal in level[1..count] into the running slow level
 // in dB (1 s time constant, 10 log10(m / 1e-18) - 29) in place. Where the
 // running mean square is 0 the level is minus infinity. Returns the largest
 // level, never below 0.
-float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate);
+float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate,
+                       const SampleTick &tick = {});
 
 // The three figures the window shows, in m/s and dB.
 struct Figures {

@@ -26,13 +26,19 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
     a.samples = std::move(record.samples);
     a.slowLevel.assign(static_cast<size_t>(a.sampleCount) + 1, 0.0f);
 
-    const MeanRemoved removed =
-        removeMeanAndWeight(a.samples, record.sum, a.sampleCount, a.sampleRate, a.slowLevel);
+    const int32_t count = a.sampleCount;
+    const auto stage = [&](int from) -> SampleTick {
+        if (!progress)
+            return {};
+        return [&, from](int32_t i) { progress(from + static_cast<int>(10LL * i / count)); };
+    };
+    const MeanRemoved removed = removeMeanAndWeight(a.samples, record.sum, a.sampleCount,
+                                                    a.sampleRate, a.slowLevel, stage(10));
     if (!std::isfinite(removed.sumSquares))
         return tooLarge("the sum of their squares");
     report(20);
 
-    a.lawMaxSlow = slowLevelInPlace(a.slowLevel, a.sampleCount, a.sampleRate);
+    a.lawMaxSlow = slowLevelInPlace(a.slowLevel, a.sampleCount, a.sampleRate, stage(20));
     if (!std::isfinite(a.lawMaxSlow))
         return tooLarge("the slow level");
     report(30);
@@ -45,7 +51,7 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
 
 LoadResult loadRecord(const std::string &path, const LoadProgress &progress)
 {
-    ReadResult read = readPsnFile(path);
+    ReadResult read = readPsnFile(path, progress);
     if (auto *error = std::get_if<LoadError>(&read))
         return std::move(*error);
     if (progress)

@@ -351,7 +351,8 @@ bool readHeaderNumber(std::string_view value, int32_t &result)
     return true;
 }
 
-ReadResult parsePsn(std::string_view text, const std::string &fileName)
+ReadResult parsePsn(std::string_view text, const std::string &fileName,
+                    const ReadProgress &progress)
 {
     auto read = readHeader(text, fileName);
     if (auto *error = std::get_if<LoadError>(&read))
@@ -372,6 +373,8 @@ ReadResult parsePsn(std::string_view text, const std::string &fileName)
     const char *end = text.data() + text.size();
     float sum = 0;
     for (int32_t i = 1; i <= header.sampleCount; ++i) {
+        if (progress && i % progressInterval == 0)
+            progress(5 + static_cast<int>(5LL * i / header.sampleCount));
         p = skipSpace(p, end, line);
         if (p == end)
             return LoadError{fileName, lastLine(text, line),
@@ -441,7 +444,7 @@ std::string systemReason(int error)
 
 } // namespace
 
-ReadResult readPsnFile(const std::string &path)
+ReadResult readPsnFile(const std::string &path, const ReadProgress &progress)
 {
     // Non-blocking, so that opening a named pipe without a writer returns at
     // once and it can be refused below.
@@ -470,5 +473,5 @@ ReadResult readPsnFile(const std::string &path)
             break;
         got += static_cast<size_t>(n);
     }
-    return parsePsn(std::string_view(buffer.get(), got), path);
+    return parsePsn(std::string_view(buffer.get(), got), path, progress);
 }

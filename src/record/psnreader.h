@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -29,6 +30,13 @@ struct PsnRecord {
 
 using ReadResult = std::variant<PsnRecord, LoadError>;
 
+// Progress while the samples are read, from 5 to 10 percent, called every
+// few tens of thousands of samples so a window can let its events run.
+using ReadProgress = std::function<void(int percent)>;
+
+// How many samples the long loops handle between two progress calls.
+inline constexpr int32_t progressInterval = 1 << 16;
+
 // The lowest sampling rate at which the 2 Hz weighting filter can be
 // designed: below 4 / 0.35 = 11.43 samples per second its tangent breaks down.
 inline constexpr int32_t minimumSampleRate = 12;
@@ -41,8 +49,9 @@ inline constexpr int32_t minimumSampleRate = 12;
 bool readHeaderNumber(std::string_view value, int32_t &result);
 
 // Parses the whole text of a file; `fileName` only names it in errors.
-ReadResult parsePsn(std::string_view text, const std::string &fileName);
+ReadResult parsePsn(std::string_view text, const std::string &fileName,
+                    const ReadProgress &progress = {});
 
 // Reads the file at `path` in one go and parses it. Something that is not a
 // regular file is refused without being read.
-ReadResult readPsnFile(const std::string &path);
+ReadResult readPsnFile(const std::string &path, const ReadProgress &progress = {});

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <variant>
 
@@ -155,4 +156,17 @@ TEST(Levels, ProgressPoints)
     std::vector<int> seen;
     analyseRecord(makeRecord({1, 2, 3}), "p", [&](int p) { seen.push_back(p); });
     EXPECT_EQ(seen, (std::vector<int>{20, 30}));
+
+    // A long record also reports on the way, never backwards.
+    seen.clear();
+    analyseRecord(makeRecord(std::vector<float>(300000, 1.0f)), "p",
+                  [&](int p) { seen.push_back(p); });
+    EXPECT_GT(seen.size(), 6u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_GE(seen.front(), 10);
+    EXPECT_EQ(seen.back(), 30);
+    EXPECT_NE(std::find_if(seen.begin(), seen.end(), [](int p) { return p > 10 && p < 20; }),
+              seen.end());
+    EXPECT_NE(std::find_if(seen.begin(), seen.end(), [](int p) { return p > 20 && p < 30; }),
+              seen.end());
 }

@@ -88,6 +88,20 @@ TEST(PsnReader, ReadsHeaderAndSamples)
     EXPECT_EQ(record->sum, -0.75f);
 }
 
+TEST(PsnReader, LongRecordsReportProgressWhileRead)
+{
+    const int count = 200000;
+    std::string text = header(count);
+    for (int i = 0; i < count; ++i)
+        text += "1\n";
+    std::vector<int> seen;
+    ReadResult result = parsePsn(text, "long.txt", [&](int p) { seen.push_back(p); });
+    ASSERT_TRUE(std::holds_alternative<PsnRecord>(result)) << describe(result);
+    EXPECT_EQ(seen.size(), static_cast<size_t>(count / progressInterval));
+    for (int p : seen)
+        EXPECT_TRUE(p >= 5 && p <= 10) << p;
+}
+
 TEST(PsnReader, HeaderKeysMatchExactlyFromTheFirstColumn)
 {
     struct Row { const char *name; std::vector<std::string> header; int32_t rate; const char *station, *component; };
