@@ -16,36 +16,40 @@ int plotVertexCount(int32_t count, int step)
     return static_cast<int>((static_cast<int64_t>(count) - 1) / step + 1);
 }
 
+namespace {
+
+// Vertices 1, 1 + step, ... up to count at x = k / count * width, with y
+// given for each sample k.
+template <class YOf>
+std::vector<PlotPoint> polyline(int32_t count, double width, YOf yOf)
+{
+    const int step = decimationStep(count);
+    std::vector<PlotPoint> points(plotVertexCount(count, step));
+    for (size_t v = 0; v < points.size(); ++v) {
+        const int64_t k = plotVertexSample(static_cast<int64_t>(v), step);
+        points[v] = {static_cast<float>(static_cast<double>(k) / count * width),
+                     static_cast<float>(yOf(k))};
+    }
+    return points;
+}
+
+} // namespace
+
 std::vector<PlotPoint> wavePolyline(const std::vector<float> &samples, int32_t count, float peak,
                                     double width, double height)
 {
-    const int step = decimationStep(count);
-    const int vertices = plotVertexCount(count, step);
-    std::vector<PlotPoint> points(vertices);
-    for (int v = 0; v < vertices; ++v) {
-        const int64_t k = plotVertexSample(v, step);
+    return polyline(count, width, [&](int64_t k) {
         // A record of equal samples (peak 0) lies on the zero line.
-        const double y = peak > 0 ? (0.5 - samples[k] * 0.5 / peak) * height : 0.5 * height;
-        points[v] = {static_cast<float>(static_cast<double>(k) / count * width),
-                     static_cast<float>(y)};
-    }
-    return points;
+        return peak > 0 ? (0.5 - samples[k] * 0.5 / peak) * height : 0.5 * height;
+    });
 }
 
 std::vector<PlotPoint> levelPolyline(const std::vector<float> &slowLevel, int32_t count,
                                      double width, double height)
 {
-    const int step = decimationStep(count);
-    const int vertices = plotVertexCount(count, step);
-    std::vector<PlotPoint> points(vertices);
-    for (int v = 0; v < vertices; ++v) {
-        const int64_t k = plotVertexSample(v, step);
-        double y = (110 - slowLevel[k]) / 110 * height;
-        y = std::clamp(y, -2 * height, 3 * height);
-        points[v] = {static_cast<float>(static_cast<double>(k) / count * width),
-                     static_cast<float>(y)};
-    }
-    return points;
+    return polyline(count, width, [&](int64_t k) {
+        return std::clamp((110 - slowLevel[k]) / 110 * height, -2 * height, 3 * height);
+    });
 }
 
 PlotSegment thresholdLine(double width, double height)
