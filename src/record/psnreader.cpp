@@ -1,6 +1,8 @@
 #include "record/psnreader.h"
 
 #include <cerrno>
+#include <cfloat>
+#include <cstring>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -119,6 +121,31 @@ Number readNumber(const char *p, const char *end)
     return number;
 }
 
+// Up to 15 digits and a power of ten up to 22 are exact doubles, so one
+// division or multiplication gives the correctly rounded double. Rounding that
+// double again to float is correct too unless it fell exactly on the midpoint
+// between two floats (the decimal may lie on either side of it) or in the
+// subnormal range; those are left to the general conversion.
+bool nearestFloatFast(const Number &number, float &result)
+{
+    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (number.significant > 15 || number.scale < -22 || number.scale > 22)
+        return false;
+    const auto exact = static_cast<double>(number.mantissa);
+    const double value = number.scale < 0 ? exact / powers[-number.scale] : exact * powers[number.scale];
+    if (value < FLT_MIN)
+        return false;
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    constexpr uint64_t belowFloat = (uint64_t{1} << 29) - 1;   // double bits a float drops
+    if ((bits & belowFloat) == (uint64_t{1} << 28))
+        return false;
+    result = static_cast<float>(value);
+    return true;
+}
+
 // The number rounded once, straight from its decimal text, to the nearest
 // 32-bit float. Returns false when it lies beyond the float range.
 bool toFloat(const Number &number, float &result)
@@ -126,13 +153,8 @@ bool toFloat(const Number &number, float &result)
     float value = 0;
     if (number.significant == 0) {
         // All zeros.
-    } else if (number.significant <= 7 && number.scale >= -10 && number.scale <= 10) {
-        // Up to 7 digits and a power of ten up to 10 are exact floats, so one
-        // float operation rounds correctly; the usual sample texts land here.
-        static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                           1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-        const auto exact = static_cast<float>(number.mantissa);
-        value = number.scale < 0 ? exact / powers[-number.scale] : exact * powers[number.scale];
+    } else if (float fast = 0; nearestFloatFast(number, fast)) {
+        value = fast;
     } else if (std::from_chars(number.digits, number.end, value, std::chars_format::general).ec ==
                std::errc::result_out_of_range) {
         // Out of range with its first digit at 10^0 or above is too large;
