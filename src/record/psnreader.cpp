@@ -31,15 +31,11 @@ bool endsField(char c) { return c == ',' || isBlank(c) || isLineEnd(c); }
 
 // A decimal number read from the front of a text.
 struct Number {
-    const char *end;      // one past the last character used; the start when none was
-    double value = 0;     // 0 when the text does not start with a number
-    bool tooLarge = false; // beyond the double range (a value too small is just 0)
-
-    // What a direct conversion to 32-bit float needs.
+    const char *end;               // one past the last character used; the start when none was
     const char *digits = nullptr;  // the number after its sign
     bool negative = false;
     uint64_t mantissa = 0;         // the first 19 significant digits
-    long long significant = 0;     // count of significant digits
+    long long significant = 0;     // count of significant digits; 0 for no number or zero
     long long scale = 0;           // value = mantissa * 10^scale when significant <= 19
     long long magnitude = 0;       // decimal exponent of the first non-zero digit
 };
@@ -91,42 +87,20 @@ Number readNumber(const char *p, const char *end)
     }
     number.end = p;
 
-    // Up to 15 digits and a power of ten up to 22 are both exact doubles, so
-    // one multiplication or division rounds correctly; that covers the usual
-    // sample texts and is much faster than the general conversion.
-    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    long long scale = exponent - fractionDigits;
+    const long long scale = exponent - fractionDigits;
     number.digits = begin;
     number.negative = negative;
     number.mantissa = mantissa;
     number.significant = significant;
     number.scale = scale;
     number.magnitude = intDigits - zeros - 1 + exponent;
-    double value = 0;
-    if (significant == 0) {
-        // All zeros, whatever the exponent.
-    } else if (significant <= 15 && scale >= -22 && scale <= 22) {
-        auto exact = static_cast<double>(mantissa);
-        value = scale < 0 ? exact / powers[-scale] : exact * powers[scale];
-    } else if (std::from_chars(begin, p, value, std::chars_format::general).ec ==
-               std::errc::result_out_of_range) {
-        // Too large when the first non-zero digit stands at 10^0 or above;
-        // a value too small for a double is 0.
-        number.tooLarge = number.magnitude >= 0;
-        value = 0;
-    }
-    number.value = negative ? -value : value;
     return number;
 }
 
-// Up to 15 digits and a power of ten up to 22 are exact doubles, so one
-// division or multiplication gives the correctly rounded double. Rounding that
-// double again to float is correct too unless it fell exactly on the midpoint
-// between two floats (the decimal may lie on either side of it) or in the
-// subnormal range; those are left to the general conversion.
-bool nearestFloatFast(const Number &number, float &result)
+// |value| when it needs no more than one correctly rounded operation: up to
+// 15 digits and a power of ten up to 22 are both exact doubles. That covers
+// the usual texts and is much faster than the general conversion.
+bool exactDouble(const Number &number, double &magnitude)
 {
     static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -134,8 +108,35 @@ bool nearestFloatFast(const Number &number, float &result)
     if (number.significant > 15 || number.scale < -22 || number.scale > 22)
         return false;
     const auto exact = static_cast<double>(number.mantissa);
-    const double value = number.scale < 0 ? exact / powers[-number.scale] : exact * powers[number.scale];
-    if (value < FLT_MIN)
+    magnitude = number.scale < 0 ? exact / powers[-number.scale] : exact * powers[number.scale];
+    return true;
+}
+
+// The number as a double; false when it lies beyond the double range (a
+// value too small for a double is 0).
+bool toDouble(const Number &number, double &result)
+{
+    double value = 0;
+    if (number.significant == 0 || exactDouble(number, value)) {
+        // Zero, or done.
+    } else if (std::from_chars(number.digits, number.end, value, std::chars_format::general).ec ==
+               std::errc::result_out_of_range) {
+        // Too large when the first non-zero digit stands at 10^0 or above.
+        if (number.magnitude >= 0)
+            return false;
+        value = 0;
+    }
+    result = number.negative ? -value : value;
+    return true;
+}
+
+// Rounding the exact double again to float is correct unless it fell exactly
+// on the midpoint between two floats (the decimal may lie on either side of
+// it) or in the subnormal range; those are left to the general conversion.
+bool nearestFloatFast(const Number &number, float &result)
+{
+    double value = 0;
+    if (!exactDouble(number, value) || value < FLT_MIN)
         return false;
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
@@ -363,10 +364,10 @@ bool readHeaderNumber(std::string_view value, int32_t &result)
     for (char c : value)
         if (!isBlank(c))
             compact += c;
-    Number number = readNumber(compact.data(), compact.data() + compact.size());
-    if (number.tooLarge)
+    double number = 0;
+    if (!toDouble(readNumber(compact.data(), compact.data() + compact.size()), number))
         return false;
-    double rounded = roundHalfEven(number.value);
+    double rounded = roundHalfEven(number);
     if (rounded < -2147483648.0 || rounded > 2147483647.0)
         return false;
     result = static_cast<int32_t>(rounded);
