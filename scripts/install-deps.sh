@@ -7,7 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3 python3-numpy
+  python3 python3-numpy python3-scipy
+  libfftw3-dev hyperfine time
   xvfb xauth xdotool xclip x11-apps imagemagick
 )
 
