@@ -11,13 +11,14 @@
 #include <condition_variable>
 #include <mutex>
 #include <ostream>
+#include <system_error>
 #include <thread>
 #include <utility>
 
 namespace {
 
 const char usage[] =
-    "usage: sismavue-report [--segment START:END] FILE...\n"
+    "usage: sismavue-report [--segment START:END] [--jobs N] FILE...\n"
     "       sismavue-report --spectrum [--segment START:END] FILE\n"
     "\n"
     "Prints, for each PSN text event file, the figures the window shows: a header\n"
@@ -27,6 +28,7 @@ const char usage[] =
     "\n"
     "  --segment START:END  analyse samples START..END (clamped into 1..N)\n"
     "  --spectrum           print the segment's spectrum instead (one file)\n"
+    "  --jobs N             work on at most N files at once (default: one per core)\n"
     "  --help               print this text\n"
     "\n"
     "Exit status: 0 when every file was reported, 1 when a file could not be\n"
@@ -35,6 +37,7 @@ const char usage[] =
 struct Options {
     bool spectrum = false;
     std::optional<RequestedSegment> segment;
+    int64_t jobs = 0;   // files worked on at once; 0: one per core
     std::vector<std::string> files;
 };
 
@@ -55,12 +58,33 @@ bool parseSegment(std::string_view text, RequestedSegment &segment)
            parseInteger(text.substr(colon + 1), segment.end);
 }
 
+// The value of an option given as "--name VALUE" or "--name=VALUE"; false
+// when arg is not that option. Sets `missing` when VALUE is absent.
+bool optionValue(const std::vector<std::string> &args, size_t &i, std::string_view name,
+                 std::string &value, bool &missing)
+{
+    const std::string &arg = args[i];
+    if (arg == name) {
+        missing = ++i == args.size();
+        if (!missing)
+            value = args[i];
+        return true;
+    }
+    if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
 // Returns false on bad arguments.
 bool parseArguments(const std::vector<std::string> &args, Options &options, bool &help)
 {
     bool optionsEnd = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
+        std::string value;
+        bool missing = false;
         if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
             options.files.push_back(arg);
         } else if (arg == "--") {
@@ -69,19 +93,15 @@ bool parseArguments(const std::vector<std::string> &args, Options &options, bool
             help = true;
         } else if (arg == "--spectrum") {
             options.spectrum = true;
-        } else if (arg == "--segment" || arg.starts_with("--segment=")) {
-            std::string value;
-            if (arg == "--segment") {
-                if (++i == args.size())
-                    return false;
-                value = args[i];
-            } else {
-                value = arg.substr(std::string("--segment=").size());
-            }
+        } else if (optionValue(args, i, "--segment", value, missing)) {
             RequestedSegment segment;
-            if (options.segment || !parseSegment(value, segment))
+            if (missing || options.segment || !parseSegment(value, segment))
                 return false;
             options.segment = segment;
+        } else if (optionValue(args, i, "--jobs", value, missing)) {
+            if (missing || options.jobs != 0 || !parseInteger(value, options.jobs) ||
+                options.jobs < 1)
+                return false;
         } else {
             return false;
         }
@@ -121,7 +141,8 @@ Outcome reportFile(const std::string &path, const Options &options)
     return {true, path + '\t' + summaryRow(summaryFields(record, options.segment, '.')) + '\n'};
 }
 
-// Reports the files on all cores; rows come out in the order given.
+// Reports the files on at most options.jobs threads (one per core when not
+// given); rows come out in the order given.
 bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
 {
     const size_t count = options.files.size();
@@ -140,11 +161,18 @@ bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
             ready.notify_all();
         }
     };
-    const size_t workers =
-        std::min<size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
+    const int64_t jobs =
+        options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    const size_t workers = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), jobs));
     std::vector<std::jthread> threads;
-    for (size_t w = 0; w < workers; ++w)
-        threads.emplace_back(work);
+    try {
+        for (size_t w = 0; w < workers; ++w)
+            threads.emplace_back(work);
+    } catch (const std::system_error &) {
+        // The system gives no more threads: those started share the files.
+        if (threads.empty())
+            threads.emplace_back(work);
+    }
 
     bool allOk = true;
     for (size_t i = 0; i < count; ++i) {

@@ -119,6 +119,27 @@ TEST_F(Report, UnreadableFilesAreReportedAndTheRestStillComeOutInOrder)
     EXPECT_NE(line.find("2 of 10"), std::string::npos) << line;
 }
 
+TEST_F(Report, JobsChangeNeitherRowsNorTheirOrder)
+{
+    std::vector<std::string> files;
+    for (int i = 0; i < 5; ++i)
+        files.push_back(record(std::to_string(i) + ".psn", 3000 + 1000 * i));
+    files.insert(files.begin() + 2, (dir / "missing.psn").string());
+    EXPECT_EQ(run(files), 1);
+    const std::string rows = out.str(), errors = err.str();
+    ASSERT_EQ(std::count(rows.begin(), rows.end(), '\n'), 6);
+    for (const char *jobs : {"1", "2", "+3", "100000"}) {
+        SCOPED_TRACE(jobs);
+        std::vector<std::string> args = {"--jobs", jobs};
+        args.insert(args.end(), files.begin(), files.end());
+        EXPECT_EQ(run(args), 1);
+        EXPECT_EQ(out.str(), rows);
+        EXPECT_EQ(err.str(), errors);
+    }
+    EXPECT_EQ(run({"--jobs=1", "--segment", "10:2000", files[0]}), 0);
+    EXPECT_NE(out.str().find("\t 10\t 2000\t"), std::string::npos) << out.str();
+}
+
 TEST_F(Report, NothingCarriesOverBetweenFiles)
 {
     const std::string labelled = record("a.psn", 3000, "ABC");
@@ -150,6 +171,13 @@ TEST_F(Report, BadArgumentsPrintTheUsage)
              {"--segment", "a:5", path},
              {"--segment", "1:5", "--segment", "2:6", path},
              {"--bogus", path},
+             {"--jobs", path},
+             {path, "--jobs"},
+             {"--jobs", "0", path},
+             {"--jobs=-2", path},
+             {"--jobs=", path},
+             {"--jobs", "2x", path},
+             {"--jobs", "1", "--jobs", "2", path},
          }) {
         SCOPED_TRACE(args.size());
         EXPECT_EQ(run(args), 2);
