@@ -1,93 +1,202 @@
-// Timings of the stages of one load and one spectrum on a long record:
-//   build/bench/core_bench [--benchmark_filter=...]
+// Timings of the core's stages and of their yardsticks on one record:
+//   core_bench [--record FILE | --samples N] [--benchmark_...]
+// Without a record it writes one of 1,000,000 samples into a temporary
+// folder. Stages: Read, Analysis, ReadAndAnalysis (one load), Spectrum (the
+// whole record, with an "identical" counter: 1 when it equals the reference
+// bit for bit), PlotGeometry, ReportRow. Yardsticks: ParseFloor,
+// ReferenceSpectrum, FftwSpectrum.
 #include "analysis/loadrecord.h"
+#include "parse_floor.h"
 #include "record/psnreader.h"
+#include "records.h"
+#include "reference_spectrum.h"
 #include "report/report.h"
 #include "spectrum/segmentspectrum.h"
 #include "views/waveplot.h"
 
 #include <benchmark/benchmark.h>
+#include <fftw3.h>
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <random>
+#include <cstring>
 
 namespace {
 
-constexpr int longRecord = 1000000;
+std::string record;
 
-// A 1,000,000-sample record at 1000 samples/s, written once per run.
-const std::string &recordPath()
+const AnalysedRecord &loaded()
 {
-    static const std::string path = [] {
-        const auto file = std::filesystem::temp_directory_path() / "sismavue-bench-1M.psn";
-        std::ofstream out(file, std::ios::binary);
-        out << "Number of Samples: " << longRecord << "\r\nSPS: 1000\r\n"
-            << "Station Code: BENCH\r\nComponent Name: Z\r\nData:\r\n";
-        std::mt19937 random(1);
-        std::normal_distribution<double> noise(0, 1e-5);
-        char line[32];
-        for (int i = 0; i < longRecord; ++i) {
-            const double v = noise(random) + 2e-4 * std::sin(i * 0.07);
-            std::snprintf(line, sizeof line, "%.6e\r\n", v);
-            out << line;
+    static const AnalysedRecord analysed = [] {
+        LoadResult result = loadRecord(record);
+        if (const auto *error = std::get_if<LoadError>(&result)) {
+            std::fprintf(stderr, "%s\n", error->message().c_str());
+            std::exit(1);
         }
-        return file.string();
+        return std::get<AnalysedRecord>(std::move(result));
     }();
-    return path;
+    return analysed;
 }
 
-AnalysedRecord loaded()
+void ParseFloor(benchmark::State &state)
 {
-    return std::get<AnalysedRecord>(loadRecord(recordPath()));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(parseFloor(record));
 }
 
 void Read(benchmark::State &state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(readPsnFile(recordPath()));
+        benchmark::DoNotOptimize(readPsnFile(record));
 }
-BENCHMARK(Read)->Unit(benchmark::kMillisecond);
 
 void Analysis(benchmark::State &state)
 {
-    const PsnRecord read = std::get<PsnRecord>(readPsnFile(recordPath()));
+    const PsnRecord read = std::get<PsnRecord>(readPsnFile(record));
     for (auto _ : state) {
+        state.PauseTiming();
         PsnRecord copy = read;
+        state.ResumeTiming();
         benchmark::DoNotOptimize(analyseRecord(std::move(copy), "bench"));
     }
 }
-BENCHMARK(Analysis)->Unit(benchmark::kMillisecond);
+
+void ReadAndAnalysis(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(loadRecord(record));
+}
 
 void Spectrum(benchmark::State &state)
 {
-    const AnalysedRecord record = loaded();
+    const AnalysedRecord &r = loaded();
     for (auto _ : state)
-        benchmark::DoNotOptimize(segmentSpectrum(record.samples, 0, record.sampleCount));
+        benchmark::DoNotOptimize(segmentSpectrum(r.samples, 0, r.sampleCount));
+    const SegmentSpectrum got = segmentSpectrum(r.samples, 0, r.sampleCount);
+    const ReferenceSpectrum want = referenceSegmentSpectrum(r.samples, 0, r.sampleCount);
+    const bool identical = std::memcmp(got.lines.data(), want.lines.data(), sizeof got.lines) == 0 &&
+                           std::memcmp(&got.peak, &want.peak, sizeof got.peak) == 0 &&
+                           got.peakLine == want.peakLine && got.blockCount == want.blockCount;
+    state.counters["identical"] = identical ? 1 : 0;
+    state.counters["blocks"] = got.blockCount;
 }
-BENCHMARK(Spectrum)->Unit(benchmark::kMillisecond);
+
+void ReferenceSpectrumOfRecord(benchmark::State &state)
+{
+    const AnalysedRecord &r = loaded();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(referenceSegmentSpectrum(r.samples, 0, r.sampleCount));
+}
+
+// The same Hann-windowed 2048-sample blocks, 512 apart, through FFTW's
+// single-precision real transform, planned once; the powers of lines
+// 0..1023 summed, then averaged and scaled like the program's lines.
+class FftwBlocks {
+public:
+    FftwBlocks()
+        : in(fftwf_alloc_real(spectrumBlockLength)),
+          out(fftwf_alloc_complex(spectrumBlockLength / 2 + 1)),
+          plan(fftwf_plan_dft_r2c_1d(spectrumBlockLength, in, out, FFTW_ESTIMATE))
+    {
+        const double step = 2 * 3.14159265 / spectrumBlockLength;
+        for (int t = 0; t < spectrumBlockLength; ++t)
+            window[t] = static_cast<float>((1 - std::cos(t * step)) * 0.5);
+    }
+    ~FftwBlocks()
+    {
+        fftwf_destroy_plan(plan);
+        fftwf_free(out);
+        fftwf_free(in);
+    }
+    FftwBlocks(const FftwBlocks &) = delete;
+    FftwBlocks &operator=(const FftwBlocks &) = delete;
+
+    // Lines of samples[start..end]; returns the number of blocks.
+    int spectrum(const std::vector<float> &samples, int64_t start, int64_t end,
+                 std::array<float, spectrumLines> &lines)
+    {
+        lines.fill(0);
+        const int64_t available = static_cast<int64_t>(samples.size());
+        int blocks = 0;
+        int64_t b = start;
+        do {
+            const int64_t inside = std::clamp<int64_t>(available - b, 0, spectrumBlockLength);
+            for (int t = 0; t < inside; ++t)
+                in[t] = samples[b + t] * window[t];
+            for (int64_t t = inside; t < spectrumBlockLength; ++t)
+                in[t] = 0;
+            fftwf_execute(plan);
+            for (int k = 0; k < spectrumLines; ++k)
+                lines[k] += out[k][0] * out[k][0] + out[k][1] * out[k][1];
+            ++blocks;
+            b += spectrumHop;
+        } while (b + spectrumBlockLength <= end);
+        const float c = 0.5f / 0.426f / 1024;
+        for (float &line : lines)
+            line = std::sqrt(line / blocks) * c;
+        return blocks;
+    }
+
+private:
+    float *in;
+    fftwf_complex *out;
+    fftwf_plan plan;
+    std::array<float, spectrumBlockLength> window;
+};
+
+void FftwSpectrum(benchmark::State &state)
+{
+    const AnalysedRecord &r = loaded();
+    FftwBlocks fftw;
+    std::array<float, spectrumLines> lines;
+    int blocks = 0;
+    for (auto _ : state) {
+        blocks = fftw.spectrum(r.samples, 0, r.sampleCount, lines);
+        benchmark::DoNotOptimize(lines.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["blocks"] = blocks;
+}
 
 void PlotGeometry(benchmark::State &state)
 {
-    const AnalysedRecord record = loaded();
+    const AnalysedRecord &r = loaded();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(wavePolyline(record.samples, record.sampleCount,
-                                              record.peakAmplitude, 7452, 2256));
-        benchmark::DoNotOptimize(levelPolyline(record.slowLevel, record.sampleCount, 7452, 2256));
+        benchmark::DoNotOptimize(
+            wavePolyline(r.samples, r.sampleCount, r.peakAmplitude, 7452, 2256));
+        benchmark::DoNotOptimize(levelPolyline(r.slowLevel, r.sampleCount, 7452, 2256));
     }
 }
-BENCHMARK(PlotGeometry)->Unit(benchmark::kMillisecond);
 
 void ReportRow(benchmark::State &state)
 {
-    const AnalysedRecord record = loaded();
+    const AnalysedRecord &r = loaded();
     for (auto _ : state)
-        benchmark::DoNotOptimize(summaryFields(record, std::nullopt, '.'));
+        benchmark::DoNotOptimize(summaryFields(r, std::nullopt, '.'));
 }
-BENCHMARK(ReportRow)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    record = benchRecord(argc, argv);
+    using Function = void (*)(benchmark::State &);
+    for (auto [name, function] : std::initializer_list<std::pair<const char *, Function>>{
+             {"ParseFloor", ParseFloor},
+             {"Read", Read},
+             {"Analysis", Analysis},
+             {"ReadAndAnalysis", ReadAndAnalysis},
+             {"Spectrum", Spectrum},
+             {"ReferenceSpectrum", ReferenceSpectrumOfRecord},
+             {"FftwSpectrum", FftwSpectrum},
+             {"PlotGeometry", PlotGeometry},
+             {"ReportRow", ReportRow},
+         })
+        benchmark::RegisterBenchmark(name, function)->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

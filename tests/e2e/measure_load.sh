@@ -2,20 +2,24 @@
 # Measures the window on a long record under a private X server (not a test:
 # it prints numbers and passes no judgement).
 #
-# Usage: measure_load.sh SISMAVUE [SAMPLES [RUNS]]
+# Usage: measure_load.sh SISMAVUE [SAMPLES|RECORD [RUNS]]
 #   SAMPLES  record length, 1000000 by default (200 samples/s)
+#   RECORD   an existing record file to open instead
 #   RUNS     how many times to start the window, 3 by default
 #
 # Each run starts the window with the generated record on its command line,
 # then presses "OK - compute FFT" with no segment selected, so the spectrum
 # covers the whole record. It reports:
 #   - the time from starting the program until the load has ended (the
-#     record is drawn; the window is shown right after) and until the window
-#     is mapped as the script sees it (polled every 0.1 s);
+#     record is drawn; the window is shown right after), until the first
+#     frame is handed to the window system, and until the window is mapped
+#     as the script sees it (polled every 0.1 s);
 #   - during the load and during the spectrum, how often and at which longest
 #     interval the window let pending events run: the intervals are from the
 #     start of the operation to the first yield, between the end of one yield
-#     and the start of the next, and from the last yield to the end.
+#     and the start of the next, and from the last yield to the end;
+#   - the window's peak resident memory (VmHWM) after the spectrum.
+# With MEASURE_JSON=FILE it also appends one JSON object per run to FILE.
 # The timings come from yieldlog.c, preloaded into the window; it needs a C
 # compiler.
 set -uo pipefail
@@ -31,6 +35,10 @@ trap 'exit 1' INT TERM HUP
 sismavue="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 samples="${2:-1000000}"
 runs="${3:-3}"
+record=""
+if [ -f "$samples" ]; then
+  record="$(cd "$(dirname "$samples")" && pwd)/$(basename "$samples")"
+fi
 need_tools Xvfb xdotool xclip cc timeout python3
 command1=(360 5040 1932 372) # OK - compute FFT
 
@@ -38,7 +46,7 @@ cc -O2 -shared -fPIC -o "$tmp/yieldlog.so" "$here/yieldlog.c" -ldl ||
   fail "could not build the timing probe"
 
 # A long record: background noise with a passing vehicle every ten minutes.
-python3 - "$tmp/long.psn" "$samples" <<'EOF'
+[ -n "$record" ] || python3 - "$tmp/long.psn" "$samples" <<'EOF'
 import math, random, sys
 path, n, rate = sys.argv[1], int(sys.argv[2]), 200
 rng = random.Random(1)
@@ -54,15 +62,21 @@ for i in range(n):
 with open(path, "w", newline="") as f:
     f.write("\r\n".join(lines) + "\r\n")
 EOF
-echo "record: $samples samples at 200 samples/s, $(du -h "$tmp/long.psn" | cut -f1)"
+if [ -n "$record" ]; then
+  echo "record: $record, $(du -h "$record" | cut -f1)"
+else
+  record="$tmp/long.psn"
+  echo "record: $samples samples at 200 samples/s, $(du -h "$record" | cut -f1)"
+fi
 
 start_x
 
-# summarise LOG LAUNCHED MAPPED : prints one run's figures.
+# summarise LOG LAUNCHED MAPPED PEAK_KB : prints one run's figures.
 summarise() {
   python3 - "$@" <<'EOF'
-import sys
+import json, os, sys
 log, launched, mapped = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+peak_kb = int(sys.argv[4]) if sys.argv[4].isdigit() else None
 notes = [(float(t), w) for t, w in (line.split() for line in open(log))]
 
 def operations():
@@ -87,11 +101,17 @@ def gaps(start, end, yields):
 
 ops = operations()
 show = next(t for t, w in notes if w == "show")
+drawn = next((t for t, w in notes if w == "drawn"), None)
 load, spectrum = ops[0], ops[1]
 print(f"  start -> load ended (record drawn): {1000 * (load[1] - launched):7.0f} ms"
       f"   (load itself {1000 * (load[1] - load[0]):.0f} ms)")
 print(f"  start -> window shown:              {1000 * (show - launched):7.0f} ms")
+if drawn is not None:
+    print(f"  start -> first frame flushed:       {1000 * (drawn - launched):7.0f} ms")
 print(f"  start -> window mapped (polled):    {1000 * (mapped - launched):7.0f} ms")
+result = {"show_ms": 1000 * (show - launched),
+          "drawn_ms": 1000 * ((drawn if drawn is not None else show) - launched),
+          "peak_kb": peak_kb}
 for name, (start, end, yields) in (("load", load), ("spectrum", spectrum)):
     g = sorted(gaps(start, end, yields))
     print(f"  {name:8s} {1000 * (end - start):6.0f} ms, {len(yields):4d} yields,"
@@ -99,6 +119,13 @@ for name, (start, end, yields) in (("load", load), ("spectrum", spectrum)):
     if len(yields) <= 12:
         print("           gaps in order (ms): "
               + " ".join(f"{1000 * x:.1f}" for x in gaps(start, end, yields)))
+    result[name + "_ms"] = 1000 * (end - start)
+    result[name + "_longest_gap_ms"] = 1000 * g[-1]
+if peak_kb is not None:
+    print(f"  peak memory (VmHWM):                {peak_kb / 1024:7.1f} MiB")
+if os.environ.get("MEASURE_JSON"):
+    with open(os.environ["MEASURE_JSON"], "a") as out:
+        out.write(json.dumps(result) + "\n")
 EOF
 }
 
@@ -106,7 +133,7 @@ for run in $(seq "$runs"); do
   rm -f "$tmp/yields.log"
   launched=$(date +%s.%N)
   start_window env LD_PRELOAD="$tmp/yieldlog.so" YIELDLOG="$tmp/yields.log" \
-    "$sismavue" "$tmp/long.psn"
+    "$sismavue" "$record"
   mapped=$(date +%s.%N)
   click "${command1[@]}"
   for _ in $(seq 600); do
@@ -115,8 +142,10 @@ for run in $(seq "$runs"); do
   done
   [ "$(grep -c ' idle$' "$tmp/yields.log" 2>/dev/null)" -ge 2 ] ||
     fail "the spectrum did not finish within 60 s"
+  peak_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$window_pid/status" 2>/dev/null)
   echo "run $run:"
-  summarise "$tmp/yields.log" "$launched" "$mapped"
+  summarise "$tmp/yields.log" "$launched" "$mapped" "${peak_kb:-none}" ||
+    fail "could not read the timings"
   stop "$window_pid"
   window_pid=""
 done

@@ -6,6 +6,8 @@
  *   busy / idle   QGuiApplication::setOverrideCursor and restoreOverrideCursor
  *                 (the wait cursor: a load or a spectrum starts and ends)
  *   show          QWidget::show (start-up: the record is drawn by then)
+ *   drawn         the first QBackingStore::flush after show: the first
+ *                 frame handed to the window system
  * then calls the real function. Only calls from the program itself pass
  * through here, not the toolkit's calls to itself. The notes are kept in
  * memory and written to $YIELDLOG at each "idle" and "show", so the writing
@@ -58,6 +60,7 @@ static void *real(const char *name)
 #define SET_OVERRIDE_CURSOR "_ZN15QGuiApplication17setOverrideCursorERK7QCursor"
 #define RESTORE_OVERRIDE_CURSOR "_ZN15QGuiApplication21restoreOverrideCursorEv"
 #define WIDGET_SHOW "_ZN7QWidget4showEv"
+#define BACKING_STORE_FLUSH "_ZN13QBackingStore5flushERK7QRegionP7QWindowRK6QPoint"
 
 /* QFlags<...> holds one int and is passed as one. */
 void process_events(int flags) __asm__(PROCESS_EVENTS);
@@ -103,6 +106,8 @@ void restore_override_cursor(void)
     flush_notes();
 }
 
+static int shown, drawn;
+
 void widget_show(void *widget) __asm__(WIDGET_SHOW);
 void widget_show(void *widget)
 {
@@ -111,5 +116,21 @@ void widget_show(void *widget)
         f = (void (*)(void *))real(WIDGET_SHOW);
     note("show");
     flush_notes();
+    shown = 1;
     f(widget);
+}
+
+void backing_store_flush(void *store, const void *region, void *window, const void *offset)
+    __asm__(BACKING_STORE_FLUSH);
+void backing_store_flush(void *store, const void *region, void *window, const void *offset)
+{
+    static void (*f)(void *, const void *, void *, const void *);
+    if (!f)
+        f = (void (*)(void *, const void *, void *, const void *))real(BACKING_STORE_FLUSH);
+    f(store, region, window, offset);
+    if (shown && !drawn) {
+        drawn = 1;
+        note("drawn");
+        flush_notes();
+    }
 }

@@ -1,0 +1,25 @@
+// Writes the deterministic records the benchmarks run on:
+//   make_record FILE SAMPLES [SEED]      (100 samples/s)
+#include "records.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    if (argc < 3 || argc > 4) {
+        std::fprintf(stderr, "usage: make_record FILE SAMPLES [SEED]\n");
+        return 2;
+    }
+    const long long samples = std::atoll(argv[2]);
+    const unsigned long long seed = argc == 4 ? std::strtoull(argv[3], nullptr, 10) : 1;
+    if (samples < 1 || samples > 2147483647) {
+        std::fprintf(stderr, "make_record: SAMPLES must be 1 to 2147483647\n");
+        return 2;
+    }
+    if (!writeRecord(argv[1], samples, 100, seed)) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,108 @@
+// The window's waveform and level plot (MainWindow::plotwave, with the
+// event-loop yields it makes), on the offscreen platform:
+//   QT_QPA_PLATFORM=offscreen plot_bench [--record FILE | --samples N] [--benchmark_...]
+// Besides the time, the counter longest_gap_ms gives the longest time during
+// a plot, in that repetition, in which no pending event could run: from the
+// start to the first event-loop run, between two runs, and from the last run
+// to the end.
+#include "records.h"
+#include "window/mainwindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Keeps one event of its own posted while armed: each event-loop run
+// delivers it, and its delivery posts the next one.
+class LoopProbe : public QObject {
+public:
+    void arm()
+    {
+        armed = true;
+        longest = 0;
+        clock.start();
+        last = 0;
+        post();
+    }
+    // Ends a measurement; returns the longest gap in ms.
+    double disarm()
+    {
+        armed = false;
+        note();
+        return longest / 1e6;
+    }
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (e->type() != type)
+            return QObject::event(e);
+        pending = false;
+        if (armed) {
+            note();
+            post();
+        }
+        return true;
+    }
+
+private:
+    void note()
+    {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    }
+    void post()
+    {
+        if (pending)
+            return;
+        pending = true;
+        QCoreApplication::postEvent(this, new QEvent(type));
+    }
+
+    const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    bool armed = false, pending = false;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::string record = benchRecord(argc, argv);
+    QApplication app(argc, argv);
+    MainWindow window;
+    window.showMessage = [](const QString &text) {
+        std::fprintf(stderr, "plot_bench: %s\n", qPrintable(text));
+        std::exit(1);
+    };
+    window.show();
+    if (!window.loadfile(QString::fromStdString(record)))
+        return 1;
+    QCoreApplication::processEvents();
+
+    LoopProbe probe;
+    benchmark::RegisterBenchmark("WindowPlot", [&](benchmark::State &state) {
+        double longest = 0;
+        for (auto _ : state) {
+            probe.arm();
+            window.plotwave();
+            longest = std::max(longest, probe.disarm());
+        }
+        state.counters["longest_gap_ms"] = longest;
+    })->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

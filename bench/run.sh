@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# Runs every benchmark and yardstick on records written into a temporary
+# folder (removed at exit) and prints the benchmark table, in markdown, on
+# standard output; progress goes to standard error.
+#
+# Usage: bench/run.sh BUILD [--quick]
+#   BUILD    a Release build with -DSISMAVUE_BENCHMARKS=ON
+#   --quick  tiny records and one repetition of everything: proves that the
+#            benchmarks still build and run (a ctest entry); its figures
+#            mean nothing
+#
+# The records are at 100 samples/s: a main one of 1,000,000 samples, a large
+# one of 10,000,000 and a batch of 500 of 60,000. The window's parts are
+# skipped when the window was not built.
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(dirname "$here")"
+[ $# -ge 1 ] || { echo "usage: $0 BUILD [--quick]" >&2; exit 2; }
+build="$(cd "$1" && pwd)"
+quick=0
+[ "${2:-}" = "--quick" ] && quick=1
+
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+trap 'exit 1' INT TERM HUP
+results="$tmp/results"
+records="$tmp/records"
+mkdir -p "$results" "$records/batch"
+
+if [ "$quick" = 1 ]; then
+  main=3000 large=6000 files=4 batch_samples=3000
+  repetitions=1 large_repetitions=1 min_time=0.001 runs=1 large_runs=1 warmup=0
+  window_runs=1
+else
+  main=1000000 large=10000000 files=500 batch_samples=60000
+  repetitions=7 large_repetitions=3 min_time=0.2 runs=5 large_runs=3 warmup=1
+  window_runs=3
+fi
+
+report="$build/src/sismavue-report"
+window="$build/src/window/sismavue"
+python=/usr/bin/python3
+for tool in "$report" "$build/bench/core_bench" "$build/bench/make_record"; do
+  [ -x "$tool" ] || { echo "bench: $tool is missing: build with -DSISMAVUE_BENCHMARKS=ON" >&2; exit 1; }
+done
+for tool in hyperfine /usr/bin/time "$python"; do
+  command -v "$tool" >/dev/null || { echo "bench: $tool is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
+done
+
+step() { echo "bench: $*" >&2; }
+
+# quietly LOG COMMAND... : runs a tool with its output in LOG, shown if it fails.
+quietly() {
+  local log="$tmp/$1"
+  shift
+  if ! "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "bench: failed: $*" >&2
+    exit 1
+  fi
+}
+
+# One command line for hyperfine, which splits it like a shell.
+command_line() { printf '%q ' "$@"; }
+
+step "writing the records"
+quietly make-main.log "$build/bench/make_record" "$records/main.psn" "$main" 1
+quietly make-large.log "$build/bench/make_record" "$records/large.psn" "$large" 2
+batch=()
+for i in $(seq "$files"); do
+  quietly make-batch.log "$build/bench/make_record" "$records/batch/$i.psn" "$batch_samples" $((100 + i))
+  batch+=("$records/batch/$i.psn")
+done
+cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
+commit="$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)"
+[ -z "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ] || commit="$commit with changes"
+cat >"$results/meta.json" <<EOF
+{"main": {"samples": $main, "bytes": $(stat -c %s "$records/main.psn")},
+ "large": {"samples": $large, "bytes": $(stat -c %s "$records/large.psn")},
+ "batch": {"files": $files, "samples": $batch_samples},
+ "machine": "${cpu:-unknown CPU}, $(nproc) cores",
+ "commit": "$commit"}
+EOF
+
+step "core stages and yardsticks ($main samples)"
+quietly core-main.log "$build/bench/core_bench" --record "$records/main.psn" \
+  --benchmark_repetitions="$repetitions" --benchmark_min_time="$min_time" \
+  --benchmark_out="$results/core-main.json" --benchmark_out_format=json
+step "read + analysis and parse floor ($large samples)"
+quietly core-large.log "$build/bench/core_bench" --record "$records/large.psn" \
+  --benchmark_filter='^(ParseFloor|ReadAndAnalysis)$' \
+  --benchmark_repetitions="$large_repetitions" --benchmark_min_time="$min_time" \
+  --benchmark_out="$results/core-large.json" --benchmark_out_format=json
+
+if [ -x "$build/bench/plot_bench" ]; then
+  step "window plot, offscreen"
+  quietly plot.log env QT_QPA_PLATFORM=offscreen "$build/bench/plot_bench" --record "$records/main.psn" \
+    --benchmark_repetitions="$repetitions" --benchmark_min_time="$min_time" \
+    --benchmark_out="$results/plot.json" --benchmark_out_format=json
+fi
+
+step "the Python pipeline's figures against the report's"
+agree=yes
+for name in main large; do
+  "$report" "$records/$name.psn" >"$tmp/report-$name.txt"
+  "$python" "$here/python_pipeline.py" "$records/$name.psn" >"$tmp/python-$name.txt"
+  if ! "$python" "$here/compare_figures.py" "$tmp/report-$name.txt" "$tmp/python-$name.txt" 100 \
+      >"$tmp/compare-$name.log"; then
+    agree=no
+    step "$name record: $(cat "$tmp/compare-$name.log")"
+  fi
+done
+echo "$agree" >"$results/figures-agree.txt"
+
+# The Python pipeline runs without the OpenBLAS settings some machines carry
+# for old libraries, which would slow it.
+python_line() {
+  command_line env -u OPENBLAS_CORETYPE -u OPENBLAS_L2_SIZE "$python" "$here/python_pipeline.py" "$1"
+}
+step "whole processes: sismavue-report against the Python pipeline ($main samples)"
+quietly hf-main.log hyperfine -N --style basic --warmup "$warmup" --runs "$runs" \
+  --export-json "$results/hf-main.json" \
+  "$(command_line "$report" "$records/main.psn")" "$(python_line "$records/main.psn")"
+step "whole processes ($large samples)"
+quietly hf-large.log hyperfine -N --style basic --warmup "$warmup" --runs "$large_runs" \
+  --export-json "$results/hf-large.json" \
+  "$(command_line "$report" "$records/large.psn")" "$(python_line "$records/large.psn")"
+step "sismavue-report --jobs 1 and --jobs 2 on $files files"
+quietly hf-jobs.log hyperfine -N --style basic --warmup "$warmup" --runs "$large_runs" \
+  --export-json "$results/hf-jobs.json" \
+  "$(command_line "$report" --jobs 1 "${batch[@]}")" "$(command_line "$report" --jobs 2 "${batch[@]}")"
+
+step "peak memory of sismavue-report ($large samples)"
+for _ in $(seq "$large_runs"); do
+  quietly memory.log /usr/bin/time -f %M -o "$tmp/peak" "$report" "$records/large.psn"
+  tail -n 1 "$tmp/peak" >>"$results/mem-report.txt"
+done
+
+if [ -x "$window" ]; then
+  step "window under a private X server: open, plot and spectrum ($main samples)"
+  quietly window-main.log env MEASURE_JSON="$results/window-main.jsonl" \
+    "$root/tests/e2e/measure_load.sh" "$window" "$records/main.psn" "$window_runs"
+  step "window: peak memory ($large samples)"
+  quietly window-large.log env MEASURE_JSON="$results/window-large.jsonl" \
+    "$root/tests/e2e/measure_load.sh" "$window" "$records/large.psn" 1
+fi
+
+"$python" "$here/table.py" "$results"

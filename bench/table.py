@@ -1,0 +1,225 @@
+#!/usr/bin/env python3
+"""Prints the one benchmark table (markdown) from the results bench/run.sh
+leaves in a folder:
+
+    table.py RESULTS
+
+meta.json           record sizes, the machine, the commit
+core-main.json      core_bench on the main record (Google Benchmark JSON)
+core-large.json     core_bench on the large record
+plot.json           plot_bench on the main record (absent without the window)
+hf-main.json        hyperfine: sismavue-report, then the Python pipeline
+hf-large.json       the same on the large record
+hf-jobs.json        hyperfine: --jobs 1, then --jobs 2 on the batch of files
+mem-report.txt      peak memory (KiB) of sismavue-report on the large record
+window-main.jsonl   measure_load.sh runs on the main record (absent without
+window-large.jsonl  the window), the large one for its memory
+figures-agree.txt   "yes" when the Python pipeline's figures match the report's
+
+Medians everywhere; for the gaps between event-loop runs the median over
+repetitions (or runs) of each one's longest gap, with the worst in brackets.
+Exits 1, after the table, when the spectrum differs from the reference or
+the Python pipeline's figures differ from the report's.
+"""
+
+import json
+import os
+import statistics
+import sys
+
+
+def load(folder, name):
+    path = os.path.join(folder, name)
+    if not os.path.exists(path):
+        return None
+    with open(path) as f:
+        if name.endswith(".jsonl"):
+            return [json.loads(line) for line in f if line.strip()]
+        if name.endswith(".txt"):
+            return f.read().split()
+        return json.load(f)
+
+
+def bench(data, name, field="real_time"):
+    """Median of a Google Benchmark entry, in ms, or one counter's values."""
+    if data is None:
+        return None
+    runs = [b for b in data["benchmarks"] if b.get("run_name") == name and b.get("run_type") == "iteration"]
+    if not runs:
+        return None
+    if field == "real_time":
+        scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[runs[0]["time_unit"]]
+        return statistics.median(b["real_time"] * scale for b in runs)
+    return [b[field] for b in runs if field in b]
+
+
+def hyperfine(data, index):
+    """Median of the index-th command, in ms."""
+    if data is None or len(data["results"]) <= index:
+        return None
+    return 1000 * data["results"][index]["median"]
+
+
+def ms(value):
+    if value is None:
+        return "not measured"
+    if value >= 1000:
+        return f"{value / 1000:.2f} s"
+    if value >= 100:
+        return f"{value:.0f} ms"
+    if value >= 10:
+        return f"{value:.1f} ms"
+    return f"{value:.2f} ms"
+
+
+def mb(value):
+    return "not measured" if value is None else f"{value:.0f} MB"
+
+
+def ratio(a, b):
+    return None if a is None or b is None or b == 0 else a / b
+
+
+def times(value):
+    return "—" if value is None else f"{value:.2f}×"
+
+
+def verdict(ok):
+    return "not measured" if ok is None else ("met" if ok else "**missed**")
+
+
+def count(n):
+    return f"{n:,}"
+
+
+def main(folder):
+    meta = load(folder, "meta.json")
+    core = load(folder, "core-main.json")
+    core_large = load(folder, "core-large.json")
+    plot = load(folder, "plot.json")
+    hf_main = load(folder, "hf-main.json")
+    hf_large = load(folder, "hf-large.json")
+    hf_jobs = load(folder, "hf-jobs.json")
+    mem_report = load(folder, "mem-report.txt")
+    window_main = load(folder, "window-main.jsonl")
+    window_large = load(folder, "window-large.jsonl")
+    agree = load(folder, "figures-agree.txt")
+
+    main_n, large_n = meta["main"]["samples"], meta["large"]["samples"]
+    main_tag, large_tag = f"{count(main_n)} samples", f"{count(large_n)} samples"
+    rows = []
+
+    def row(stage, ours, yardstick, theirs, r, goal, result):
+        rows.append((stage, ours, yardstick, theirs, r, goal, result))
+
+    # Read and analysis against the parse floor.
+    load_main, floor_main = bench(core, "ReadAndAnalysis"), bench(core, "ParseFloor")
+    r = ratio(load_main, floor_main)
+    row(f"read + analysis, {main_tag}", ms(load_main), "parse floor (mmap + `std::from_chars`)",
+        ms(floor_main), times(r), "≤ 1.5×", verdict(None if r is None else r <= 1.5))
+    for name, label in (("Read", "read alone"), ("Analysis", "analysis alone")):
+        value = bench(core, name)
+        row(f"{label}, {main_tag}", ms(value), "parse floor", ms(floor_main),
+            times(ratio(value, floor_main)), "", "")
+    load_large, floor_large = bench(core_large, "ReadAndAnalysis"), bench(core_large, "ParseFloor")
+    row(f"read + analysis, {large_tag}", ms(load_large), "parse floor", ms(floor_large),
+        times(ratio(load_large, floor_large)), "", "")
+
+    # The spectrum against FFTW, and its bits against the reference.
+    spectrum, fftw = bench(core, "Spectrum"), bench(core, "FftwSpectrum")
+    reference = bench(core, "ReferenceSpectrum")
+    identical = bench(core, "Spectrum", "identical")
+    blocks = bench(core, "Spectrum", "blocks")
+    same = None if not identical else all(v == 1 for v in identical)
+    r = ratio(spectrum, fftw)
+    block_text = f", {count(int(blocks[0]))} blocks" if blocks else ""
+    row(f"spectrum of the whole record, {main_tag}{block_text}", ms(spectrum),
+        "FFTW `fftwf` real transform, same blocks", ms(fftw), times(r),
+        "bit-identical to the reference, ≤ 5×",
+        "not measured" if same is None or r is None else
+        f"{'identical' if same else '**differs**'}; {verdict(same and r <= 5)}")
+    row("straightforward reference spectrum", ms(reference), "FFTW", ms(fftw),
+        times(ratio(reference, fftw)), "", "")
+
+    # The plot in the window, offscreen.
+    plot_time = bench(plot, "WindowPlot")
+    gaps = bench(plot, "WindowPlot", "longest_gap_ms")
+    if plot_time is None or not gaps:
+        row(f"waveform + level plot with yields, {main_tag}", "not measured", "—", "—", "—",
+            "≤ 60 ms, gaps ≤ 20 ms", "not measured")
+    else:
+        gap = statistics.median(gaps)
+        row(f"waveform + level plot with yields, {main_tag}",
+            f"{ms(plot_time)}; longest gap {gap:.1f} ms (worst {max(gaps):.1f})", "—", "—", "—",
+            "≤ 60 ms, gaps ≤ 20 ms", verdict(plot_time <= 60 and gap <= 20))
+
+    # The window under a private X server.
+    if window_main:
+        drawn = statistics.median(w["drawn_ms"] for w in window_main)
+        longest = [max(w["load_longest_gap_ms"], w["spectrum_longest_gap_ms"]) for w in window_main]
+        gap = statistics.median(longest)
+        load_ms = statistics.median(w["load_ms"] for w in window_main)
+        spectrum_ms = statistics.median(w["spectrum_ms"] for w in window_main)
+        row(f"window: open to drawn, {main_tag}",
+            f"{ms(drawn)}; longest gap {gap:.1f} ms (worst {max(longest):.1f}); "
+            f"load + plot {ms(load_ms)}, spectrum {ms(spectrum_ms)}", "—", "—", "—",
+            "≤ 250 ms, gaps ≤ 50 ms in load, plot and spectrum", verdict(drawn <= 250 and gap <= 50))
+    else:
+        row(f"window: open to drawn, {main_tag}", "not measured", "—", "—", "—",
+            "≤ 250 ms, gaps ≤ 50 ms in load, plot and spectrum", "not measured")
+
+    # Whole processes against the Python pipeline.
+    for tag, data, goal in ((main_tag, hf_main, 5), (large_tag, hf_large, 2.5)):
+        ours, python = hyperfine(data, 0), hyperfine(data, 1)
+        speedup = ratio(python, ours)
+        row(f"whole `sismavue-report` process, {tag}", ms(ours), "Python pipeline (NumPy, SciPy)",
+            ms(python), "—" if speedup is None else f"{speedup:.1f}× faster",
+            f"≥ {goal:g}× faster", verdict(None if speedup is None else speedup >= goal))
+    batch = meta["batch"]
+    one, two = hyperfine(hf_jobs, 0), hyperfine(hf_jobs, 1)
+    speedup = ratio(one, two)
+    row(f"`sismavue-report` on {batch['files']} files of {count(batch['samples'])} samples",
+        f"{ms(two)} with `--jobs 2`", "`--jobs 1`", ms(one),
+        "—" if speedup is None else f"{speedup:.2f}× faster", "≥ 1.7× faster",
+        verdict(None if speedup is None else speedup >= 1.7))
+
+    # Peak memory on the large record.
+    budget = (meta["large"]["bytes"] + 10 * large_n + 50e6) / 1e6
+    report_mb = statistics.median(int(v) * 1024 / 1e6 for v in mem_report) if mem_report else None
+    window_mb = None
+    if window_large and all(w.get("peak_kb") for w in window_large):
+        window_mb = statistics.median(w["peak_kb"] * 1024 / 1e6 for w in window_large)
+    for name, value in (("`sismavue-report`", report_mb), ("window", window_mb)):
+        row(f"peak memory, {name}, {large_tag}", mb(value),
+            "file + 10 B per sample + 50 MB", mb(budget), times(ratio(value, budget)), "≤ 1×",
+            verdict(None if value is None else value <= budget))
+
+    header = ("Stage", "Sismavue (median)", "Yardstick", "Yardstick (median)", "Ratio", "Goal",
+              "Result")
+    print(f"Records at 100 samples/s: {main_tag} ({meta['main']['bytes'] / 1e6:.1f} MB), "
+          f"{large_tag} ({meta['large']['bytes'] / 1e6:.1f} MB); {meta['machine']}; "
+          f"commit {meta['commit']}.")
+    print()
+    print("| " + " | ".join(header) + " |")
+    print("|" + "|".join("---" for _ in header) + "|")
+    for r in rows:
+        print("| " + " | ".join(r) + " |")
+    print()
+    print("Ratio: Sismavue's time or memory divided by the yardstick's; for whole processes, how "
+          "many times faster Sismavue is.")
+    failures = []
+    if agree is not None and agree != ["yes"]:
+        failures.append("The Python pipeline's figures do not match the report's: its time is no "
+                        "yardstick.")
+    if same is False:
+        failures.append("The spectrum differs from the straightforward reference.")
+    for failure in failures:
+        print()
+        print(f"**{failure}**")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 2:
+        sys.exit("usage: table.py RESULTS")
+    sys.exit(main(sys.argv[1]))
