@@ -79,7 +79,7 @@ cat >"$results/meta.json" <<EOF
 {"main": {"samples": $main, "bytes": $(stat -c %s "$records/main.psn")},
  "large": {"samples": $large, "bytes": $(stat -c %s "$records/large.psn")},
  "batch": {"files": $files, "samples": $batch_samples},
- "machine": "${cpu:-unknown CPU}, $(nproc) cores",
+ "machine": "${cpu:-unknown CPU}, $(nproc) cores, load average $(cut -d ' ' -f 1 /proc/loadavg) at the start",
  "commit": "$commit"}
 EOF
 

@@ -18,8 +18,9 @@ figures-agree.txt   "yes" when the Python pipeline's figures match the report's
 
 Medians everywhere; for the gaps between event-loop runs the median over
 repetitions (or runs) of each one's longest gap, with the worst in brackets.
-Exits 1, after the table, when the spectrum differs from the reference or
-the Python pipeline's figures differ from the report's.
+Exits 1, after the table, when the spectrum differs from the reference, or a
+yardstick computed something else than its stage (the Python pipeline's
+figures, the parse floor's values, FFTW's lines).
 """
 
 import json
@@ -213,6 +214,10 @@ def main(folder):
                         "yardstick.")
     if same is False:
         failures.append("The spectrum differs from the straightforward reference.")
+    for data, name in ((core, "ParseFloor"), (core, "FftwSpectrum"), (core_large, "ParseFloor")):
+        matches = bench(data, name, "matches")
+        if matches is not None and not all(v == 1 for v in matches):
+            failures.append(f"The yardstick {name} did not compute what the stage computes.")
     for failure in failures:
         print()
         print(f"**{failure}**")
