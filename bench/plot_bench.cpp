@@ -98,7 +98,7 @@ int main(int argc, char **argv)
             longest = std::max(longest, probe.disarm());
         }
         state.counters["longest_gap_ms"] = longest;
-    })->Unit(benchmark::kMillisecond);
+    })->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 2;

@@ -16,8 +16,7 @@ window-main.jsonl   measure_load.sh runs on the main record (absent without
 window-large.jsonl  the window), the large one for its memory
 figures-agree.txt   "yes" when the Python pipeline's figures match the report's
 
-Medians everywhere (CPU time for Google Benchmark, wall-clock time for the
-rest); for the gaps between event-loop runs the median over
+Medians of wall-clock times everywhere; for the gaps between event-loop runs the median over
 repetitions (or runs) of each one's longest gap, with the worst in brackets.
 Exits 1, after the table, when the spectrum differs from the reference, or a
 yardstick computed something else than its stage (the Python pipeline's
@@ -42,10 +41,9 @@ def load(folder, name):
         return json.load(f)
 
 
-def bench(data, name, field="cpu_time"):
-    """Median CPU time of a Google Benchmark entry, in ms, or one counter's
-    values. These programs work on one thread, so their CPU time is the time
-    they need, whatever else the machine runs meanwhile."""
+def bench(data, name, field="real_time"):
+    """Median wall-clock time of a Google Benchmark entry, in ms, or one
+    counter's values. Not CPU time: a stage may work on several threads."""
     if data is None:
         return None
     runs = [b for b in data["benchmarks"] if b.get("run_name") == name and b.get("run_type") == "iteration"]
@@ -210,9 +208,8 @@ def main(folder):
         print("| " + " | ".join(r) + " |")
     print()
     print("Ratio: Sismavue's time or memory divided by the yardstick's; for whole processes, how "
-          "many times faster Sismavue is. Stages, plot and yardsticks in one program: CPU time "
-          "(Google Benchmark); gaps between event-loop runs, the window, whole processes and "
-          "`--jobs`: wall-clock time.")
+          "many times faster Sismavue is. All times are wall-clock times, so other work on the "
+          "machine makes them longer.")
     failures = []
     if agree is not None and agree != ["yes"]:
         failures.append("The Python pipeline's figures do not match the report's: its time is no "
