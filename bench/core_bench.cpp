@@ -212,7 +212,7 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 2;
-    benchmark::RunSpecifiedBenchmarks();
+    const size_t ran = benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    return 0;
+    return ran > 0 ? 0 : 1;
 }

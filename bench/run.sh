@@ -89,7 +89,7 @@ quietly core-main.log "$build/bench/core_bench" --record "$records/main.psn" \
   --benchmark_out="$results/core-main.json" --benchmark_out_format=json
 step "read + analysis and parse floor ($large samples)"
 quietly core-large.log "$build/bench/core_bench" --record "$records/large.psn" \
-  --benchmark_filter='^(ParseFloor|ReadAndAnalysis)$' \
+  --benchmark_filter='^(ParseFloor|ReadAndAnalysis)/' \
   --benchmark_repetitions="$large_repetitions" --benchmark_min_time="$min_time" \
   --benchmark_out="$results/core-large.json" --benchmark_out_format=json
 

@@ -46,7 +46,8 @@ def bench(data, name, field="real_time"):
     counter's values. Not CPU time: a stage may work on several threads."""
     if data is None:
         return None
-    runs = [b for b in data["benchmarks"] if b.get("run_name") == name and b.get("run_type") == "iteration"]
+    runs = [b for b in data["benchmarks"]
+            if b.get("run_name", "").split("/")[0] == name and b.get("run_type") == "iteration"]
     if not runs:
         return None
     if field in ("cpu_time", "real_time"):
@@ -211,6 +212,14 @@ def main(folder):
           "many times faster Sismavue is. All times are wall-clock times, so other work on the "
           "machine makes them longer.")
     failures = []
+    missing = [name for name, value in (
+        ("read + analysis", load_main), ("parse floor", floor_main), ("spectrum", spectrum),
+        ("FFTW", fftw), ("reference spectrum", reference), ("large read + analysis", load_large),
+        ("large parse floor", floor_large), ("report process", hyperfine(hf_main, 0)),
+        ("Python pipeline", hyperfine(hf_main, 1)), ("--jobs", two), ("report memory", report_mb))
+        if value is None]
+    if missing:
+        failures.append("Not measured: " + ", ".join(missing) + ".")
     if agree is not None and agree != ["yes"]:
         failures.append("The Python pipeline's figures do not match the report's: its time is no "
                         "yardstick.")
