@@ -11,7 +11,8 @@
 #
 # The records are at 100 samples/s: a main one of 1,000,000 samples, a large
 # one of 10,000,000 and a batch of 500 of 60,000. The window's parts are
-# skipped when the window was not built.
+# skipped when the window was not built. With BENCH_KEEP=DIR the raw results
+# are copied there (bench/table.py DIR prints the table again).
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -148,4 +149,8 @@ if [ -x "$window" ]; then
   fi
 fi
 
+if [ -n "${BENCH_KEEP:-}" ]; then
+  mkdir -p "$BENCH_KEEP"
+  cp "$results"/* "$BENCH_KEEP"/
+fi
 "$python" "$here/table.py" "$results"

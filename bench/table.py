@@ -87,6 +87,14 @@ def times(value):
     return "—" if value is None else f"{value:.2f}×"
 
 
+def faster(speedup, digits):
+    if speedup is None:
+        return "—"
+    if speedup >= 1:
+        return f"{speedup:.{digits}f}× faster"
+    return f"{1 / speedup:.{digits}f}× slower"
+
+
 def verdict(ok):
     return "not measured" if ok is None else ("met" if ok else "**missed**")
 
@@ -176,14 +184,14 @@ def main(folder):
         ours, python = hyperfine(data, 0), hyperfine(data, 1)
         speedup = ratio(python, ours)
         row(f"whole `sismavue-report` process, {tag}", ms(ours), "Python pipeline (NumPy, SciPy)",
-            ms(python), "—" if speedup is None else f"{speedup:.1f}× faster",
+            ms(python), faster(speedup, 1),
             f"≥ {goal:g}× faster", verdict(None if speedup is None else speedup >= goal))
     batch = meta["batch"]
     one, two = hyperfine(hf_jobs, 0), hyperfine(hf_jobs, 1)
     speedup = ratio(one, two)
     row(f"`sismavue-report` on {batch['files']} files of {count(batch['samples'])} samples",
         f"{ms(two)} with `--jobs 2`", "`--jobs 1`", ms(one),
-        "—" if speedup is None else f"{speedup:.2f}× faster", "≥ 1.7× faster",
+        faster(speedup, 2), "≥ 1.7× faster",
         verdict(None if speedup is None else speedup >= 1.7))
 
     # Peak memory on the large record.
