@@ -1,7 +1,10 @@
 #include "analysis/loadrecord.h"
 
+#include "session/threads.h"
+
 #include <atomic>
 #include <cmath>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -45,33 +48,41 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
         return removeMeanAndWeight(a.samples, record.sum, count, a.sampleRate, a.slowLevel, tick);
     };
 
+    // On a long record the slow level follows the weighting on a second
+    // thread, one progress interval behind: each piece only needs the
+    // weighted values before it, and the pieces run in order.
+    std::atomic<int32_t> weighted{0};   // weighted values ready
+    std::atomic<int32_t> levelled{0};   // levels done
+    SlowLevel slow(a.sampleRate);
+    std::thread follower;
+    if (count >= levelBehindFrom && helperThreadAllowed()) {
+        try {
+            follower = std::thread([&] {
+                for (int32_t from = 1; from <= count;) {
+                    int32_t ready = weighted.load(std::memory_order_acquire);
+                    while (ready < from) {
+                        weighted.wait(ready, std::memory_order_acquire);
+                        ready = weighted.load(std::memory_order_acquire);
+                    }
+                    slow.levelRange(a.slowLevel.data(), from, ready);
+                    from = ready + 1;
+                    levelled.store(ready, std::memory_order_release);
+                    levelled.notify_one();
+                }
+            });
+        } catch (const std::system_error &) {
+            // No second thread to be had: one does both in turn.
+        }
+    }
+
     MeanRemoved removed;
-    if (count < levelBehindFrom) {
+    if (!follower.joinable()) {
         removed = weigh(stage(10));
         if (!std::isfinite(removed.sumSquares))
             return tooLarge("the sum of their squares");
         report(20);
         a.lawMaxSlow = slowLevelInPlace(a.slowLevel, count, a.sampleRate, stage(20));
     } else {
-        // The slow level follows the weighting on a second thread, one
-        // progress interval behind: each piece only needs the weighted
-        // values before it, and the pieces run in order.
-        std::atomic<int32_t> weighted{0};   // weighted values ready
-        std::atomic<int32_t> levelled{0};   // levels done
-        SlowLevel slow(a.sampleRate);
-        std::thread follower([&] {
-            for (int32_t from = 1; from <= count;) {
-                int32_t ready = weighted.load(std::memory_order_acquire);
-                while (ready < from) {
-                    weighted.wait(ready, std::memory_order_acquire);
-                    ready = weighted.load(std::memory_order_acquire);
-                }
-                slow.levelRange(a.slowLevel.data(), from, ready);
-                from = ready + 1;
-                levelled.store(ready, std::memory_order_release);
-                levelled.notify_one();
-            }
-        });
         // Should a progress call throw, the follower is let finish first.
         struct Finish {
             std::atomic<int32_t> &weighted;

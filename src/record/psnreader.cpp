@@ -1,5 +1,7 @@
 #include "record/psnreader.h"
 
+#include "session/threads.h"
+
 #include <cerrno>
 #include <cfloat>
 #include <cstring>
@@ -586,7 +588,7 @@ DataRead readData(std::string_view text, size_t dataStart, long line, float *out
         };
         result.complete = guarded(textBegin, end, scan);
     };
-    if (static_cast<size_t>(end - begin) < splitBytes || count < 2) {
+    if (static_cast<size_t>(end - begin) < splitBytes || count < 2 || !helperThreadAllowed()) {
         whole();
         return result;
     }

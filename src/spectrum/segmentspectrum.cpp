@@ -1,12 +1,14 @@
 #include "spectrum/segmentspectrum.h"
 
 #include "spectrum/fft.h"
+#include "session/threads.h"
 
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -197,12 +199,17 @@ SegmentSpectrum segmentSpectrum(const std::vector<float> &samples, int32_t start
     BlockTransform transform(samples, start);
     Batch own;
     std::optional<OddBatches> odd;
-    if (batches > 1)
-        odd.emplace(samples, start, blocks);
+    if (batches > 1 && helperThreadAllowed()) {
+        try {
+            odd.emplace(samples, start, blocks);
+        } catch (const std::system_error &) {
+            // No second thread to be had: this one does every batch.
+        }
+    }
     for (int64_t n = 0; n < batches; ++n) {
         const int64_t first = n * batchBlocks;
         const int64_t count = std::min<int64_t>(batchBlocks, blocks - first);
-        if (n % 2 == 0) {
+        if (!odd || n % 2 == 0) {
             transform.runBatch(first, count, own);
             add(own, first, count);
         } else {

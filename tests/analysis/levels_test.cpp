@@ -1,6 +1,7 @@
 #include "analysis/levels.h"
 #include "analysis/loadrecord.h"
 #include "session/numbertext.h"
+#include "session/threads.h"
 
 #include <gtest/gtest.h>
 
@@ -210,4 +211,12 @@ TEST(Levels, LongRecordsLevelOnASecondThreadAsInOnePass)
         expected.push_back(from + 10);
     }
     EXPECT_EQ(seen, expected);
+
+    // Kept to one thread, it gives the same.
+    NoHelperThread oneThread;
+    copy = record;
+    LoadResult single = analyseRecord(std::move(copy), "long.psn");
+    ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(single));
+    EXPECT_EQ(0, std::memcmp(std::get<AnalysedRecord>(single).slowLevel.data(), level.data(),
+                             level.size() * sizeof(float)));
 }

@@ -1,4 +1,5 @@
 #include "record/psnreader.h"
+#include "session/threads.h"
 
 #include <gtest/gtest.h>
 
@@ -384,7 +385,14 @@ TEST(PsnReader, LongTextsReadInTwoPartsAsInOne)
         expectedSum = expectedSum + expected[i];
 
     const auto read = [&](int announced, const std::string &data) {
-        return parsePsn(header(announced) + data, "long.psn");
+        ReadResult result = parsePsn(header(announced) + data, "long.psn");
+        // Read by one thread, it gives the same.
+        NoHelperThread oneThread;
+        ReadResult single = parsePsn(header(announced) + data, "long.psn");
+        EXPECT_EQ(describe(single), describe(result));
+        if (auto *record = std::get_if<PsnRecord>(&result))
+            EXPECT_EQ(std::get<PsnRecord>(single).samples, record->samples);
+        return result;
     };
     {
         SCOPED_TRACE("plain, and with fewer samples announced than written");
