@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include "analysis/loadrecord.h"
+#include "session/threads.h"
 #include "session/numbertext.h"
 #include "spectrum/segmentspectrum.h"
 #include "views/selection.h"
@@ -131,7 +132,13 @@ bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
     std::condition_variable ready;
     std::atomic<size_t> next{0};
 
+    const size_t workers =
+        std::min<size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
     const auto work = [&] {
+        // Several files at once already keep the cores busy.
+        std::optional<NoHelperThread> oneThreadPerFile;
+        if (workers > 1)
+            oneThreadPerFile.emplace();
         for (size_t i; (i = next++) < count;) {
             Outcome outcome = reportFile(options.files[i], options);
             std::lock_guard lock(mutex);
@@ -140,8 +147,6 @@ bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
             ready.notify_all();
         }
     };
-    const size_t workers =
-        std::min<size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
     std::vector<std::jthread> threads;
     for (size_t w = 0; w < workers; ++w)
         threads.emplace_back(work);
