@@ -194,6 +194,32 @@ private slots:
         QCOMPARE(w->Label2->text(), first);
     }
 
+    // The plot of a new record lets other handlers run. By then the selection
+    // lies inside the new record.
+    void sessionFollowsTheNewRecordWhileItIsPlotted()
+    {
+        for (const bool select : {false, true}) {
+            auto w = window();
+            w->Form_Load(first);
+            if (select) { // samples 604..1207 of 3000
+                QTest::mousePress(w->Picture1, Qt::LeftButton, {}, QPoint(100, 20));
+                QTest::mouseRelease(w->Picture1, Qt::LeftButton, {}, QPoint(200, 20));
+            }
+            int plotting = 0;
+            connect(w->ProgressBar1, &QProgressBar::valueChanged, w.get(), [&] {
+                const Session &s = w->session();
+                if (s.sampleCount != 500)
+                    return;
+                ++plotting;
+                QCOMPARE(s.endSample, 500);
+                QCOMPARE(s.startSample, 0);
+                QCOMPARE(s.hasSegment, select);
+            });
+            QVERIFY(w->loadfile(second));
+            QVERIFY(plotting > 0);
+        }
+    }
+
     void noSecondLoadWhileOneRuns()
     {
         auto w = window();
