@@ -153,6 +153,9 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
         state.startSample = 0;
         state.endSample = state.sampleCount;
     }
+    // Nor do they find the previous record's spectrum current.
+    Command5->setEnabled(false);
+    HScroll1->setEnabled(false);
 
     // An absent header line leaves its label empty, never another record's.
     Fs->setText(number(integerText(state.sampleRate)));

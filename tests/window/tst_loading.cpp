@@ -7,9 +7,11 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <cmath>
+#include <utility>
 
 class LoadingTest : public QObject {
     Q_OBJECT
@@ -195,7 +197,8 @@ private slots:
     }
 
     // The plot of a new record lets other handlers run. By then the selection
-    // lies inside the new record.
+    // lies inside the new record, and the previous record's spectrum can no
+    // longer be copied or read with the cursor.
     void sessionFollowsTheNewRecordWhileItIsPlotted()
     {
         for (const bool select : {false, true}) {
@@ -205,6 +208,9 @@ private slots:
                 QTest::mousePress(w->Picture1, Qt::LeftButton, {}, QPoint(100, 20));
                 QTest::mouseRelease(w->Picture1, Qt::LeftButton, {}, QPoint(200, 20));
             }
+            w->Command1_Click();
+            w->HScroll1->setValue(40);
+            const QString cursorFrequency = w->freq->text();
             int plotting = 0;
             connect(w->ProgressBar1, &QProgressBar::valueChanged, w.get(), [&] {
                 const Session &s = w->session();
@@ -214,6 +220,10 @@ private slots:
                 QCOMPARE(s.endSample, 500);
                 QCOMPARE(s.startSample, 0);
                 QCOMPARE(s.hasSegment, select);
+                QVERIFY(!w->Command5->isEnabled());
+                QVERIFY(!w->HScroll1->isEnabled());
+                w->HScroll1->setValue(41);
+                QCOMPARE(w->freq->text(), cursorFrequency);
             });
             QVERIFY(w->loadfile(second));
             QVERIFY(plotting > 0);
