@@ -45,6 +45,9 @@ void MainWindow::Picture1_MouseDown(Qt::MouseButtons buttons, QPointF pos)
     state.startSample = std::max(1, sampleAtX(pos.x(), Picture1->widthTwips(), state.sampleCount));
     Ss->setText(number(integerText(state.startSample)));
     state.dragLineX = roundToInt32(pos.x());
+    // The spectrum belonged to the segment the press has just given up. Its
+    // release may never come (the view disabled under the held button).
+    clearSpectrumView();
 }
 
 void MainWindow::Picture1_MouseMove(Qt::MouseButtons buttons, QPointF pos)
