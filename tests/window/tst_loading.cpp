@@ -230,6 +230,33 @@ private slots:
         }
     }
 
+    // A release that comes while a load runs does not end the drag: ended
+    // there, it would leave the press's start without a segment made of it
+    // when the load fails.
+    void releaseDuringALoadLeavesTheDragGoing()
+    {
+        auto w = window();
+        w->Form_Load(first);
+        QTest::mousePress(w->Picture1, Qt::LeftButton, {}, QPoint(100, 20));
+        bool released = false;
+        connect(w->ProgressBar1, &QProgressBar::valueChanged, w.get(), [&] {
+            if (!std::exchange(released, true))
+                QTest::mouseRelease(w->Picture1, Qt::LeftButton, {}, QPoint(200, 20));
+        });
+        QVERIFY(!w->loadfile(truncated));
+        QVERIFY(released);
+        const Session &s = w->session();
+        QVERIFY(s.isDragging);
+        QVERIFY(!s.hasSegment);
+        QCOMPARE(s.startSample, 604);
+        QCOMPARE(w->Ss->text(), QStringLiteral(" 604"));
+        QTest::mousePress(w->Picture1, Qt::LeftButton, {}, QPoint(100, 20));
+        QTest::mouseRelease(w->Picture1, Qt::LeftButton, {}, QPoint(200, 20));
+        QVERIFY(!s.isDragging);
+        QVERIFY(s.hasSegment);
+        QCOMPARE(s.endSample, 1207);
+    }
+
     void noSecondLoadWhileOneRuns()
     {
         auto w = window();
