@@ -5,7 +5,7 @@
 // at points that do not depend on timing, so a seed replays exactly.
 //
 // SISMAVUE_STORM_SEED sets the first round's seed and SISMAVUE_STORM_EVENTS
-// the number of events (100000, or 10000 in a sanitizer build). Rounds of at
+// the number of events (100000, or 30000 in a sanitizer build). Rounds of at
 // most 10000 events each start a fresh window with the next seed. A failure
 // prints the seed and event count that replay it and the events before it;
 // SISMAVUE_STORM_TRACE=1 prints every event as it is sent (for a crash).
@@ -36,10 +36,10 @@
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr quint64 defaultEvents = 10000;
+constexpr quint64 defaultEvents = 30000;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
-constexpr quint64 defaultEvents = 10000;
+constexpr quint64 defaultEvents = 30000;
 #else
 constexpr quint64 defaultEvents = 100000;
 #endif
