@@ -48,5 +48,9 @@ SegmentBounds keepSegment(int32_t start, int32_t end, int32_t count)
         end = count;
     if (start > count)
         start = 0;
+    // A segment that now starts on the record's last sample has shrunk to
+    // that one sample: the whole record, as after a click.
+    if (start == end)
+        return {0, count, false};
     return {start, end, true};
 }

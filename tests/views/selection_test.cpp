@@ -49,6 +49,11 @@ TEST(Selection, KeptSegmentAfterAShorterRecord)
     b = keepSegment(100, 200, 500);
     EXPECT_EQ(b.start, 100);
     EXPECT_EQ(b.end, 200);
+    // Starting on the new last sample, the segment would be that one sample.
+    b = keepSegment(500, 900, 500);
+    EXPECT_EQ(b.start, 0);
+    EXPECT_EQ(b.end, 500);
+    EXPECT_FALSE(b.hasSegment);
 }
 
 TEST(Selection, BandIsNormalised)
