@@ -43,7 +43,7 @@ TEST(Selection, KeptSegmentAfterAShorterRecord)
     EXPECT_EQ(b.start, 100);
     EXPECT_EQ(b.end, 500);
     b = keepSegment(600, 900, 500);
-    EXPECT_EQ(b.start, 0);
+    EXPECT_EQ(b.start, 1);
     EXPECT_EQ(b.end, 500);
     EXPECT_TRUE(b.hasSegment);
     b = keepSegment(100, 200, 500);

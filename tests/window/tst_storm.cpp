@@ -651,9 +651,7 @@ class StormTest : public QObject {
         } else if (s.hasSegment) {
             if (s.startSample == s.endSample)
                 return segment + QStringLiteral(": both ends on one sample");
-            // A shorter record loaded under a segment that starts past its
-            // end moves the start to 0, and later loads keep it there.
-            if (s.startSample < 0 || s.startSample > s.sampleCount ||
+            if (s.startSample < 1 || s.startSample > s.sampleCount ||
                 s.endSample < 1 || s.endSample > s.sampleCount)
                 return segment + QStringLiteral(": an end outside the record");
         } else if (s.startSample != 0 || s.endSample != s.sampleCount) {
