@@ -3,6 +3,7 @@
 #include "analysis/weighting.h"
 #include "record/psnreader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -31,21 +32,22 @@ MeanRemoved removeMeanAndWeight(std::vector<float> &samples, float sum, int32_t 
     return result;
 }
 
-float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate,
-                       const SampleTick &tick)
+SlowLevel::SlowLevel(int32_t sampleRate)
 {
     // Exponential averaging with a 1 s time constant: S matches
     // 1 - exp(-dt) to the second order in dt.
     const double dt = 1.0 / sampleRate;
-    const double s = dt * std::exp(-dt / 2);
-    const double r2 = std::pow(1e-9, 2);
-    const double ln10 = std::log(10.0);
-    double m = 0;
-    float lawMax = 0;
-    float *l = level.data();
-    for (int32_t i = 1; i <= count; ++i) {
-        if (tick && i % progressInterval == 0)
-            tick(i);
+    s_ = dt * std::exp(-dt / 2);
+    r2_ = std::pow(1e-9, 2);
+    ln10_ = std::log(10.0);
+}
+
+void SlowLevel::levelRange(float *l, int32_t from, int32_t to)
+{
+    const double s = s_, r2 = r2_, ln10 = ln10_;
+    double m = m_;
+    float lawMax = lawMax_;
+    for (int32_t i = from; i <= to; ++i) {
         const double y = l[i];
         m = m * (1 - s) + y * s * y;
         // While m is 0 (a silent lead-in) the logarithm gives minus infinity,
@@ -54,7 +56,23 @@ float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleR
         if (l[i] > lawMax)
             lawMax = l[i];
     }
-    return lawMax;
+    m_ = m;
+    lawMax_ = lawMax;
+}
+
+float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate,
+                       const SampleTick &tick)
+{
+    SlowLevel slow(sampleRate);
+    for (int32_t from = 1; from <= count;) {
+        // Ticks fall on the multiples of progressInterval, before that sample.
+        const int32_t to = std::min<int64_t>(count, (from / progressInterval + 1) * int64_t{progressInterval} - 1);
+        if (tick && from % progressInterval == 0)
+            tick(from);
+        slow.levelRange(level.data(), from, to);
+        from = to + 1;
+    }
+    return slow.lawMax();
 }
 
 Figures recordFigures(float peakAmplitude, float sumSquares, float lawMaxSlow, int32_t count)

@@ -31,6 +31,21 @@ MeanRemoved removeMeanAndWeight(std::vector<float> &samples, float sum, int32_t 
 float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate,
                        const SampleTick &tick = {});
 
+// The slow level in pieces: `levelRange` continues the running mean square
+// over level[from..to] in place, so that pieces taken in order give exactly
+// what slowLevelInPlace gives for the whole.
+class SlowLevel {
+public:
+    explicit SlowLevel(int32_t sampleRate);
+    void levelRange(float *level, int32_t from, int32_t to);
+    float lawMax() const { return lawMax_; }
+
+private:
+    double s_, r2_, ln10_;
+    double m_ = 0;
+    float lawMax_ = 0;
+};
+
 // The three figures the window shows, in m/s and dB.
 struct Figures {
     double peak = 0;        // largest |sample|

@@ -1,7 +1,19 @@
 #include "analysis/loadrecord.h"
 
+#include "session/threads.h"
+
+#include <atomic>
 #include <cmath>
+#include <system_error>
+#include <thread>
 #include <utility>
+
+namespace {
+
+// From this many samples on, the slow level runs on a second thread.
+constexpr int32_t levelBehindFrom = 2 * progressInterval;
+
+} // namespace
 
 LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
                          const LoadProgress &progress)
@@ -32,13 +44,82 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
             return {};
         return [&, from](int32_t i) { progress(from + static_cast<int>(10LL * i / count)); };
     };
-    const MeanRemoved removed = removeMeanAndWeight(a.samples, record.sum, a.sampleCount,
-                                                    a.sampleRate, a.slowLevel, stage(10));
-    if (!std::isfinite(removed.sumSquares))
-        return tooLarge("the sum of their squares");
-    report(20);
+    const auto weigh = [&](const SampleTick &tick) {
+        return removeMeanAndWeight(a.samples, record.sum, count, a.sampleRate, a.slowLevel, tick);
+    };
 
-    a.lawMaxSlow = slowLevelInPlace(a.slowLevel, a.sampleCount, a.sampleRate, stage(20));
+    // On a long record the slow level follows the weighting on a second
+    // thread, one progress interval behind: each piece only needs the
+    // weighted values before it, and the pieces run in order.
+    std::atomic<int32_t> weighted{0};   // weighted values ready
+    std::atomic<int32_t> levelled{0};   // levels done
+    SlowLevel slow(a.sampleRate);
+    std::thread follower;
+    if (count >= levelBehindFrom && helperThreadAllowed()) {
+        try {
+            follower = std::thread([&] {
+                for (int32_t from = 1; from <= count;) {
+                    int32_t ready = weighted.load(std::memory_order_acquire);
+                    while (ready < from) {
+                        weighted.wait(ready, std::memory_order_acquire);
+                        ready = weighted.load(std::memory_order_acquire);
+                    }
+                    slow.levelRange(a.slowLevel.data(), from, ready);
+                    from = ready + 1;
+                    levelled.store(ready, std::memory_order_release);
+                    levelled.notify_one();
+                }
+            });
+        } catch (const std::system_error &) {
+            // No second thread to be had: one does both in turn.
+        }
+    }
+
+    MeanRemoved removed;
+    if (!follower.joinable()) {
+        removed = weigh(stage(10));
+        if (!std::isfinite(removed.sumSquares))
+            return tooLarge("the sum of their squares");
+        report(20);
+        a.lawMaxSlow = slowLevelInPlace(a.slowLevel, count, a.sampleRate, stage(20));
+    } else {
+        // Should a progress call throw, the follower is let finish first.
+        struct Finish {
+            std::atomic<int32_t> &weighted;
+            std::thread &follower;
+            int32_t count;
+            ~Finish()
+            {
+                weighted.store(count, std::memory_order_release);
+                weighted.notify_one();
+                follower.join();
+            }
+        } finish{weighted, follower, count};
+        const SampleTick weighTick = stage(10);
+        removed = weigh([&](int32_t i) {
+            // Called before sample i is weighted.
+            weighted.store(i - 1, std::memory_order_release);
+            weighted.notify_one();
+            if (weighTick)
+                weighTick(i);
+        });
+        weighted.store(count, std::memory_order_release);
+        weighted.notify_one();
+        report(20);
+        const SampleTick levelTick = stage(20);
+        for (int32_t next = progressInterval;;) {
+            int32_t done = levelled.load(std::memory_order_acquire);
+            for (; next <= done + 1 && next <= count; next += progressInterval)
+                if (levelTick)
+                    levelTick(next);
+            if (done == count)
+                break;
+            levelled.wait(done, std::memory_order_acquire);
+        }
+        a.lawMaxSlow = slow.lawMax();
+        if (!std::isfinite(removed.sumSquares))
+            return tooLarge("the sum of their squares");
+    }
     if (!std::isfinite(a.lawMaxSlow))
         return tooLarge("the slow level");
     report(30);

@@ -1,5 +1,7 @@
 #include "record/psnreader.h"
 
+#include "session/threads.h"
+
 #include <cerrno>
 #include <cfloat>
 #include <cstring>
@@ -9,8 +11,15 @@
 #include <string>
 #include <system_error>
 
-#include <fcntl.h>
+#include <algorithm>
+#include <csetjmp>
+#include <csignal>
 #include <memory>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -257,12 +266,6 @@ bool hasKey(std::string_view line, std::string_view key)
     return line.substr(0, key.size()) == key;
 }
 
-// Line on which the text ends: a final line end does not open another line.
-long lastLine(std::string_view text, long line)
-{
-    return !text.empty() && isLineEnd(text.back()) ? line - 1 : line;
-}
-
 struct Header {
     int32_t sampleCount = 0, sampleRate = 0;
     long countLine = 0, rateLine = 0;
@@ -374,38 +377,138 @@ bool readHeaderNumber(std::string_view value, int32_t &result)
     return true;
 }
 
-ReadResult parsePsn(std::string_view text, const std::string &fileName,
-                    const ReadProgress &progress)
+namespace {
+
+// ---------------------------------------------------------------------------
+// Bus errors while the text is scanned. The data of a file is mapped, not
+// copied; if another program shortens the file while it is scanned, touching
+// a page past its new end raises SIGBUS. A scan runs under a guard that turns
+// such a fault inside its own text into a failed scan. Everything a guarded
+// scan keeps on the stack is plain data, so jumping out of it leaves nothing
+// behind.
+
+struct BusGuard {
+    sigjmp_buf jump;
+    const char *begin;
+    const char *end;
+    BusGuard *outer;
+};
+
+thread_local BusGuard *activeGuard = nullptr;
+struct sigaction previousBusAction {};
+
+void onBusError(int signal, siginfo_t *info, void *context)
 {
-    auto read = readHeader(text, fileName);
-    if (auto *error = std::get_if<LoadError>(&read))
-        return std::move(*error);
-    Header &header = std::get<Header>(read);
-    if (auto error = checkHeader(header, text.size() - header.dataStart, fileName))
-        return std::move(*error);
+    BusGuard *guard = activeGuard;
+    const char *address = static_cast<const char *>(info->si_addr);
+    if (guard && address >= guard->begin && address < guard->end)
+        siglongjmp(guard->jump, 1);
+    // Not a fault of a guarded scan: whoever handled it before us does, or
+    // the default action ends the program as it would have without us.
+    if (previousBusAction.sa_flags & SA_SIGINFO) {
+        if (previousBusAction.sa_sigaction) {
+            previousBusAction.sa_sigaction(signal, info, context);
+            return;
+        }
+    } else if (previousBusAction.sa_handler != SIG_DFL && previousBusAction.sa_handler != SIG_IGN) {
+        previousBusAction.sa_handler(signal);
+        return;
+    }
+    ::signal(SIGBUS, SIG_DFL);
+}
 
-    PsnRecord record;
-    record.sampleCount = header.sampleCount;
-    record.sampleRate = header.sampleRate;
-    record.stationCode = std::move(header.stationCode);
-    record.componentName = std::move(header.componentName);
-    record.samples.assign(static_cast<size_t>(header.sampleCount) + 1, 0.0f);
+void installBusHandler()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction action {};
+        action.sa_sigaction = onBusError;
+        action.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGBUS, &action, &previousBusAction);
+    });
+}
 
-    long line = header.dataLine;
-    const char *p = text.data() + header.dataStart;
-    const char *end = text.data() + text.size();
+// Runs scan() and returns true, or returns false when it touched a page of
+// [begin, end) that no longer exists. scan() must keep only plain data on
+// its stack.
+template <class Scan>
+bool guarded(const char *begin, const char *end, Scan &scan)
+{
+    installBusHandler();
+    BusGuard guard;
+    guard.begin = begin;
+    guard.end = end;
+    guard.outer = activeGuard;
+    // Lives in this frame, which the jump returns to: it also restores the
+    // outer guard when scan() throws (a progress call may).
+    struct Restore {
+        BusGuard &guard;
+        ~Restore() { activeGuard = guard.outer; }
+    } restore{guard};
+    if (sigsetjmp(guard.jump, 1) != 0)
+        return false;
+    activeGuard = &guard;
+    scan();
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// The samples.
+
+enum class ScanStop : uint8_t {
+    Count,   // all the values asked for were stored
+    End,     // the text ended first
+    Range,   // a value lies beyond the float range
+    Quote,   // a quoted field, which a part scan cannot place (see below)
+};
+
+struct SampleScan {
+    const char *p = nullptr;  // where the scan stopped
+    long line = 0;            // line at p, when lines are counted; at the
+                              // end, the last line of the text
+    long fieldLine = 0;       // line of the value out of range
+    int32_t stored = 0;       // values stored
+    ScanStop stop = ScanStop::Count;
+    float sum = 0;            // running sum of the stored values, in file order
+};
+
+// Scans up to `wanted` values from p into out[0..]. `total` and `first` only
+// scale the progress, which is called every progressInterval values with
+// 5..10 percent. A part scan (Whole = false) neither counts lines nor sums,
+// and stops at a quote: a quoted field may run over line ends, so a part
+// that starts at a line start could start inside one.
+template <bool Whole>
+void scanSamples(SampleScan &scan, const char *p, const char *end, long line, float *out,
+                 int32_t wanted, const ReadProgress *progress, int32_t first, int32_t total)
+{
     float sum = 0;
-    for (int32_t i = 1; i <= header.sampleCount; ++i) {
-        if (progress && i % progressInterval == 0)
-            progress(5 + static_cast<int>(5LL * i / header.sampleCount));
-        p = skipSpace(p, end, line);
-        if (p == end)
-            return LoadError{fileName, lastLine(text, line),
-                             "the file ends after " + std::to_string(i - 1) + " of " +
-                                 std::to_string(header.sampleCount) + " samples"};
-        long fieldLine = line;
+    int32_t i = 0;
+    for (; i < wanted; ++i) {
+        const int32_t index = first + i;
+        if (progress && *progress && index % progressInterval == 0)
+            (*progress)(5 + static_cast<int>(5LL * index / total));
+        if constexpr (Whole) {
+            p = skipSpace(p, end, line);
+        } else {
+            while (p != end && (isBlank(*p) || isLineEnd(*p)))
+                ++p;
+        }
+        if (p == end) {
+            scan.stop = ScanStop::End;
+            // A final line end does not open another line. The data never
+            // starts the text, so end[-1] is always part of it.
+            if (Whole && isLineEnd(end[-1]))
+                --line;
+            break;
+        }
+        const long fieldLine = line;
         Number number{p};
         if (*p == '"') {
+            if constexpr (!Whole) {
+                scan.stop = ScanStop::Quote;
+                break;
+            }
             const char *open = p + 1;
             const char *close = open;
             while (close != end && *close != '"')
@@ -430,14 +533,165 @@ ReadResult parsePsn(std::string_view text, const std::string &fileName,
             ++p;
 
         float value = 0;
-        if (!toFloat(number, value))
-            return LoadError{fileName, fieldLine,
-                             "sample " + std::to_string(i) + " is beyond the 32-bit float range"};
-        record.samples[i] = value;
-        sum = sum + value;
+        if (!toFloat(number, value)) {
+            scan.stop = ScanStop::Range;
+            scan.fieldLine = fieldLine;
+            break;
+        }
+        out[i] = value;
+        if constexpr (Whole)
+            sum = sum + value;
     }
-    record.sum = sum;
+    scan.p = p;
+    scan.line = line;
+    scan.stored = i;
+    scan.sum = sum;
+}
+
+// Below this many bytes of data one thread reads everything.
+constexpr size_t splitBytes = 1 << 20;
+
+// Where a second thread may start: the first character after the line ends
+// that follow the middle of [begin, end), or end.
+const char *secondPartStart(const char *begin, const char *end)
+{
+    const char *p = begin + (end - begin) / 2;
+    while (p != end && !isLineEnd(*p))
+        ++p;
+    while (p != end && isLineEnd(*p))
+        ++p;
+    return p;
+}
+
+struct DataRead {
+    SampleScan scan;
+    bool complete = true;  // false when the text vanished under a guarded scan
+};
+
+// Reads `count` values from the data text into out[1..count]. A long text
+// is split at a line start: this thread reads the first part, a second
+// thread the rest into its own buffer, and the parts are joined. The result
+// is the same as reading it in one go: any surprise in either part (a quote,
+// a value out of range, too few values) makes this thread read it all again,
+// so the error says exactly where.
+DataRead readData(std::string_view text, size_t dataStart, long line, float *out,
+                  int32_t count, const ReadProgress &progress)
+{
+    const char *const textBegin = text.data();
+    const char *const begin = textBegin + dataStart;
+    const char *const end = textBegin + text.size();
+    DataRead result;
+    const auto whole = [&] {
+        result.scan = {};
+        auto scan = [&] {
+            scanSamples<true>(result.scan, begin, end, line, out + 1, count, &progress, 1, count);
+        };
+        result.complete = guarded(textBegin, end, scan);
+    };
+    if (static_cast<size_t>(end - begin) < splitBytes || count < 2 || !helperThreadAllowed()) {
+        whole();
+        return result;
+    }
+
+    const char *middle = secondPartStart(begin, end);
+    SampleScan second;
+    // Every value takes at least one byte.
+    const auto secondRoom = static_cast<int32_t>(std::min<size_t>(count, end - middle));
+    std::unique_ptr<float[]> secondValues;
+    bool secondComplete = true;
+    std::thread helper;
+    try {
+        secondValues = std::make_unique_for_overwrite<float[]>(secondRoom);
+        helper = std::thread([&] {
+            auto scan = [&] {
+                scanSamples<false>(second, middle, end, 0, secondValues.get(), secondRoom,
+                                   nullptr, 0, count);
+            };
+            secondComplete = guarded(textBegin, end, scan);
+        });
+    } catch (const std::exception &) {
+        whole();
+        return result;
+    }
+
+    struct Join {
+        std::thread &thread;
+        ~Join()
+        {
+            if (thread.joinable())
+                thread.join();
+        }
+    } join{helper};
+    SampleScan first;
+    auto scanFirst = [&] {
+        scanSamples<false>(first, begin, middle, 0, out + 1, count, &progress, 1, count);
+    };
+    const bool firstComplete = guarded(textBegin, end, scanFirst);
+    helper.join();
+
+    const int32_t fromSecond = count - first.stored;
+    const bool joined = firstComplete && secondComplete &&
+                        (first.stop == ScanStop::Count ||
+                         (first.stop == ScanStop::End && second.stored >= fromSecond));
+    if (!joined) {
+        whole();
+        return result;
+    }
+    if (fromSecond > 0)
+        std::copy_n(secondValues.get(), fromSecond, out + 1 + first.stored);
+    float sum = 0;
+    for (int32_t i = 1; i <= count; ++i)
+        sum = sum + out[i];
+    result.scan.stop = ScanStop::Count;
+    result.scan.stored = count;
+    result.scan.sum = sum;
+    return result;
+}
+
+const char shortenedReason[] =
+    "could not be read to its end: it was shortened, or a read failed, while it was read";
+
+
+// The record of a text whose header has been read.
+ReadResult readRecord(Header &&header, std::string_view text, const std::string &fileName,
+                      const ReadProgress &progress)
+{
+    if (auto error = checkHeader(header, text.size() - header.dataStart, fileName))
+        return std::move(*error);
+
+    PsnRecord record;
+    record.sampleCount = header.sampleCount;
+    record.sampleRate = header.sampleRate;
+    record.stationCode = std::move(header.stationCode);
+    record.componentName = std::move(header.componentName);
+    record.samples.assign(static_cast<size_t>(header.sampleCount) + 1, 0.0f);
+
+    const DataRead data = readData(text, header.dataStart, header.dataLine,
+                                   record.samples.data(), header.sampleCount, progress);
+    if (!data.complete)
+        return LoadError{fileName, 0, shortenedReason};
+    const SampleScan &scan = data.scan;
+    if (scan.stop == ScanStop::End)
+        return LoadError{fileName, scan.line,
+                         "the file ends after " + std::to_string(scan.stored) + " of " +
+                             std::to_string(header.sampleCount) + " samples"};
+    if (scan.stop == ScanStop::Range)
+        return LoadError{fileName, scan.fieldLine,
+                         "sample " + std::to_string(scan.stored + 1) +
+                             " is beyond the 32-bit float range"};
+    record.sum = scan.sum;
     return record;
+}
+
+} // namespace
+
+ReadResult parsePsn(std::string_view text, const std::string &fileName,
+                    const ReadProgress &progress)
+{
+    auto read = readHeader(text, fileName);
+    if (auto *error = std::get_if<LoadError>(&read))
+        return std::move(*error);
+    return readRecord(std::get<Header>(std::move(read)), text, fileName, progress);
 }
 
 namespace {
@@ -448,6 +702,19 @@ struct Descriptor {
     Descriptor(const Descriptor &) = delete;
     Descriptor &operator=(const Descriptor &) = delete;
     ~Descriptor() { if (fd >= 0) ::close(fd); }
+};
+
+struct Mapping {
+    void *address = MAP_FAILED;
+    size_t size = 0;
+    Mapping(int fd, size_t bytes) : size(bytes)
+    {
+        if (bytes > 0)
+            address = ::mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE, fd, 0);
+    }
+    Mapping(const Mapping &) = delete;
+    Mapping &operator=(const Mapping &) = delete;
+    ~Mapping() { if (address != MAP_FAILED) ::munmap(address, size); }
 };
 
 const char *kindOf(mode_t mode)
@@ -480,21 +747,32 @@ ReadResult readPsnFile(const std::string &path, const ReadProgress &progress)
     if (!S_ISREG(status.st_mode))
         return LoadError{path, 0,
                          std::string("is ") + kindOf(status.st_mode) + ", not a regular file"};
-
-    // Read into memory rather than mapped: a file cut short by another
-    // program while it is read then gives a short text, not a bus error.
     const size_t size = static_cast<size_t>(status.st_size);
-    auto buffer = std::make_unique_for_overwrite<char[]>(size);
-    size_t got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(file.fd, buffer.get() + got, size - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return LoadError{path, 0, "cannot be read: " + systemReason(errno)};
-        if (n == 0)
+
+    // The file is mapped, not copied: a long record then costs no second
+    // copy of its text, and nothing is read past the samples asked for.
+    Mapping mapping(file.fd, size);
+    if (size > 0 && mapping.address == MAP_FAILED)
+        return LoadError{path, 0, "cannot be read: " + systemReason(errno)};
+    ::madvise(mapping.address, size, MADV_SEQUENTIAL);
+    const auto *begin = static_cast<const char *>(mapping.address);
+    const std::string_view text(size > 0 ? begin : "", size);
+
+    // The header is copied out of the mapping first, in pieces of growing
+    // size, so that its texts are made from memory that cannot vanish.
+    std::string headerCopy;
+    std::variant<Header, LoadError> read = LoadError{};
+    for (size_t piece = std::min<size_t>(size, 1 << 16);; piece = std::min(size, 4 * piece)) {
+        headerCopy.resize(piece);
+        auto copy = [&] { std::memcpy(headerCopy.data(), text.data(), piece); };
+        if (!guarded(text.data(), text.data() + size, copy))
+            return LoadError{path, 0, shortenedReason};
+        read = readHeader(headerCopy, path);
+        const auto *header = std::get_if<Header>(&read);
+        if (piece == size || (header && header->dataStart < piece))
             break;
-        got += static_cast<size_t>(n);
     }
-    return parsePsn(std::string_view(buffer.get(), got), path, progress);
+    if (auto *error = std::get_if<LoadError>(&read))
+        return std::move(*error);
+    return readRecord(std::get<Header>(std::move(read)), text, path, progress);
 }

@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include "analysis/loadrecord.h"
+#include "session/threads.h"
 #include "session/numbertext.h"
 #include "spectrum/segmentspectrum.h"
 #include "views/selection.h"
@@ -141,8 +142,8 @@ Outcome reportFile(const std::string &path, const Options &options)
     return {true, path + '\t' + summaryRow(summaryFields(record, options.segment, '.')) + '\n'};
 }
 
-// Reports the files on at most options.jobs threads (one per core when not
-// given); rows come out in the order given.
+// Works on at most options.jobs files at once (one per core when not given),
+// each on a thread of its own; rows come out in the order given.
 bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
 {
     const size_t count = options.files.size();
@@ -152,7 +153,14 @@ bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
     std::condition_variable ready;
     std::atomic<size_t> next{0};
 
+    const int64_t jobs =
+        options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    const size_t workers = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), jobs));
     const auto work = [&] {
+        // Several files at once already keep the cores busy.
+        std::optional<NoHelperThread> oneThreadPerFile;
+        if (workers > 1)
+            oneThreadPerFile.emplace();
         for (size_t i; (i = next++) < count;) {
             Outcome outcome = reportFile(options.files[i], options);
             std::lock_guard lock(mutex);
@@ -161,9 +169,6 @@ bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
             ready.notify_all();
         }
     };
-    const int64_t jobs =
-        options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
-    const size_t workers = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), jobs));
     std::vector<std::jthread> threads;
     try {
         for (size_t w = 0; w < workers; ++w)

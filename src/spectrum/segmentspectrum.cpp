@@ -1,9 +1,15 @@
 #include "spectrum/segmentspectrum.h"
 
 #include "spectrum/fft.h"
+#include "session/threads.h"
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -17,6 +23,132 @@ std::array<float, spectrumBlockLength> hannTable()
         w[t] = static_cast<float>((1 - std::cos(t * step)) * 0.5);
     return w;
 }
+
+// Blocks transformed in one go by one thread.
+constexpr int batchBlocks = 16;
+
+// The transformed lines 0..1023 of a batch of blocks.
+struct Batch {
+    std::vector<float> re = std::vector<float>(batchBlocks * spectrumLines);
+    std::vector<float> im = std::vector<float>(batchBlocks * spectrumLines);
+};
+
+class BlockTransform {
+public:
+    BlockTransform(const std::vector<float> &samples, int64_t start)
+        : samples_(samples), start_(start)
+    {
+    }
+
+    // Windows and transforms block `index` (counted from the segment's
+    // start) and keeps its lines in slot `slot` of `batch`.
+    void run(int64_t index, Batch &batch, int slot)
+    {
+        static const std::array<float, spectrumBlockLength> window = hannTable();
+        static const FftPlan plan(spectrumBlockLength);
+        const int64_t b = start_ + index * spectrumHop;
+        // Samples past the record's last entry count as 0.
+        const int64_t available = static_cast<int64_t>(samples_.size());
+        const int inside = static_cast<int>(std::clamp<int64_t>(available - b, 0, spectrumBlockLength));
+        std::fill(im_.begin(), im_.end(), 0.0f);
+        if (inside < spectrumBlockLength)
+            std::fill(re_.begin(), re_.end(), 0.0f);
+        const float *x = samples_.data() + std::min(b, available);
+        for (int t = 0; t < inside; ++t)
+            re_[plan.reversed(t)] = x[t] * window[t];
+        plan.transformReordered(re_.data(), im_.data());
+        std::copy_n(re_.begin(), spectrumLines, batch.re.begin() + slot * spectrumLines);
+        std::copy_n(im_.begin(), spectrumLines, batch.im.begin() + slot * spectrumLines);
+    }
+
+    void runBatch(int64_t first, int64_t count, Batch &batch)
+    {
+        for (int64_t i = 0; i < count; ++i)
+            run(first + i, batch, static_cast<int>(i));
+    }
+
+private:
+    const std::vector<float> &samples_;
+    int64_t start_;
+    std::array<float, spectrumBlockLength> re_{};
+    std::array<float, spectrumBlockLength> im_{};
+};
+
+// A second thread transforms every odd batch into a small ring of buffers
+// while the calling thread transforms the even ones; the calling thread
+// adds all of them up in block order, so the sums round exactly as if one
+// thread had done everything.
+class OddBatches {
+public:
+    OddBatches(const std::vector<float> &samples, int64_t start, int64_t blocks)
+        : transform_(samples, start), blocks_(blocks)
+    {
+        thread_ = std::thread([this] { work(); });
+    }
+
+    ~OddBatches()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    // Waits for odd batch `batch` (1, 3, 5, ... in turn) and returns it.
+    const Batch &take(int64_t batch)
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return done_ > batch / 2; });
+        return ring_[(batch / 2) % ringSize];
+    }
+
+    // Frees the buffer of the batch last taken.
+    void release()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            ++released_;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    static constexpr int ringSize = 4;
+
+    void work()
+    {
+        for (int64_t n = 0;; ++n) {
+            const int64_t first = (2 * n + 1) * batchBlocks;
+            if (first >= blocks_)
+                return;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return stop_ || n - released_ < ringSize; });
+                if (stop_)
+                    return;
+            }
+            transform_.runBatch(first, std::min<int64_t>(batchBlocks, blocks_ - first),
+                                ring_[n % ringSize]);
+            {
+                std::lock_guard lock(mutex_);
+                done_ = n + 1;
+            }
+            changed_.notify_all();
+        }
+    }
+
+    BlockTransform transform_;
+    const int64_t blocks_;
+    Batch ring_[ringSize];
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int64_t done_ = 0;      // odd batches ready
+    int64_t released_ = 0;  // odd batches added up
+    bool stop_ = false;
+    std::thread thread_;
+};
 
 } // namespace
 
@@ -37,38 +169,53 @@ SegmentSpectrum segmentSpectrum(const std::vector<float> &samples, int32_t start
 {
     if (end < start)
         std::swap(start, end);
-    static const std::array<float, spectrumBlockLength> window = hannTable();
     // Amplitude of a full-scale cosine line: the window sums to 1024 and the
     // transform doubles nothing, so 0.5 / 0.426 / 1024 per unit.
     const double c = 0.5 / 0.426 / 1024;
-    const int64_t available = static_cast<int64_t>(samples.size());
-    const double length = static_cast<double>(end) - start;
+    const int64_t length = static_cast<int64_t>(end) - start;
+    const int64_t blocks = spectrumBlockCount(length);
+    const int64_t batches = (blocks + batchBlocks - 1) / batchBlocks;
 
     SegmentSpectrum result;
-    std::vector<FftPoint> work(spectrumBlockLength + 1);
     std::array<float, spectrumLines> &sums = result.lines;
-    int64_t b = start;
-    for (;;) {
-        // Samples past the record's last entry count as 0.
-        const int64_t inside = std::clamp<int64_t>(available - b, 0, spectrumBlockLength);
-        for (int t = 0; t < inside; ++t)
-            work[t] = {samples[b + t] * window[t], 0.0f};
-        for (int t = static_cast<int>(inside); t < spectrumBlockLength; ++t)
-            work[t] = {0.0f, 0.0f};
-        fft(work.data(), spectrumBlockLength);
-        for (int k = 0; k < spectrumLines; ++k) {
-            const double a = work[k][0] * c;
-            const double d = work[k][1] * c;
-            sums[k] = static_cast<float>((sums[k] + a * a) + d * d);
+    const auto add = [&](const Batch &batch, int64_t first, int64_t count) {
+        for (int64_t i = 0; i < count; ++i) {
+            const float *re = batch.re.data() + i * spectrumLines;
+            const float *im = batch.im.data() + i * spectrumLines;
+            for (int k = 0; k < spectrumLines; ++k) {
+                const double a = re[k] * c;
+                const double d = im[k] * c;
+                sums[k] = static_cast<float>((sums[k] + a * a) + d * d);
+            }
+            ++result.blockCount;
+            if (progress) {
+                const double advanced = static_cast<double>(first + i + 1) * spectrumHop;
+                const double percent = length > 0 ? advanced / length * 100 : 100;
+                progress(static_cast<float>(std::clamp(percent, 0.0, 100.0)));
+            }
         }
-        ++result.blockCount;
-        b += spectrumHop;
-        if (progress) {
-            const double percent = length > 0 ? (b - start) / length * 100 : 100;
-            progress(static_cast<float>(std::clamp(percent, 0.0, 100.0)));
+    };
+
+    BlockTransform transform(samples, start);
+    Batch own;
+    std::optional<OddBatches> odd;
+    if (batches > 1 && helperThreadAllowed()) {
+        try {
+            odd.emplace(samples, start, blocks);
+        } catch (const std::system_error &) {
+            // No second thread to be had: this one does every batch.
         }
-        if (b + spectrumBlockLength > end)
-            break;
+    }
+    for (int64_t n = 0; n < batches; ++n) {
+        const int64_t first = n * batchBlocks;
+        const int64_t count = std::min<int64_t>(batchBlocks, blocks - first);
+        if (!odd || n % 2 == 0) {
+            transform.runBatch(first, count, own);
+            add(own, first, count);
+        } else {
+            add(odd->take(n), first, count);
+            odd->release();
+        }
     }
 
     for (int k = 0; k < spectrumLines; ++k) {

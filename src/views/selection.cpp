@@ -46,7 +46,13 @@ SegmentBounds keepSegment(int32_t start, int32_t end, int32_t count)
 {
     if (end > count)
         end = count;
+    // A start past the new end moves to the first sample: entry 0 holds no
+    // sample and must not count in the segment's figures.
     if (start > count)
-        start = 0;
+        start = 1;
+    // A segment that now starts on the record's last sample has shrunk to
+    // that one sample: the whole record, as after a click.
+    if (start == end)
+        return {0, count, false};
     return {start, end, true};
 }

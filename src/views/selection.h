@@ -32,5 +32,6 @@ struct SegmentBounds {
 SegmentBounds selectSegment(int32_t pressSample, int32_t releaseSample, int32_t count);
 
 // A kept segment after a record of `count` samples was loaded: the end
-// lowered to count, then the start to 0 when it lies beyond count.
+// lowered to count, then the start to 1 when it lies beyond count; ends that
+// meet on one sample leave no segment (0..count).
 SegmentBounds keepSegment(int32_t start, int32_t end, int32_t count);

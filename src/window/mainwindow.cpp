@@ -330,11 +330,11 @@ void MainWindow::setProgress(double percent)
     ProgressBar1->setValue(static_cast<int>(std::lround(std::clamp(percent, 0.0, 100.0))));
 }
 
-// Pending events run at most about every 15 ms, so a long loop that reports
+// Pending events run at most about every 10 ms, so a long loop that reports
 // progress often spends its time on its work, not on the event loop.
 void MainWindow::letEventsRun()
 {
-    if (sinceEvents.isValid() && sinceEvents.elapsed() < 15)
+    if (sinceEvents.isValid() && sinceEvents.elapsed() < 10)
         return;
     QCoreApplication::processEvents();
     sinceEvents.start();

@@ -142,6 +142,20 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     state.slowLevel = std::move(record.slowLevel);
     state.peakAmplitude = record.peakAmplitude;
     state.lawMaxSlow = record.lawMaxSlow;
+    // The plot below lets other handlers run: they find the selection
+    // already inside the new record.
+    if (state.hasSegment) {
+        const SegmentBounds kept = keepSegment(state.startSample, state.endSample, state.sampleCount);
+        state.startSample = kept.start;
+        state.endSample = kept.end;
+        state.hasSegment = kept.hasSegment;
+    } else {
+        state.startSample = 0;
+        state.endSample = state.sampleCount;
+    }
+    // Nor do they find the previous record's spectrum current.
+    Command5->setEnabled(false);
+    HScroll1->setEnabled(false);
 
     // An absent header line leaves its label empty, never another record's.
     Fs->setText(number(integerText(state.sampleRate)));
@@ -161,29 +175,21 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     } else {
         Ss->setText(QStringLiteral("0"));
         Es->setText(number(integerText(state.sampleCount)));
-        state.startSample = 0;
-        state.endSample = state.sampleCount;
     }
     clearSpectrumView();
     setProgress(0);
     setHourglass(false);
 }
 
-// The segment of the previous record, clamped to this one, is drawn and
-// measured again. Ss and Es follow the clamped ends, so "Copy All" never
-// passes off the old ones.
+// The segment of the previous record, clamped to this one (takeRecord), is
+// drawn and measured again. Ss and Es follow the clamped ends, so "Copy All"
+// never passes off the old ones.
 void MainWindow::keepSegmentAfterLoad()
 {
-    const SegmentBounds kept = keepSegment(state.startSample, state.endSample, state.sampleCount);
-    state.startSample = kept.start;
-    state.endSample = kept.end;
-    state.hasSegment = kept.hasSegment;
-    if (kept.hasSegment) {
-        const double width = Picture1->widthTwips();
-        const double endX = xOfSample(kept.end, state.sampleCount, width);
-        toggleBand(xOfSample(kept.start, state.sampleCount, width), endX);
-        state.dragLineX = roundToInt32(endX);
-    }
+    const double width = Picture1->widthTwips();
+    const double endX = xOfSample(state.endSample, state.sampleCount, width);
+    toggleBand(xOfSample(state.startSample, state.sampleCount, width), endX);
+    state.dragLineX = roundToInt32(endX);
     const Figures figures =
         segmentFigures(state.samples, state.slowLevel, state.startSample, state.endSample);
     state.lawMaxSlow = figures.lawMaxSlow;

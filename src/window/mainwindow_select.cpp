@@ -45,6 +45,9 @@ void MainWindow::Picture1_MouseDown(Qt::MouseButtons buttons, QPointF pos)
     state.startSample = std::max(1, sampleAtX(pos.x(), Picture1->widthTwips(), state.sampleCount));
     Ss->setText(number(integerText(state.startSample)));
     state.dragLineX = roundToInt32(pos.x());
+    // The spectrum belonged to the segment the press has just given up. Its
+    // release may never come (the view disabled under the held button).
+    clearSpectrumView();
 }
 
 void MainWindow::Picture1_MouseMove(Qt::MouseButtons buttons, QPointF pos)
@@ -61,10 +64,12 @@ void MainWindow::Picture1_MouseMove(Qt::MouseButtons buttons, QPointF pos)
 // left of the press.
 void MainWindow::Picture1_MouseUp(Qt::MouseButton button, QPointF pos)
 {
-    if (!state.isDragging || button != Qt::LeftButton)
+    // A release while busy would end the drag with the press's start kept
+    // but no segment made of it; the drag goes on instead.
+    if (busy || !state.isDragging || button != Qt::LeftButton)
         return;
     state.isDragging = false;
-    if (busy || state.sampleCount == 0)
+    if (state.sampleCount == 0)
         return;
     const int32_t count = state.sampleCount;
     const double width = Picture1->widthTwips();

@@ -1,11 +1,13 @@
 #include "analysis/levels.h"
 #include "analysis/loadrecord.h"
 #include "session/numbertext.h"
+#include "session/threads.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <variant>
 
 namespace {
@@ -169,4 +171,52 @@ TEST(Levels, ProgressPoints)
               seen.end());
     EXPECT_NE(std::find_if(seen.begin(), seen.end(), [](int p) { return p > 20 && p < 30; }),
               seen.end());
+}
+
+TEST(Levels, LongRecordsLevelOnASecondThreadAsInOnePass)
+{
+    // Long enough for the slow level to follow the weighting on its own
+    // thread. Values come in pairs +v, -v, so the mean is exactly 0 and the
+    // silent start keeps its minus-infinity levels.
+    std::vector<float> values(400000, 0.0f);
+    for (size_t i = 5000; i + 1 < values.size(); i += 2) {
+        values[i] = static_cast<float>(std::sin(i * 0.003) * 1e-4 + ((i * 7919) % 101) * 1e-8);
+        values[i + 1] = -values[i];
+    }
+    const PsnRecord record = makeRecord(values, 250);
+
+    PsnRecord copy = record;
+    std::vector<int> seen;
+    LoadResult result = analyseRecord(std::move(copy), "long.psn", [&](int p) { seen.push_back(p); });
+    ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(result));
+    const AnalysedRecord &a = std::get<AnalysedRecord>(result);
+
+    std::vector<float> samples = record.samples;
+    std::vector<float> level(samples.size(), 0.0f);
+    const MeanRemoved removed =
+        removeMeanAndWeight(samples, record.sum, record.sampleCount, 250, level);
+    const float lawMax = slowLevelInPlace(level, record.sampleCount, 250);
+
+    EXPECT_EQ(a.samples, samples);
+    EXPECT_EQ(0, std::memcmp(a.slowLevel.data(), level.data(), level.size() * sizeof(float)));
+    EXPECT_TRUE(std::isinf(a.slowLevel[1]));
+    EXPECT_EQ(a.lawMaxSlow, lawMax);
+    EXPECT_EQ(a.sumSquares, removed.sumSquares);
+
+    // The same progress points as one pass would report.
+    std::vector<int> expected;
+    for (int from : {10, 20}) {
+        for (int32_t i = progressInterval; i <= record.sampleCount; i += progressInterval)
+            expected.push_back(from + static_cast<int>(10LL * i / record.sampleCount));
+        expected.push_back(from + 10);
+    }
+    EXPECT_EQ(seen, expected);
+
+    // Kept to one thread, it gives the same.
+    NoHelperThread oneThread;
+    copy = record;
+    LoadResult single = analyseRecord(std::move(copy), "long.psn");
+    ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(single));
+    EXPECT_EQ(0, std::memcmp(std::get<AnalysedRecord>(single).slowLevel.data(), level.data(),
+                             level.size() * sizeof(float)));
 }

@@ -1,9 +1,12 @@
 #include "record/psnreader.h"
+#include "session/threads.h"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -334,4 +337,120 @@ TEST(PsnReader, FilesThatCannotBeReadAreRefused)
         EXPECT_EQ(error->line, 0);
         EXPECT_EQ(error->reason, row.reason);
     }
+}
+
+namespace {
+
+// A data body of well over a megabyte, which is read in two parts.
+struct LongBody {
+    std::vector<std::string> fields;  // one per line unless a case joins them
+    std::string text(const std::string &separator = "\r\n") const
+    {
+        std::string body;
+        for (const auto &field : fields)
+            body += field + separator;
+        return body;
+    }
+};
+
+LongBody longBody(int count)
+{
+    LongBody body;
+    char field[32];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(field, sizeof field, "%.6E", std::sin(i * 0.01) * 1e-4 + (i % 7) * 1e-7);
+        body.fields.push_back(field);
+    }
+    return body;
+}
+
+// What reading the fields one after another gives, from the C library.
+std::vector<float> expectedValues(const LongBody &body, int count)
+{
+    std::vector<float> values{0.0f};
+    for (int i = 0; i < count; ++i)
+        values.push_back(std::strtof(body.fields[i].c_str(), nullptr));
+    return values;
+}
+
+} // namespace
+
+TEST(PsnReader, LongTextsReadInTwoPartsAsInOne)
+{
+    const int count = 150000;
+    const LongBody body = longBody(count);
+    const std::vector<float> expected = expectedValues(body, count);
+    float expectedSum = 0;
+    for (int i = 1; i <= count; ++i)
+        expectedSum = expectedSum + expected[i];
+
+    const auto read = [&](int announced, const std::string &data) {
+        ReadResult result = parsePsn(header(announced) + data, "long.psn");
+        // Read by one thread, it gives the same.
+        NoHelperThread oneThread;
+        ReadResult single = parsePsn(header(announced) + data, "long.psn");
+        EXPECT_EQ(describe(single), describe(result));
+        if (auto *record = std::get_if<PsnRecord>(&result))
+            EXPECT_EQ(std::get<PsnRecord>(single).samples, record->samples);
+        return result;
+    };
+    {
+        SCOPED_TRACE("plain, and with fewer samples announced than written");
+        for (int announced : {count, count - 10, 2}) {
+            ReadResult result = read(announced, body.text());
+            ASSERT_TRUE(std::holds_alternative<PsnRecord>(result)) << describe(result);
+            const PsnRecord &record = std::get<PsnRecord>(result);
+            ASSERT_EQ(record.samples.size(), static_cast<size_t>(announced) + 1);
+            EXPECT_TRUE(std::equal(record.samples.begin(), record.samples.end(), expected.begin()));
+            if (announced == count)
+                EXPECT_EQ(record.sum, expectedSum);
+        }
+    }
+    {
+        SCOPED_TRACE("several values on a line, split across the middle");
+        ReadResult result = read(count, body.text(", "));
+        ASSERT_TRUE(std::holds_alternative<PsnRecord>(result)) << describe(result);
+        EXPECT_EQ(std::get<PsnRecord>(result).samples, expected);
+    }
+    // The header takes lines 1 to 3; field i (from 1) stands on line 3 + i.
+    EXPECT_EQ(describe(read(count + 5, body.text())),
+              "long.psn: line 150003: the file ends after 150000 of 150005 samples");
+    LongBody outOfRange = body;
+    outOfRange.fields[120000 - 1] = "1e999";
+    EXPECT_EQ(describe(read(count, outOfRange.text())),
+              "long.psn: line 120003: sample 120000 is beyond the 32-bit float range");
+    // Past the announced count nothing is read, not even a broken value.
+    EXPECT_TRUE(std::holds_alternative<PsnRecord>(read(119999, outOfRange.text())));
+
+    // A quoted field runs over a line end in the second part; the lines
+    // after it count one more.
+    LongBody quoted = body;
+    quoted.fields[100000 - 1] = "\"2.5\r\n\"";
+    std::vector<float> withQuote = expected;
+    withQuote[100000] = 2.5f;
+    ReadResult result = read(count, quoted.text());
+    ASSERT_TRUE(std::holds_alternative<PsnRecord>(result)) << describe(result);
+    EXPECT_EQ(std::get<PsnRecord>(result).samples, withQuote);
+    EXPECT_EQ(describe(read(count + 1, quoted.text())),
+              "long.psn: line 150004: the file ends after 150000 of 150001 samples");
+}
+
+TEST(PsnReader, AFileShortenedWhileReadIsAnErrorNotACrash)
+{
+    TempDir dir;
+    const auto path = (dir.path / "shrinking.psn").string();
+    const int count = 300000;
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << header(count) << longBody(count).text();
+    }
+    ReadResult whole = readPsnFile(path);
+    ASSERT_TRUE(std::holds_alternative<PsnRecord>(whole)) << describe(whole);
+
+    // Another program cuts the file while its samples are read: the pages
+    // past the new end vanish from under the reader.
+    ReadResult result = readPsnFile(path, [&](int) { std::filesystem::resize_file(path, 100); });
+    ASSERT_TRUE(std::holds_alternative<LoadError>(result));
+    EXPECT_EQ(describe(result), path + ": could not be read to its end: it was shortened, or a "
+                                       "read failed, while it was read");
 }

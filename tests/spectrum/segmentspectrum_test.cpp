@@ -1,5 +1,7 @@
 #include "spectrum/segmentspectrum.h"
 
+#include "session/threads.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -129,4 +131,24 @@ TEST(SegmentSpectrum, RepeatedComputationGivesTheSameResult)
 {
     const auto s = record(8000, [](int i) { return std::sin(i * 0.05) * 1e-4; });
     EXPECT_EQ(segmentSpectrum(s, 0, 8000).lines, segmentSpectrum(s, 0, 8000).lines);
+}
+
+TEST(SegmentSpectrum, OneOrTwoThreadsGiveTheSameSpectrumAndProgress)
+{
+    // Enough blocks for several batches on each thread, and a segment whose
+    // last batch is short.
+    const auto s = record(300000, [](int i) {
+        return std::sin(i * 0.05) * 1e-4 + std::sin(i * 1.3) * 3e-6 + (i % 17) * 1e-8;
+    });
+    for (const auto &[start, end] : {std::pair{0, 300000}, std::pair{12345, 201234}}) {
+        std::vector<float> twoSeen, oneSeen;
+        const SegmentSpectrum two =
+            segmentSpectrum(s, start, end, [&](float p) { twoSeen.push_back(p); });
+        NoHelperThread oneThread;
+        const SegmentSpectrum one =
+            segmentSpectrum(s, start, end, [&](float p) { oneSeen.push_back(p); });
+        EXPECT_EQ(two.lines, one.lines);
+        EXPECT_EQ(two.blockCount, spectrumBlockCount(end - start));
+        EXPECT_EQ(twoSeen, oneSeen);
+    }
 }

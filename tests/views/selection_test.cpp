@@ -43,12 +43,17 @@ TEST(Selection, KeptSegmentAfterAShorterRecord)
     EXPECT_EQ(b.start, 100);
     EXPECT_EQ(b.end, 500);
     b = keepSegment(600, 900, 500);
-    EXPECT_EQ(b.start, 0);
+    EXPECT_EQ(b.start, 1);
     EXPECT_EQ(b.end, 500);
     EXPECT_TRUE(b.hasSegment);
     b = keepSegment(100, 200, 500);
     EXPECT_EQ(b.start, 100);
     EXPECT_EQ(b.end, 200);
+    // Starting on the new last sample, the segment would be that one sample.
+    b = keepSegment(500, 900, 500);
+    EXPECT_EQ(b.start, 0);
+    EXPECT_EQ(b.end, 500);
+    EXPECT_FALSE(b.hasSegment);
 }
 
 TEST(Selection, BandIsNormalised)

@@ -7,9 +7,11 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <cmath>
+#include <utility>
 
 class LoadingTest : public QObject {
     Q_OBJECT
@@ -192,6 +194,68 @@ private slots:
         w->Command3_Click();
         QCOMPARE(offered, QStringList({"*.psn", "*.psn", first}));
         QCOMPARE(w->Label2->text(), first);
+    }
+
+    // The plot of a new record lets other handlers run. By then the selection
+    // lies inside the new record, and the previous record's spectrum can no
+    // longer be copied or read with the cursor.
+    void sessionFollowsTheNewRecordWhileItIsPlotted()
+    {
+        for (const bool select : {false, true}) {
+            auto w = window();
+            w->Form_Load(first);
+            if (select) { // samples 604..1207 of 3000
+                QTest::mousePress(w->Picture1, Qt::LeftButton, {}, QPoint(100, 20));
+                QTest::mouseRelease(w->Picture1, Qt::LeftButton, {}, QPoint(200, 20));
+            }
+            w->Command1_Click();
+            w->HScroll1->setValue(40);
+            const QString cursorFrequency = w->freq->text();
+            int plotting = 0;
+            connect(w->ProgressBar1, &QProgressBar::valueChanged, w.get(), [&] {
+                const Session &s = w->session();
+                if (s.sampleCount != 500)
+                    return;
+                ++plotting;
+                QCOMPARE(s.endSample, 500);
+                // A kept segment starting past the new end starts at sample 1.
+                QCOMPARE(s.startSample, select ? 1 : 0);
+                QCOMPARE(s.hasSegment, select);
+                QVERIFY(!w->Command5->isEnabled());
+                QVERIFY(!w->HScroll1->isEnabled());
+                w->HScroll1->setValue(41);
+                QCOMPARE(w->freq->text(), cursorFrequency);
+            });
+            QVERIFY(w->loadfile(second));
+            QVERIFY(plotting > 0);
+        }
+    }
+
+    // A release that comes while a load runs does not end the drag: ended
+    // there, it would leave the press's start without a segment made of it
+    // when the load fails.
+    void releaseDuringALoadLeavesTheDragGoing()
+    {
+        auto w = window();
+        w->Form_Load(first);
+        QTest::mousePress(w->Picture1, Qt::LeftButton, {}, QPoint(100, 20));
+        bool released = false;
+        connect(w->ProgressBar1, &QProgressBar::valueChanged, w.get(), [&] {
+            if (!std::exchange(released, true))
+                QTest::mouseRelease(w->Picture1, Qt::LeftButton, {}, QPoint(200, 20));
+        });
+        QVERIFY(!w->loadfile(truncated));
+        QVERIFY(released);
+        const Session &s = w->session();
+        QVERIFY(s.isDragging);
+        QVERIFY(!s.hasSegment);
+        QCOMPARE(s.startSample, 604);
+        QCOMPARE(w->Ss->text(), QStringLiteral(" 604"));
+        QTest::mousePress(w->Picture1, Qt::LeftButton, {}, QPoint(100, 20));
+        QTest::mouseRelease(w->Picture1, Qt::LeftButton, {}, QPoint(200, 20));
+        QVERIFY(!s.isDragging);
+        QVERIFY(s.hasSegment);
+        QCOMPARE(s.endSample, 1207);
     }
 
     void noSecondLoadWhileOneRuns()

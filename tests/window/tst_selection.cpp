@@ -163,6 +163,25 @@ private slots:
         QCOMPARE(w->Picture1->image().pixel(496, 5), red);
         QCOMPARE(w->MaxPeak->text(), QStringLiteral("1995.98"));
     }
+
+    // Kept on a record whose last sample is the segment's start, the segment
+    // would be that one sample: the whole record is selected instead.
+    void segmentShrunkToOneSampleByTheNextLoadSelectsTheWholeRecord()
+    {
+        drag(300, 450);
+        QCOMPARE(w->session().startSample, 600);
+        QCOMPARE(w->session().endSample, 900);
+        const QString shorter = writeRecord(dir, "six hundred.psn", spikes(600, {{300, 0.002}}));
+        MainWindow clean;
+        clean.Form_Load(shorter);
+        QVERIFY(w->loadfile(shorter));
+        QVERIFY(!w->session().hasSegment);
+        QCOMPARE(w->session().startSample, 0);
+        QCOMPARE(w->session().endSample, 600);
+        QCOMPARE(w->Ss->text(), QStringLiteral("0"));
+        QCOMPARE(w->Es->text(), QStringLiteral(" 600"));
+        QCOMPARE(w->Picture1->image(), clean.Picture1->image());
+    }
 };
 
 QTEST_MAIN(SelectionTest)

@@ -131,6 +131,30 @@ private slots:
         QCOMPARE(w->Picture2->image(), blank);
     }
 
+    // A press in the waveform view gives up the segment the spectrum was made
+    // for, before its release, which may never come: "OK" activated from
+    // the keyboard disables the view under the held button.
+    void pressInTheWaveformRetiresTheSpectrum()
+    {
+        open(sine);
+        const QImage blank = w->Picture2->image();
+        w->Command1_Click();
+        w->HScroll1->setValue(100);
+        QTest::mousePress(w->Picture1, Qt::LeftButton, {}, QPoint(100, 20));
+        QVERIFY(!w->Command5->isEnabled());
+        QVERIFY(!w->HScroll1->isEnabled());
+        QVERIFY(!w->session().cursorShown);
+        QVERIFY(w->Fmax->text().isEmpty());
+        QCOMPARE(w->Picture2->image(), blank);
+
+        w->Command1->click();
+        QVERIFY(w->Command5->isEnabled());
+        QTest::mousePress(w->Picture1, Qt::LeftButton, {}, QPoint(300, 20));
+        QVERIFY(!w->Command5->isEnabled());
+        QCOMPARE(w->Picture2->image(), blank);
+        QTest::mouseRelease(w->Picture1, Qt::LeftButton, {}, QPoint(200, 20));
+    }
+
     void secondComputeIsNotStartedWhileOneRuns()
     {
         open(sine);
