@@ -8,6 +8,7 @@
 #include <memory>
 #include <numbers>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -39,11 +40,11 @@ struct FileCloser {
 
 bool writeRecord(const std::string &path, int64_t count, int32_t rate, uint64_t seed)
 {
+    std::vector<char> buffer(1 << 20);   // outlives the file, which is closed first
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file)
         return false;
-    static char buffer[1 << 20];
-    std::setvbuf(file.get(), buffer, _IOFBF, sizeof buffer);
+    std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
     std::fprintf(file.get(),
                  "Start Time: 2026/03/14 10:21:07.000\r\nNumber of Samples: %lld\r\nSPS: %d\r\n"
                  "Station Code: BENCH01\r\nComponent Name: Z\r\nUnits: m/s\r\nData:\r\n",
