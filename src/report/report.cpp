@@ -29,7 +29,8 @@ const char usage[] =
     "\n"
     "  --segment START:END  analyse samples START..END (clamped into 1..N)\n"
     "  --spectrum           print the segment's spectrum instead (one file)\n"
-    "  --jobs N             work on at most N files at once (default: one per core)\n"
+    "  --jobs N             work with at most N threads, on at most N files at once\n"
+    "                       (default: one per core)\n"
     "  --help               print this text\n"
     "\n"
     "Exit status: 0 when every file was reported, 1 when a file could not be\n"
@@ -142,8 +143,10 @@ Outcome reportFile(const std::string &path, const Options &options)
     return {true, path + '\t' + summaryRow(summaryFields(record, options.segment, '.')) + '\n'};
 }
 
-// Works on at most options.jobs files at once (one per core when not given),
-// each on a thread of its own; rows come out in the order given.
+// Works with at most options.jobs threads (one per core when not given): on
+// several files at once with one thread each, or on a lone file with the
+// helper threads of the reader, the analysis and the spectrum; rows come out
+// in the order given.
 bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
 {
     const size_t count = options.files.size();
@@ -157,9 +160,10 @@ bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
         options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
     const size_t workers = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), jobs));
     const auto work = [&] {
-        // Several files at once already keep the cores busy.
+        // Several files at once already keep the cores busy, and one job
+        // means one thread.
         std::optional<NoHelperThread> oneThreadPerFile;
-        if (workers > 1)
+        if (workers > 1 || jobs == 1)
             oneThreadPerFile.emplace();
         for (size_t i; (i = next++) < count;) {
             Outcome outcome = reportFile(options.files[i], options);
