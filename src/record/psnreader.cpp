@@ -463,31 +463,35 @@ enum class ScanStop : uint8_t {
     Quote,   // a quoted field, which a part scan cannot place (see below)
 };
 
+// Where a scan stands; a scan continues from where the last one stopped.
 struct SampleScan {
-    const char *p = nullptr;  // where the scan stopped
+    const char *p = nullptr;  // next character to read
     long line = 0;            // line at p, when lines are counted; at the
                               // end, the last line of the text
     long fieldLine = 0;       // line of the value out of range
-    int32_t stored = 0;       // values stored
+    long openQuote = 0;       // line of a quote that ran to the end of the text
+    int32_t stored = 0;       // values stored so far
     ScanStop stop = ScanStop::Count;
     float sum = 0;            // running sum of the stored values, in file order
 };
 
-// Scans up to `wanted` values from p into out[0..]. `total` and `first` only
-// scale the progress, which is called every progressInterval values with
-// 5..10 percent. A part scan (Whole = false) neither counts lines nor sums,
-// and stops at a quote: a quoted field may run over line ends, so a part
-// that starts at a line start could start inside one.
+// Continues `scan` up to `upTo` values stored in out[0..upTo-1]; value k
+// is sample k + 1. The progress is called every progressInterval samples
+// with 5..10 percent of `total`. A part scan (Whole = false) counts no
+// lines and stops at a quote: a quoted field may run over line ends, so a
+// part that starts at a line start could start inside one.
 template <bool Whole>
-void scanSamples(SampleScan &scan, const char *p, const char *end, long line, float *out,
-                 int32_t wanted, const ReadProgress *progress, int32_t first, int32_t total)
+void scanSamples(SampleScan &scan, const char *end, float *out, int32_t upTo,
+                 const ReadProgress *progress, int32_t total)
 {
-    float sum = 0;
-    int32_t i = 0;
-    for (; i < wanted; ++i) {
-        const int32_t index = first + i;
-        if (progress && *progress && index % progressInterval == 0)
-            (*progress)(5 + static_cast<int>(5LL * index / total));
+    const char *p = scan.p;
+    long line = scan.line;
+    float sum = scan.sum;
+    int32_t i = scan.stored;
+    scan.stop = ScanStop::Count;
+    for (; i < upTo; ++i) {
+        if (progress && *progress && (i + 1) % progressInterval == 0)
+            (*progress)(5 + static_cast<int>(5LL * (i + 1) / total));
         if constexpr (Whole) {
             p = skipSpace(p, end, line);
         } else {
@@ -520,6 +524,8 @@ void scanSamples(SampleScan &scan, const char *p, const char *end, long line, fl
             for (const char *q = open; q != close; ++q)
                 if (*q == '\n' || (*q == '\r' && (q + 1 == close || q[1] != '\n')))
                     ++line;
+            if (close == end)
+                scan.openQuote = fieldLine;
             p = close == end ? end : close + 1;
         } else {
             number = readNumber(p, end);
@@ -539,8 +545,7 @@ void scanSamples(SampleScan &scan, const char *p, const char *end, long line, fl
             break;
         }
         out[i] = value;
-        if constexpr (Whole)
-            sum = sum + value;
+        sum = sum + value;
     }
     scan.p = p;
     scan.line = line;
@@ -563,30 +568,52 @@ const char *secondPartStart(const char *begin, const char *end)
     return p;
 }
 
+// Scans into `samples` (entry 0 holds 0) while it grows a progress
+// interval at a time within its reserved room, so that memory is only
+// taken for values that are actually there. False when the text vanished
+// under the scan.
+template <bool Whole>
+bool scanGrowing(SampleScan &scan, std::string_view text, std::vector<float> &samples,
+                 int32_t upTo, const ReadProgress &progress, int32_t total)
+{
+    const char *end = text.data() + text.size();
+    while (scan.stored < upTo && scan.stop == ScanStop::Count) {
+        const int32_t next = std::min<int64_t>(
+            upTo, (static_cast<int64_t>(scan.stored) / progressInterval + 1) * progressInterval);
+        samples.resize(static_cast<size_t>(next) + 1);
+        auto run = [&] { scanSamples<Whole>(scan, end, samples.data() + 1, next, &progress, total); };
+        if (!guarded(text.data(), end, run))
+            return false;
+    }
+    return true;
+}
+
 struct DataRead {
     SampleScan scan;
     bool complete = true;  // false when the text vanished under a guarded scan
 };
 
-// Reads `count` values from the data text into out[1..count]. A long text
-// is split at a line start: this thread reads the first part, a second
-// thread the rest into its own buffer, and the parts are joined. The result
-// is the same as reading it in one go: any surprise in either part (a quote,
-// a value out of range, too few values) makes this thread read it all again,
-// so the error says exactly where.
-DataRead readData(std::string_view text, size_t dataStart, long line, float *out,
-                  int32_t count, const ReadProgress &progress)
+// Reads `count` values from the data text into samples[1..count]. A long
+// text is split at a line start: this thread reads the first part, a
+// second thread the rest into its own buffer, and the parts are joined. The
+// result is the same as reading it in one go: any surprise in either part
+// (a quote, a value out of range, too few values) makes this thread read it
+// all again, so the error says exactly where.
+DataRead readData(std::string_view text, size_t dataStart, long line,
+                  std::vector<float> &samples, int32_t count, const ReadProgress &progress)
 {
-    const char *const textBegin = text.data();
-    const char *const begin = textBegin + dataStart;
-    const char *const end = textBegin + text.size();
+    const char *const begin = text.data() + dataStart;
+    const char *const end = text.data() + text.size();
+    // Room for every value, taken by the system only as it is written.
+    samples.reserve(static_cast<size_t>(count) + 1);
+    samples.assign(1, 0.0f);
     DataRead result;
     const auto whole = [&] {
+        samples.resize(1);
         result.scan = {};
-        auto scan = [&] {
-            scanSamples<true>(result.scan, begin, end, line, out + 1, count, &progress, 1, count);
-        };
-        result.complete = guarded(textBegin, end, scan);
+        result.scan.p = begin;
+        result.scan.line = line;
+        result.complete = scanGrowing<true>(result.scan, text, samples, count, progress, count);
     };
     if (static_cast<size_t>(end - begin) < splitBytes || count < 2 || !helperThreadAllowed()) {
         whole();
@@ -595,7 +622,9 @@ DataRead readData(std::string_view text, size_t dataStart, long line, float *out
 
     const char *middle = secondPartStart(begin, end);
     SampleScan second;
-    // Every value takes at least one byte.
+    second.p = middle;
+    // Every value takes at least one byte; the buffer's pages are taken
+    // only as values are written.
     const auto secondRoom = static_cast<int32_t>(std::min<size_t>(count, end - middle));
     std::unique_ptr<float[]> secondValues;
     bool secondComplete = true;
@@ -604,16 +633,14 @@ DataRead readData(std::string_view text, size_t dataStart, long line, float *out
         secondValues = std::make_unique_for_overwrite<float[]>(secondRoom);
         helper = std::thread([&] {
             auto scan = [&] {
-                scanSamples<false>(second, middle, end, 0, secondValues.get(), secondRoom,
-                                   nullptr, 0, count);
+                scanSamples<false>(second, end, secondValues.get(), secondRoom, nullptr, count);
             };
-            secondComplete = guarded(textBegin, end, scan);
+            secondComplete = guarded(text.data(), end, scan);
         });
     } catch (const std::exception &) {
         whole();
         return result;
     }
-
     struct Join {
         std::thread &thread;
         ~Join()
@@ -623,10 +650,10 @@ DataRead readData(std::string_view text, size_t dataStart, long line, float *out
         }
     } join{helper};
     SampleScan first;
-    auto scanFirst = [&] {
-        scanSamples<false>(first, begin, middle, 0, out + 1, count, &progress, 1, count);
-    };
-    const bool firstComplete = guarded(textBegin, end, scanFirst);
+    first.p = begin;
+    const bool firstComplete =
+        scanGrowing<false>(first, std::string_view(text.data(), middle - text.data()), samples,
+                           count, progress, count);
     helper.join();
 
     const int32_t fromSecond = count - first.stored;
@@ -637,11 +664,12 @@ DataRead readData(std::string_view text, size_t dataStart, long line, float *out
         whole();
         return result;
     }
-    if (fromSecond > 0)
-        std::copy_n(secondValues.get(), fromSecond, out + 1 + first.stored);
-    float sum = 0;
-    for (int32_t i = 1; i <= count; ++i)
-        sum = sum + out[i];
+    samples.resize(static_cast<size_t>(count) + 1);
+    float sum = first.sum;
+    for (int32_t i = 0; i < fromSecond; ++i) {
+        samples[first.stored + 1 + i] = secondValues[i];
+        sum = sum + secondValues[i];
+    }
     result.scan.stop = ScanStop::Count;
     result.scan.stored = count;
     result.scan.sum = sum;
@@ -650,7 +678,6 @@ DataRead readData(std::string_view text, size_t dataStart, long line, float *out
 
 const char shortenedReason[] =
     "could not be read to its end: it was shortened, or a read failed, while it was read";
-
 
 // The record of a text whose header has been read.
 ReadResult readRecord(Header &&header, std::string_view text, const std::string &fileName,
@@ -664,17 +691,19 @@ ReadResult readRecord(Header &&header, std::string_view text, const std::string 
     record.sampleRate = header.sampleRate;
     record.stationCode = std::move(header.stationCode);
     record.componentName = std::move(header.componentName);
-    record.samples.assign(static_cast<size_t>(header.sampleCount) + 1, 0.0f);
-
-    const DataRead data = readData(text, header.dataStart, header.dataLine,
-                                   record.samples.data(), header.sampleCount, progress);
+    const DataRead data = readData(text, header.dataStart, header.dataLine, record.samples,
+                                   header.sampleCount, progress);
     if (!data.complete)
         return LoadError{fileName, 0, shortenedReason};
     const SampleScan &scan = data.scan;
     if (scan.stop == ScanStop::End)
         return LoadError{fileName, scan.line,
                          "the file ends after " + std::to_string(scan.stored) + " of " +
-                             std::to_string(header.sampleCount) + " samples"};
+                             std::to_string(header.sampleCount) + " samples" +
+                             (scan.openQuote > 0 ? "; the quote opened on line " +
+                                                       std::to_string(scan.openQuote) +
+                                                       " is never closed"
+                                                 : "")};
     if (scan.stop == ScanStop::Range)
         return LoadError{fileName, scan.fieldLine,
                          "sample " + std::to_string(scan.stored + 1) +
@@ -727,6 +756,13 @@ const char *kindOf(mode_t mode)
     return "something else";
 }
 
+// Installed memory in bytes; 0 when it cannot be told.
+uint64_t physicalMemory()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) : 0;
+}
+
 std::string systemReason(int error)
 {
     return std::generic_category().message(error);
@@ -748,6 +784,18 @@ ReadResult readPsnFile(const std::string &path, const ReadProgress &progress)
         return LoadError{path, 0,
                          std::string("is ") + kindOf(status.st_mode) + ", not a regular file"};
     const size_t size = static_cast<size_t>(status.st_size);
+
+    // A text event file is some 14 bytes per sample and its record takes 8
+    // bytes per sample in memory. A file larger than a quarter of the
+    // memory (a sparse file of many gigabytes, say) is no record this
+    // computer can work with, and scanning its holes would take minutes: it
+    // is refused before anything is read.
+    const uint64_t memory = physicalMemory();
+    if (memory > 0 && static_cast<uint64_t>(size) > memory / 4)
+        return LoadError{path, 0,
+                         "is " + std::to_string(size) +
+                             " bytes long, more than a quarter of this computer's memory (" +
+                             std::to_string(memory) + " bytes): too large to read"};
 
     // The file is mapped, not copied: a long record then costs no second
     // copy of its text, and nothing is read past the samples asked for.
