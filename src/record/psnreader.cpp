@@ -389,12 +389,16 @@ ReadResult parsePsn(std::string_view text, const std::string &fileName,
     record.sampleRate = header.sampleRate;
     record.stationCode = std::move(header.stationCode);
     record.componentName = std::move(header.componentName);
-    record.samples.assign(static_cast<size_t>(header.sampleCount) + 1, 0.0f);
+    // Reserved, not filled: memory is only touched as values are actually
+    // read, so a file whose data stops early never costs the whole count.
+    record.samples.reserve(static_cast<size_t>(header.sampleCount) + 1);
+    record.samples.push_back(0.0f);
 
     long line = header.dataLine;
     const char *p = text.data() + header.dataStart;
     const char *end = text.data() + text.size();
     float sum = 0;
+    long unclosedQuote = 0;  // line of a quote that ran to the end of the file
     for (int32_t i = 1; i <= header.sampleCount; ++i) {
         if (progress && i % progressInterval == 0)
             progress(5 + static_cast<int>(5LL * i / header.sampleCount));
@@ -402,7 +406,11 @@ ReadResult parsePsn(std::string_view text, const std::string &fileName,
         if (p == end)
             return LoadError{fileName, lastLine(text, line),
                              "the file ends after " + std::to_string(i - 1) + " of " +
-                                 std::to_string(header.sampleCount) + " samples"};
+                                 std::to_string(header.sampleCount) + " samples" +
+                                 (unclosedQuote > 0 ? "; the quote opened on line " +
+                                                          std::to_string(unclosedQuote) +
+                                                          " is never closed"
+                                                    : "")};
         long fieldLine = line;
         Number number{p};
         if (*p == '"') {
@@ -417,6 +425,8 @@ ReadResult parsePsn(std::string_view text, const std::string &fileName,
             for (const char *q = open; q != close; ++q)
                 if (*q == '\n' || (*q == '\r' && (q + 1 == close || q[1] != '\n')))
                     ++line;
+            if (close == end)
+                unclosedQuote = fieldLine;
             p = close == end ? end : close + 1;
         } else {
             number = readNumber(p, end);
@@ -433,7 +443,7 @@ ReadResult parsePsn(std::string_view text, const std::string &fileName,
         if (!toFloat(number, value))
             return LoadError{fileName, fieldLine,
                              "sample " + std::to_string(i) + " is beyond the 32-bit float range"};
-        record.samples[i] = value;
+        record.samples.push_back(value);
         sum = sum + value;
     }
     record.sum = sum;
@@ -460,6 +470,13 @@ const char *kindOf(mode_t mode)
     return "something else";
 }
 
+// Installed memory in bytes; 0 when it cannot be told.
+uint64_t physicalMemory()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) : 0;
+}
+
 std::string systemReason(int error)
 {
     return std::generic_category().message(error);
@@ -480,6 +497,16 @@ ReadResult readPsnFile(const std::string &path, const ReadProgress &progress)
     if (!S_ISREG(status.st_mode))
         return LoadError{path, 0,
                          std::string("is ") + kindOf(status.st_mode) + ", not a regular file"};
+
+    // The whole file is held while it is parsed, next to its samples: one
+    // larger than a quarter of the memory (a sparse file of many gigabytes,
+    // say) is refused before anything is read.
+    const uint64_t memory = physicalMemory();
+    if (memory > 0 && static_cast<uint64_t>(status.st_size) > memory / 4)
+        return LoadError{path, 0,
+                         "is " + std::to_string(status.st_size) +
+                             " bytes long, more than a quarter of this computer's memory (" +
+                             std::to_string(memory) + " bytes): too large to read"};
 
     // Read into memory rather than mapped: a file cut short by another
     // program while it is read then gives a short text, not a bus error.
