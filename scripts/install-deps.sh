@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-numpy
   xvfb xauth xdotool xclip x11-apps imagemagick
-  clang libclang-rt-14-dev llvm
+  libx11-dev clang libclang-rt-14-dev llvm
 )
 
 missing=()
