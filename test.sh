@@ -1,8 +1,22 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test.
+# Installs what is missing, builds and runs every test: the Release build
+# with the benchmarks, then the whole suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer (clang, build-asan/) together with a bounded
+# fuzz run of the record reader. Arguments go to both ctest runs.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 "$here/scripts/install-deps.sh"
+
 cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSISMAVUE_BENCHMARKS=ON >/dev/null
-cmake --build "$here/build"
+cmake --build "$here/build" -j 2
 ctest --test-dir "$here/build" --output-on-failure -j 2 "$@"
+
+# Any sanitizer report fails the test that provoked it (the build stops at
+# the first one); leaks are reported at exit.
+CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-asan" -G Ninja \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only" \
+  -DSISMAVUE_SANITIZE=ON -DSISMAVUE_FUZZ=ON >/dev/null
+cmake --build "$here/build-asan" -j 2
+export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
+export UBSAN_OPTIONS="print_stacktrace=1"
+ctest --test-dir "$here/build-asan" --output-on-failure -j 2 "$@"

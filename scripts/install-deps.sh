@@ -10,6 +10,7 @@ packages=(
   python3 python3-numpy python3-scipy
   libfftw3-dev hyperfine time
   xvfb xauth xdotool xclip x11-apps imagemagick
+  libx11-dev clang libclang-rt-14-dev llvm
 )
 
 missing=()

@@ -801,7 +801,8 @@ ReadResult readPsnFile(const std::string &path, const ReadProgress &progress)
     // copy of its text, and nothing is read past the samples asked for.
     Mapping mapping(file.fd, size);
     if (size > 0 && mapping.address == MAP_FAILED)
-        return LoadError{path, 0, "cannot be read: " + systemReason(errno)};
+        return LoadError{path, 0, errno == ENOMEM ? std::string("the record does not fit in memory")
+                                                  : "cannot be read: " + systemReason(errno)};
     ::madvise(mapping.address, size, MADV_SEQUENTIAL);
     const auto *begin = static_cast<const char *>(mapping.address);
     const std::string_view text(size > 0 ? begin : "", size);

@@ -11,6 +11,7 @@
 #include <charconv>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <ostream>
 #include <system_error>
 #include <thread>
@@ -129,7 +130,7 @@ struct Outcome {
     std::string text;
 };
 
-Outcome reportFile(const std::string &path, const Options &options)
+Outcome analyseFile(const std::string &path, const Options &options)
 {
     LoadResult loaded = loadRecord(path);
     if (const auto *error = std::get_if<LoadError>(&loaded))
@@ -141,6 +142,17 @@ Outcome reportFile(const std::string &path, const Options &options)
         return {true, copySpectrumText(spectrum.lines, record.sampleRate, '.', "\n")};
     }
     return {true, path + '\t' + summaryRow(summaryFields(record, options.segment, '.')) + '\n'};
+}
+
+// A record too large for the memory left fails like an unreadable file,
+// without taking the other files down with it.
+Outcome reportFile(const std::string &path, const Options &options)
+{
+    try {
+        return analyseFile(path, options);
+    } catch (const std::bad_alloc &) {
+        return {false, "sismavue-report: " + LoadError{path, 0, "the record does not fit in memory"}.message() + "\n"};
+    }
 }
 
 // Works with at most options.jobs threads (one per core when not given): on

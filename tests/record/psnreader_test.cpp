@@ -12,7 +12,9 @@
 #include <vector>
 
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -158,6 +160,9 @@ TEST(PsnReader, SampleFieldsAreReadAsAStream)
         {"extra values never read", "\r\n1 2 3 4 1e999 x", {1, 2, 3}},
         {"underflow is zero or denormal", "\r\n1e-50 -1e-400 1e-40", {0, -0.0f, static_cast<float>(1e-40)}},
         {"largest float", "\r\n3.4028235e38 -3.4028235e38 0", {FLT_MAX, -FLT_MAX, 0}},
+        {"NUL bytes end the number, not the field", std::string("\r\n1\0\0 2\0,3", 10), {1, 2, 3}},
+        {"hex, nan, inf and -0", "\r\n0x1p3 -nan +inf -0", {0, 0, 0, -0.0f}},
+        {"stray quotes", "\r\n'1' \"\"2 \"3\"", {0, 0, 3}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -280,6 +285,12 @@ TEST(PsnReader, BrokenFilesNameTheLineAndTheReason)
         {"sample beyond double", count3 + sps + "Data:\r\n1e400 1 2", 4, "sample 1 is beyond the 32-bit float range"},
         {"negative sample beyond float", count3 + sps + "Data:\r\n1\r\n-3.5e38", 5, "sample 2 is beyond the 32-bit float range"},
         {"quoted sample beyond float", count3 + sps + "Data:\r\n\"1\r\n\"\r\n\"1e39\"", 6, "sample 2 is beyond the 32-bit float range"},
+        {"stray quote swallows the rest", count3 + sps + "Data:\r\n1\r\n\"2\r\n3\r\n", 6,
+         "the file ends after 2 of 3 samples; the quote opened on line 5 is never closed"},
+        {"NUL bytes instead of samples", count3 + sps + "Data:\r\n" + std::string(100, '\0'), 4, "the file ends after 1 of 3 samples"},
+        {"one enormous line", "Comment: " + std::string(1 << 22, 'x'), 1, "the file ends before a \"Data:\" line"},
+        {"a sample of a million digits", count3 + sps + "Data:\r\n1 " + std::string(1000000, '7') + " 2", 4,
+         "sample 2 is beyond the 32-bit float range"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -320,12 +331,21 @@ TEST(PsnReader, FilesThatCannotBeReadAreRefused)
     const std::string fifo = (dir.path / "pipe").string(), empty = (dir.path / "empty.txt").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::ofstream{empty};
+    // A plausible header, then a hole up to a quarter of the memory and one
+    // byte more: nothing of it is on disk, and nothing may be read.
+    const uint64_t memory = uint64_t(sysconf(_SC_PHYS_PAGES)) * uint64_t(sysconf(_SC_PAGESIZE));
+    const std::string sparse = (dir.path / "sparse.txt").string();
+    std::ofstream(sparse) << header(1000000);
+    std::filesystem::resize_file(sparse, memory / 4 + 1);
     struct Row { std::string path, reason; };
     const Row rows[] = {
         {(dir.path / "missing.txt").string(), "cannot be opened: No such file or directory"},
         {dir.path.string(), "is a directory, not a regular file"},
         {fifo, "is a named pipe, not a regular file"},
         {"/dev/null", "is a character device, not a regular file"},
+        {"/dev/zero", "is a character device, not a regular file"},
+        {sparse, "is " + std::to_string(memory / 4 + 1) + " bytes long, more than a quarter of this computer's memory (" +
+                     std::to_string(memory) + " bytes): too large to read"},
         {empty, "the file ends before a \"Data:\" line"},
     };
     for (const Row &row : rows) {
@@ -453,4 +473,26 @@ TEST(PsnReader, AFileShortenedWhileReadIsAnErrorNotACrash)
     ASSERT_TRUE(std::holds_alternative<LoadError>(result));
     EXPECT_EQ(describe(result), path + ": could not be read to its end: it was shortened, or a "
                                        "read failed, while it was read");
+}
+
+// A count the data section could hold, but whose values never come (a file
+// of NUL bytes, say), must not cost memory for the whole count: only what
+// was actually read is filled. Measured in a fresh process, on the peak
+// resident size.
+TEST(PsnReader, MemoryForSamplesGrowsOnlyWithTheValuesRead)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto parseAndMeasure = [] {
+        const int count = 64 << 20;   // 256 MB of floats
+        const std::string text = header(count) + std::string(size_t(count), '\0');
+        rusage before{}, after{};
+        getrusage(RUSAGE_SELF, &before);
+        const ReadResult result = parsePsn(text, "nul.txt");
+        getrusage(RUSAGE_SELF, &after);
+        const long grownMb = (after.ru_maxrss - before.ru_maxrss) / 1024;
+        std::fprintf(stderr, "%s; peak grew by %ld MB\n", describe(result).c_str(), grownMb);
+        std::exit(grownMb < 64 ? 0 : 1);
+    };
+    EXPECT_EXIT(parseAndMeasure(), testing::ExitedWithCode(0),
+                "nul.txt: line 4: the file ends after 1 of 67108864 samples; peak grew by");
 }

@@ -7,6 +7,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -187,4 +190,73 @@ TEST_F(Report, BadArgumentsPrintTheUsage)
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_TRUE(out.str().starts_with("usage: sismavue-report"));
     EXPECT_EQ(run({"--", "--segment"}), 1);   // a file named like an option
+}
+
+// Each hostile file between two good ones: a message on standard error that
+// names it and the reason, no row, and the good files still reported.
+TEST_F(Report, HostileFilesAreNamedWithTheirReasonAndLeaveNoRow)
+{
+    const std::string head = "Number of Samples: 3\r\nSPS: 100\r\nData:\r\n";
+    fs::create_directory(dir / "folder.psn");
+    const std::string fifo = (dir / "pipe.psn").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Row { std::string path, reason; };
+    const Row rows[] = {
+        {write("count.psn", "Number of Samples: 2000000000\r\nSPS: 100\r\nData:\r\n" + std::string(1000, '1')),
+         "line 1: the header announces 2000000000 samples but only 1000 bytes follow the \"Data:\" line"},
+        {(dir / "folder.psn").string(), "is a directory, not a regular file"},
+        {fifo, "is a named pipe, not a regular file"},
+        {"/dev/zero", "is a character device, not a regular file"},
+        {write("nul.psn", head + std::string(500, '\0')), "line 4: the file ends after 1 of 3 samples"},
+        {write("huge.psn", head + "1 1e400 2"), "line 4: sample 2 is beyond the 32-bit float range"},
+        {write("quote.psn", head + "\"1\r\n2\r\n3\r\n"),
+         "line 6: the file ends after 1 of 3 samples; the quote opened on line 4 is never closed"},
+        {write("\"leading quote ü.psn", head + "1 2"), "line 4: the file ends after 2 of 3 samples"},
+    };
+    const std::string first = record("first good.psn", 100), last = record("lást.psn", 100);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(run({first, row.path, last}), 1);
+        EXPECT_EQ(err.str(), "sismavue-report: " + row.path + ": " + row.reason + "\n");
+        std::istringstream rows(out.str());
+        std::string line;
+        std::getline(rows, line);
+        ASSERT_TRUE(std::getline(rows, line));
+        EXPECT_TRUE(line.starts_with(first + "\tABC\tZ\t0\t 100\t")) << line;
+        ASSERT_TRUE(std::getline(rows, line));
+        EXPECT_TRUE(line.starts_with(last + "\tABC\tZ\t0\t 100\t")) << line;
+        EXPECT_FALSE(std::getline(rows, line));
+    }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define SISMAVUE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SISMAVUE_ASAN 1
+#endif
+#endif
+
+// A record that does not fit in the memory left is reported like any other
+// unreadable file instead of ending the program. Run in a child whose
+// address space is capped at 1 GB; the file is a 2 GB hole.
+TEST_F(Report, RecordThatDoesNotFitInMemoryIsReported)
+{
+#ifdef SISMAVUE_ASAN
+    GTEST_SKIP() << "the sanitizer's own address space does not allow a cap";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string big = write("big.psn", "Number of Samples: 1000\r\nSPS: 100\r\nData:\r\n");
+    fs::resize_file(big, 2LL << 30);
+    const std::string good = record("good.psn", 100);
+    const auto capped = [&] {
+        const rlimit limit = {rlim_t{1} << 30, rlim_t{1} << 30};
+        setrlimit(RLIMIT_AS, &limit);
+        const int status = run({big, good});
+        std::cerr << err.str();
+        std::exit(status == 1 && out.str().find(good + "\tABC") != std::string::npos ? 0 : 3);
+    };
+    EXPECT_EXIT(capped(), testing::ExitedWithCode(0),
+                "sismavue-report: .*big.psn: the record does not fit in memory");
+#endif
 }

@@ -1,0 +1,124 @@
+// Feeds arbitrary bytes to the record reader and, when it accepts them,
+// through everything a loaded record goes through: the load's analysis, a
+// segment and its spectrum, the plot geometry, the cursor and the clipboard
+// texts. Any crash, sanitizer report, leak or hang is a fault.
+#include "analysis/loadrecord.h"
+#include "record/psnreader.h"
+#include "report/report.h"
+#include "session/numbertext.h"
+#include "spectrum/segmentspectrum.h"
+#include "spectrum/spectrumplot.h"
+#include "views/clipboardtext.h"
+#include "views/cursor.h"
+#include "views/selection.h"
+#include "views/waveplot.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace {
+
+// The last bytes of the input, also read as part of the record, choose the
+// segment ends and the cursor line; fewer bytes give zeros.
+struct Choices {
+    int32_t start = 0, end = 0;
+    int16_t bin = 0;
+};
+
+Choices choicesFrom(const uint8_t *data, size_t size)
+{
+    Choices c;
+    if (size >= 10) {
+        const uint8_t *tail = data + size - 10;
+        std::memcpy(&c.start, tail, 4);
+        std::memcpy(&c.end, tail + 4, 4);
+        std::memcpy(&c.bin, tail + 8, 2);
+    }
+    return c;
+}
+
+// Keeps the results alive so the work is not optimised away.
+volatile size_t sink;
+
+void touch(const std::string &text) { sink = sink + text.size(); }
+
+template <class Points>
+void touch(const Points &points) { sink = sink + points.size(); }
+
+void analyse(AnalysedRecord &record, const Choices &choices)
+{
+    const int32_t count = record.sampleCount;
+
+    // A drag in the window: the press lies inside the view, the release
+    // anywhere (the mouse may leave the view while dragging).
+    const double viewWidth = 9000;
+    const double pressX = (static_cast<uint32_t>(choices.start) % 9001u);
+    const double releaseX = choices.end / 1000.0;
+    const int32_t press = std::max(1, sampleAtX(pressX, viewWidth, count));
+    const SegmentBounds dragged = selectSegment(press, sampleAtX(releaseX, viewWidth, count), count);
+    const Figures figures =
+        segmentFigures(record.samples, record.slowLevel, dragged.start, dragged.end);
+
+    // A segment kept from a previous record of any length, as after a load.
+    const auto [low, high] = std::minmax({choices.start & 0x7FFFFFFF, choices.end & 0x7FFFFFFF});
+    const SegmentBounds kept = keepSegment(low, high, count);
+    const Figures keptFigures = segmentFigures(record.samples, record.slowLevel, kept.start, kept.end);
+    touch(format2(figures.peak * 1000000, '.') + format2(figures.rms * 1000000, ',') +
+          format2(figures.lawMaxSlow, '.') + format2(keptFigures.rms, '.') +
+          integerText(kept.start) + integerText(kept.end));
+
+    const SegmentSpectrum spectrum = segmentSpectrum(record.samples, dragged.start, dragged.end);
+    touch(spectrumSegments(spectrum.lines, spectrum.peak));
+    touch(format2(lineFrequency(spectrum.peakLine, record.sampleRate), '.'));
+
+    // Plot geometry on a view of the window's size and on a degenerate one.
+    for (double width : {9000.0, 1.0}) {
+        touch(wavePolyline(record.samples, count, record.peakAmplitude, width, 3000.0));
+        touch(levelPolyline(record.slowLevel, count, width, 1500.0));
+        const PlotRect band = bandRect(xOfSample(dragged.start, count, width),
+                                       xOfSample(dragged.end, count, width), 3000.0);
+        sink = sink + static_cast<size_t>(roundToInt32(band.right));
+        sink = sink + static_cast<size_t>(sampleAtX(choices.start, width, count));
+        touch(std::to_string(plotProgress(plotVertexSample(choices.end & 0xFFFF,
+                                                           decimationStep(count)),
+                                          count)));
+    }
+
+    const int16_t bin = clampCursorBin(choices.bin);
+    const float lineValue = spectrum.lines[static_cast<size_t>(bin)];
+    touch(cursorSegments(bin, lineValue, spectrum.peak));
+    touch(cursorFrequencyText(cursorBinAtX(choices.bin * 0.37), record.sampleRate, ','));
+    touch(cursorValueText(lineValue * 1000000, '.'));
+
+    // The three clipboard texts, as the window and the report build them.
+    touch(copyText(format2(figures.peak * 1000000, '.'), format2(figures.rms * 1000000, '.'),
+                   format2(figures.lawMaxSlow, '.')));
+    const SummaryFields fields =
+        summaryFields(record, RequestedSegment{choices.start, choices.end}, '.');
+    touch(copyAllText(fields) + summaryRow(fields));
+    touch(copySpectrumText(spectrum.lines, record.sampleRate, ','));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char *>(data), size);
+    ReadResult read = parsePsn(text, "fuzz.psn", [](int percent) { sink = sink + percent; });
+    if (const auto *error = std::get_if<LoadError>(&read)) {
+        touch(error->message());
+        return 0;
+    }
+    LoadResult loaded = analyseRecord(std::get<PsnRecord>(std::move(read)), "fuzz.psn");
+    if (const auto *error = std::get_if<LoadError>(&loaded)) {
+        touch(error->message());
+        return 0;
+    }
+    analyse(std::get<AnalysedRecord>(loaded), choicesFrom(data, size));
+    return 0;
+}
