@@ -554,7 +554,7 @@ void scanSamples(SampleScan &scan, const char *end, float *out, int32_t upTo,
 }
 
 // Below this many bytes of data one thread reads everything.
-constexpr size_t splitBytes = 1 << 20;
+thread_local size_t splitBytes = 1 << 20;
 
 // Where a second thread may start: the first character after the line ends
 // that follow the middle of [begin, end), or end.
@@ -713,6 +713,16 @@ ReadResult readRecord(Header &&header, std::string_view text, const std::string 
 }
 
 } // namespace
+
+TwoPartReadFrom::TwoPartReadFrom(size_t bytes) : previous_(splitBytes)
+{
+    splitBytes = bytes;
+}
+
+TwoPartReadFrom::~TwoPartReadFrom()
+{
+    splitBytes = previous_;
+}
 
 ReadResult parsePsn(std::string_view text, const std::string &fileName,
                     const ReadProgress &progress)

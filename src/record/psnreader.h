@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -47,6 +48,20 @@ inline constexpr int32_t minimumSampleRate = 12;
 // gives 0. The result is the nearest integer, ties to even. Returns false
 // when it does not fit a 32-bit signed integer.
 bool readHeaderNumber(std::string_view value, int32_t &result);
+
+// Data of at least 1 MiB is read in two parts, on this thread and a helper
+// thread. While a TwoPartReadFrom lives, the calling thread splits data from
+// `bytes` on instead, so that a test can read small texts in two parts too.
+class TwoPartReadFrom {
+public:
+    explicit TwoPartReadFrom(size_t bytes);
+    ~TwoPartReadFrom();
+    TwoPartReadFrom(const TwoPartReadFrom &) = delete;
+    TwoPartReadFrom &operator=(const TwoPartReadFrom &) = delete;
+
+private:
+    size_t previous_;
+};
 
 // Parses the whole text of a file; `fileName` only names it in errors.
 ReadResult parsePsn(std::string_view text, const std::string &fileName,

@@ -110,6 +110,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     ReadResult read = parsePsn(text, "fuzz.psn", [](int percent) { sink = sink + percent; });
+
+    // Read again in two parts on two threads, the text gives the same
+    // record or the same error.
+    {
+        TwoPartReadFrom twoParts(0);
+        const ReadResult split = parsePsn(text, "fuzz.psn");
+        const auto *record = std::get_if<PsnRecord>(&read);
+        const auto *splitRecord = std::get_if<PsnRecord>(&split);
+        if (record && splitRecord) {
+            if (record->samples.size() != splitRecord->samples.size() ||
+                std::memcmp(record->samples.data(), splitRecord->samples.data(),
+                            record->samples.size() * sizeof(float)) != 0 ||
+                std::memcmp(&record->sum, &splitRecord->sum, sizeof(float)) != 0)
+                __builtin_trap();
+        } else if (record || splitRecord ||
+                   std::get<LoadError>(read).message() != std::get<LoadError>(split).message()) {
+            __builtin_trap();
+        }
+    }
     if (const auto *error = std::get_if<LoadError>(&read)) {
         touch(error->message());
         return 0;
