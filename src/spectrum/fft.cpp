@@ -54,6 +54,21 @@ FftPlan::FftPlan(int32_t n) : n_(n), reversed_(n > 0 ? n : 0)
 
 namespace {
 
+// One butterfly: point b times the twiddle u, added to and taken from
+// point a, in double, each result rounded to float.
+inline __attribute__((always_inline)) void butterfly(float &ar, float &ai, float &br, float &bi,
+                                                     double ur, double ui)
+{
+    const double tr = br * ur - bi * ui;
+    const double ti = br * ui + bi * ur;
+    const double xr = ar;
+    const double xi = ai;
+    br = static_cast<float>(xr - tr);
+    bi = static_cast<float>(xi - ti);
+    ar = static_cast<float>(xr + tr);
+    ai = static_cast<float>(xi + ti);
+}
+
 // One stage's butterflies with half-length le2 >= 4 over all n points.
 inline __attribute__((always_inline)) void stage(float *re, float *im, int32_t n, int32_t le2,
                                                  const double *wr, const double *wi)
@@ -63,49 +78,23 @@ inline __attribute__((always_inline)) void stage(float *re, float *im, int32_t n
         float *ai = im + i;
         float *br = re + i + le2;
         float *bi = im + i + le2;
-        for (int32_t jj = 0; jj < le2; ++jj) {
-            const double tr = br[jj] * wr[jj] - bi[jj] * wi[jj];
-            const double ti = br[jj] * wi[jj] + bi[jj] * wr[jj];
-            const double xr = ar[jj];
-            const double xi = ai[jj];
-            br[jj] = static_cast<float>(xr - tr);
-            bi[jj] = static_cast<float>(xi - ti);
-            ar[jj] = static_cast<float>(xr + tr);
-            ai[jj] = static_cast<float>(xi + ti);
-        }
+        for (int32_t jj = 0; jj < le2; ++jj)
+            butterfly(ar[jj], ai[jj], br[jj], bi[jj], wr[jj], wi[jj]);
     }
 }
 
 // The first two stages, whose groups are too short to vectorise, run
-// butterfly by butterfly with the same operations.
+// butterfly by butterfly.
 inline __attribute__((always_inline)) void firstStages(float *re, float *im, int32_t n,
                                                        const double *w)
 {
-    const double w0r = w[0], w0i = w[n - 1];  // stage 1: 1 + 0i
-    for (int32_t i = 0; i + 1 < n; i += 2) {
-        const double tr = re[i + 1] * w0r - im[i + 1] * w0i;
-        const double ti = re[i + 1] * w0i + im[i + 1] * w0r;
-        const double xr = re[i], xi = im[i];
-        re[i + 1] = static_cast<float>(xr - tr);
-        im[i + 1] = static_cast<float>(xi - ti);
-        re[i] = static_cast<float>(xr + tr);
-        im[i] = static_cast<float>(xi + ti);
-    }
+    for (int32_t i = 0; i + 1 < n; i += 2)
+        butterfly(re[i], im[i], re[i + 1], im[i + 1], w[0], w[n - 1]);
     if (n < 4)
         return;
-    for (int32_t i = 0; i < n; i += 4) {
-        for (int32_t jj = 0; jj < 2; ++jj) {
-            const double ur = w[1 + jj], ui = w[n + jj];
-            const int32_t a = i + jj, b = i + jj + 2;
-            const double tr = re[b] * ur - im[b] * ui;
-            const double ti = re[b] * ui + im[b] * ur;
-            const double xr = re[a], xi = im[a];
-            re[b] = static_cast<float>(xr - tr);
-            im[b] = static_cast<float>(xi - ti);
-            re[a] = static_cast<float>(xr + tr);
-            im[a] = static_cast<float>(xi + ti);
-        }
-    }
+    for (int32_t i = 0; i < n; i += 4)
+        for (int32_t jj = 0; jj < 2; ++jj)
+            butterfly(re[i + jj], im[i + jj], re[i + jj + 2], im[i + jj + 2], w[1 + jj], w[n + jj]);
 }
 
 inline __attribute__((always_inline)) void allStages(float *re, float *im, int32_t n,
