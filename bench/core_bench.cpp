@@ -188,7 +188,7 @@ void ReportRow(benchmark::State &state)
 {
     const AnalysedRecord &r = loaded();
     for (auto _ : state)
-        benchmark::DoNotOptimize(summaryFields(r, std::nullopt, '.'));
+        benchmark::DoNotOptimize(summaryFields(r, std::nullopt, "."));
 }
 
 } // namespace

@@ -7,12 +7,12 @@
 #include <cmath>
 #include <utility>
 
-MeanRemoved removeMeanAndWeight(std::vector<float> &samples, float sum, int32_t count,
+MeanRemoved removeMeanAndWeight(std::vector<float> &samples, double sum, int32_t count,
                                 int32_t sampleRate, std::vector<float> &weighted,
                                 const SampleTick &tick)
 {
     WeightingFilter filter = designWeighting(sampleRate);
-    const double mean = static_cast<double>(sum) / count;
+    const double mean = sum / count;
     MeanRemoved result;
     float *x = samples.data();
     float *y = weighted.data();
@@ -75,11 +75,11 @@ float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleR
     return slow.lawMax();
 }
 
-Figures recordFigures(float peakAmplitude, float sumSquares, float lawMaxSlow, int32_t count)
+Figures recordFigures(float peakAmplitude, double sumSquares, float lawMaxSlow, int32_t count)
 {
     Figures f;
     f.peak = peakAmplitude;
-    f.rms = std::sqrt(static_cast<double>(sumSquares) / count);
+    f.rms = std::sqrt(sumSquares / count);
     f.lawMaxSlow = lawMaxSlow;
     return f;
 }
@@ -90,7 +90,7 @@ Figures segmentFigures(const std::vector<float> &samples, const std::vector<floa
     if (end < start)
         std::swap(start, end);
     float maxSquare = 0;
-    float sumSquares = 0;
+    double sumSquares = 0;
     Figures f;
     for (int32_t i = start; i <= end; ++i) {
         const float square = samples[i] * samples[i];
@@ -101,6 +101,6 @@ Figures segmentFigures(const std::vector<float> &samples, const std::vector<floa
             f.lawMaxSlow = slowLevel[i];
     }
     f.peak = std::sqrt(static_cast<double>(maxSquare));
-    f.rms = std::sqrt(static_cast<double>(sumSquares) / (static_cast<int64_t>(end) - start + 1));
+    f.rms = std::sqrt(sumSquares / (static_cast<int64_t>(end) - start + 1));
     return f;
 }

@@ -15,12 +15,12 @@ inline constexpr double perceptionThreshold = 71.0;
 // weighting filter's output; weighted must have count + 1 entries.
 struct MeanRemoved {
     float peakSquare = 0;    // largest square of a mean-removed value
-    float sumSquares = 0;    // sum of the squares, accumulated in 32-bit float
+    double sumSquares = 0;   // sum of the 32-bit squares, accumulated in 64-bit
 };
 // `tick`, when given, is called with the index reached every
 // progressInterval samples.
 using SampleTick = std::function<void(int32_t index)>;
-MeanRemoved removeMeanAndWeight(std::vector<float> &samples, float sum, int32_t count,
+MeanRemoved removeMeanAndWeight(std::vector<float> &samples, double sum, int32_t count,
                                 int32_t sampleRate, std::vector<float> &weighted,
                                 const SampleTick &tick = {});
 
@@ -55,10 +55,10 @@ struct Figures {
 
 // Figures of the whole record from the load: peak is the stored
 // peakAmplitude, rms divides by count.
-Figures recordFigures(float peakAmplitude, float sumSquares, float lawMaxSlow, int32_t count);
+Figures recordFigures(float peakAmplitude, double sumSquares, float lawMaxSlow, int32_t count);
 
 // Figures of samples[start..end] and slowLevel[start..end] with 32-bit
-// squares and a 32-bit running sum; the RMS divides by end - start + 1.
+// squares summed in 64-bit; the RMS divides by end - start + 1.
 // Ends given the wrong way round are swapped; both must lie in 0..count.
 Figures segmentFigures(const std::vector<float> &samples, const std::vector<float> &slowLevel,
                        int32_t start, int32_t end);
@@ -72,7 +72,7 @@ struct AnalysedRecord {
     std::vector<float> samples;     // mean removed, entries 0..sampleCount
     std::vector<float> slowLevel;   // dB, entries 0..sampleCount
     float peakAmplitude = 0;        // sqrt of the largest square, stored as float
-    float sumSquares = 0;
+    double sumSquares = 0;
     float lawMaxSlow = 0;
     Figures figures;                // of the whole record
 };

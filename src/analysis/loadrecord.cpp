@@ -1,23 +1,16 @@
 #include "analysis/loadrecord.h"
 
+#include "session/memory.h"
 #include "session/threads.h"
 
 #include <atomic>
 #include <cmath>
-#include <system_error>
-#include <thread>
 #include <utility>
 
-namespace {
-
-// From this many samples on, the slow level runs on a second thread.
-constexpr int32_t levelBehindFrom = 2 * progressInterval;
-
-} // namespace
-
 LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
-                         const LoadProgress &progress)
+                         const LoadOptions &options)
 {
+    const ReadProgress &progress = options.progress;
     const auto report = [&](int percent) {
         if (progress)
             progress(percent);
@@ -27,15 +20,13 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
                          std::string("the sample values are too large: ") + what +
                              " exceeds the 32-bit floating-point range"};
     };
-    if (!std::isfinite(record.sum))
-        return tooLarge("their sum");
-
     AnalysedRecord a;
     a.sampleCount = record.sampleCount;
     a.sampleRate = record.sampleRate;
     a.stationCode = std::move(record.stationCode);
     a.componentName = std::move(record.componentName);
     a.samples = std::move(record.samples);
+    reserveLarge(a.slowLevel, static_cast<size_t>(a.sampleCount) + 1);
     a.slowLevel.assign(static_cast<size_t>(a.sampleCount) + 1, 0.0f);
 
     const int32_t count = a.sampleCount;
@@ -54,29 +45,25 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
     std::atomic<int32_t> weighted{0};   // weighted values ready
     std::atomic<int32_t> levelled{0};   // levels done
     SlowLevel slow(a.sampleRate);
-    std::thread follower;
-    if (count >= levelBehindFrom && helperThreadAllowed()) {
-        try {
-            follower = std::thread([&] {
-                for (int32_t from = 1; from <= count;) {
-                    int32_t ready = weighted.load(std::memory_order_acquire);
-                    while (ready < from) {
-                        weighted.wait(ready, std::memory_order_acquire);
-                        ready = weighted.load(std::memory_order_acquire);
-                    }
-                    slow.levelRange(a.slowLevel.data(), from, ready);
-                    from = ready + 1;
-                    levelled.store(ready, std::memory_order_release);
-                    levelled.notify_one();
+    HelperThread follower;
+    if (count >= options.threads.levelFromSamples && options.threads.threads > 1) {
+        follower = HelperThread([&] {
+            for (int32_t from = 1; from <= count;) {
+                int32_t ready = weighted.load(std::memory_order_acquire);
+                while (ready < from) {
+                    weighted.wait(ready, std::memory_order_acquire);
+                    ready = weighted.load(std::memory_order_acquire);
                 }
-            });
-        } catch (const std::system_error &) {
-            // No second thread to be had: one does both in turn.
-        }
+                slow.levelRange(a.slowLevel.data(), from, ready);
+                from = ready + 1;
+                levelled.store(ready, std::memory_order_release);
+                levelled.notify_one();
+            }
+        });
     }
 
     MeanRemoved removed;
-    if (!follower.joinable()) {
+    if (!follower.started()) {
         removed = weigh(stage(10));
         if (!std::isfinite(removed.sumSquares))
             return tooLarge("the sum of their squares");
@@ -86,7 +73,7 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
         // Should a progress call throw, the follower is let finish first.
         struct Finish {
             std::atomic<int32_t> &weighted;
-            std::thread &follower;
+            HelperThread &follower;
             int32_t count;
             ~Finish()
             {
@@ -130,12 +117,12 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
     return a;
 }
 
-LoadResult loadRecord(const std::string &path, const LoadProgress &progress)
+LoadResult loadRecord(const std::string &path, const LoadOptions &options)
 {
-    ReadResult read = readPsnFile(path, progress);
+    ReadResult read = readPsnFile(path, options);
     if (auto *error = std::get_if<LoadError>(&read))
         return std::move(*error);
-    if (progress)
-        progress(10);
-    return analyseRecord(std::get<PsnRecord>(std::move(read)), path, progress);
+    if (options.progress)
+        options.progress(10);
+    return analyseRecord(std::get<PsnRecord>(std::move(read)), path, options);
 }

@@ -1,7 +1,6 @@
 #include "report/report.h"
 
 #include "analysis/loadrecord.h"
-#include "session/threads.h"
 #include "session/numbertext.h"
 #include "spectrum/segmentspectrum.h"
 #include "views/selection.h"
@@ -130,35 +129,36 @@ struct Outcome {
     std::string text;
 };
 
-Outcome analyseFile(const std::string &path, const Options &options)
+Outcome analyseFile(const std::string &path, const Options &options, const ThreadPolicy &threads)
 {
-    LoadResult loaded = loadRecord(path);
+    LoadOptions load;
+    load.threads = threads;
+    LoadResult loaded = loadRecord(path, load);
     if (const auto *error = std::get_if<LoadError>(&loaded))
         return {false, "sismavue-report: " + error->message() + "\n"};
     const AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
     if (options.spectrum) {
         const SegmentBounds b = fitSegment(options.segment, record.sampleCount);
-        const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end);
-        return {true, copySpectrumText(spectrum.lines, record.sampleRate, '.', "\n")};
+        const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end, {}, threads);
+        return {true, copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n")};
     }
-    return {true, path + '\t' + summaryRow(summaryFields(record, options.segment, '.')) + '\n'};
+    return {true, path + '\t' + summaryRow(summaryFields(record, options.segment, ".", threads)) + '\n'};
 }
 
 // A record too large for the memory left fails like an unreadable file,
 // without taking the other files down with it.
-Outcome reportFile(const std::string &path, const Options &options)
+Outcome reportFile(const std::string &path, const Options &options, const ThreadPolicy &threads)
 {
     try {
-        return analyseFile(path, options);
+        return analyseFile(path, options, threads);
     } catch (const std::bad_alloc &) {
         return {false, "sismavue-report: " + LoadError{path, 0, "the record does not fit in memory"}.message() + "\n"};
     }
 }
 
 // Works with at most options.jobs threads (one per core when not given): on
-// several files at once with one thread each, or on a lone file with the
-// helper threads of the reader, the analysis and the spectrum; rows come out
-// in the order given.
+// several files at once, and on each with the threads left over; rows come
+// out in the order given.
 bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
 {
     const size_t count = options.files.size();
@@ -168,17 +168,11 @@ bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
     std::condition_variable ready;
     std::atomic<size_t> next{0};
 
-    const int64_t jobs =
-        options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
-    const size_t workers = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), jobs));
+    const JobPlan plan = planJobs(options.jobs, count);
+    const size_t workers = plan.filesAtOnce;
     const auto work = [&] {
-        // Several files at once already keep the cores busy, and one job
-        // means one thread.
-        std::optional<NoHelperThread> oneThreadPerFile;
-        if (workers > 1 || jobs == 1)
-            oneThreadPerFile.emplace();
         for (size_t i; (i = next++) < count;) {
-            Outcome outcome = reportFile(options.files[i], options);
+            Outcome outcome = reportFile(options.files[i], options, plan.perFile);
             std::lock_guard lock(mutex);
             outcomes[i] = std::move(outcome);
             done[i] = true;
@@ -210,13 +204,13 @@ bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
 } // namespace
 
 SummaryFields summaryFields(const AnalysedRecord &record, std::optional<RequestedSegment> segment,
-                            char separator)
+                            std::string_view separator, const ThreadPolicy &threads)
 {
     const SegmentBounds b = fitSegment(segment, record.sampleCount);
     const Figures figures =
         b.hasSegment ? segmentFigures(record.samples, record.slowLevel, b.start, b.end)
                      : record.figures;
-    const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end);
+    const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end, {}, threads);
 
     SummaryFields f;
     f.label = record.stationCode;

@@ -38,7 +38,7 @@ void roundedDigits(double magnitude, int decimals, std::string &whole, std::stri
 
 } // namespace
 
-std::string formatDecimals(double value, int decimals, char separator)
+std::string formatDecimals(double value, int decimals, std::string_view separator)
 {
     if (std::isnan(value))
         return "NaN";
@@ -58,9 +58,7 @@ std::string formatDecimals(double value, int decimals, char separator)
 
 std::string formatWhole(double value)
 {
-    std::string text = formatDecimals(value, 0, '.');
-    if (!text.empty() && text.back() == '.')
-        text.pop_back();
+    std::string text = formatDecimals(value, 0, "");
     return text;
 }
 

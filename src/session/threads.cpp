@@ -1,22 +1,37 @@
 #include "session/threads.h"
 
+#include <algorithm>
+
 namespace {
 
-thread_local bool allowed = true;
+int cores()
+{
+    // Asked once: the answer comes from a system file.
+    static const int count = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return count;
+}
 
 } // namespace
 
-bool helperThreadAllowed()
+ThreadPolicy defaultThreads()
 {
-    return allowed;
+    ThreadPolicy policy;
+    policy.threads = cores();
+    return policy;
 }
 
-NoHelperThread::NoHelperThread() : previous_(allowed)
+ThreadPolicy singleThread()
 {
-    allowed = false;
+    return ThreadPolicy{};
 }
 
-NoHelperThread::~NoHelperThread()
+JobPlan planJobs(int64_t jobs, size_t files)
 {
-    allowed = previous_;
+    const int64_t threads = std::min<int64_t>(jobs > 0 ? jobs : cores(), cores());
+    const int64_t total = jobs > 0 ? jobs : cores();
+    JobPlan plan;
+    plan.filesAtOnce = static_cast<size_t>(std::clamp<int64_t>(static_cast<int64_t>(files), 1, total));
+    plan.perFile.threads =
+        static_cast<int>(std::max<int64_t>(1, threads / static_cast<int64_t>(plan.filesAtOnce)));
+    return plan;
 }

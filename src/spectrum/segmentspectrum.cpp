@@ -1,15 +1,11 @@
 #include "spectrum/segmentspectrum.h"
 
 #include "spectrum/fft.h"
-#include "session/threads.h"
-
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace {
@@ -81,9 +77,8 @@ private:
 class OddBatches {
 public:
     OddBatches(const std::vector<float> &samples, int64_t start, int64_t blocks)
-        : transform_(samples, start), blocks_(blocks)
+        : transform_(samples, start), blocks_(blocks), thread_([this] { work(); })
     {
-        thread_ = std::thread([this] { work(); });
     }
 
     ~OddBatches()
@@ -95,6 +90,9 @@ public:
         changed_.notify_all();
         thread_.join();
     }
+
+    // False when the system gave no thread: the caller does every batch.
+    bool started() const { return thread_.started(); }
 
     // Waits for odd batch `batch` (1, 3, 5, ... in turn) and returns it.
     const Batch &take(int64_t batch)
@@ -147,7 +145,7 @@ private:
     int64_t done_ = 0;      // odd batches ready
     int64_t released_ = 0;  // odd batches added up
     bool stop_ = false;
-    std::thread thread_;
+    HelperThread thread_;   // last: it starts once everything it uses is made
 };
 
 } // namespace
@@ -165,7 +163,7 @@ double lineFrequency(int line, int32_t sampleRate)
 }
 
 SegmentSpectrum segmentSpectrum(const std::vector<float> &samples, int32_t start, int32_t end,
-                                const SpectrumProgress &progress)
+                                const SpectrumProgress &progress, const ThreadPolicy &threads)
 {
     if (end < start)
         std::swap(start, end);
@@ -199,12 +197,10 @@ SegmentSpectrum segmentSpectrum(const std::vector<float> &samples, int32_t start
     BlockTransform transform(samples, start);
     Batch own;
     std::optional<OddBatches> odd;
-    if (batches > 1 && helperThreadAllowed()) {
-        try {
-            odd.emplace(samples, start, blocks);
-        } catch (const std::system_error &) {
-            // No second thread to be had: this one does every batch.
-        }
+    if (blocks >= threads.spectrumFromBlocks && threads.threads > 1 && batches > 1) {
+        odd.emplace(samples, start, blocks);
+        if (!odd->started())
+            odd.reset();
     }
     for (int64_t n = 0; n < batches; ++n) {
         const int64_t first = n * batchBlocks;

@@ -25,7 +25,7 @@ std::string copyAllText(const SummaryFields &fields, const std::string &lineEnd)
 }
 
 std::string copySpectrumText(const std::array<float, 1024> &spectrum, int32_t sampleRate,
-                             char separator, const std::string &lineEnd)
+                             std::string_view separator, const std::string &lineEnd)
 {
     std::string text = "Freq. (Hz)\tVelocity (\u00b5m/s)" + lineEnd;
     text.reserve(1024 * 24);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The texts the copy buttons put on the clipboard. Fields are separated by
 // one TAB; lines end in CR (the report passes "\n").
@@ -28,4 +29,4 @@ std::string summaryRow(const SummaryFields &fields);
 // ("###0.####") and the value in um/s ("#####0.######"); every line ends in
 // lineEnd, the last one included.
 std::string copySpectrumText(const std::array<float, 1024> &spectrum, int32_t sampleRate,
-                             char separator, const std::string &lineEnd = "\r");
+                             std::string_view separator, const std::string &lineEnd = "\r");

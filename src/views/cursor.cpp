@@ -32,12 +32,12 @@ std::vector<PlotSegment> cursorSegments(int16_t bin, float value, float peak)
     return lines;
 }
 
-std::string cursorFrequencyText(int16_t bin, int32_t sampleRate, char separator)
+std::string cursorFrequencyText(int16_t bin, int32_t sampleRate, std::string_view separator)
 {
     return format2(bin / 2048.0 * sampleRate, separator);
 }
 
-std::string cursorValueText(float value, char separator)
+std::string cursorValueText(float value, std::string_view separator)
 {
     return format2(value * 1000000.0, separator);
 }

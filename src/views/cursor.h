@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 inline constexpr int cursorFirstBin = 0;
@@ -24,5 +25,5 @@ std::vector<PlotSegment> cursorSegments(int16_t bin, float value, float peak);
 
 // Read-outs: the line's frequency in Hz (bin / 2048, then times the rate)
 // and its value in um/s, both "###0.##".
-std::string cursorFrequencyText(int16_t bin, int32_t sampleRate, char separator);
-std::string cursorValueText(float value, char separator);
+std::string cursorFrequencyText(int16_t bin, int32_t sampleRate, std::string_view separator);
+std::string cursorValueText(float value, std::string_view separator);

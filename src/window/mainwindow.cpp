@@ -41,6 +41,8 @@ QLabel *label(QWidget *parent, const QString &caption, int left, int top, int wi
               Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
 {
     auto *l = new QLabel(caption, parent);
+    // File names and header texts are shown as written, never as markup.
+    l->setTextFormat(Qt::PlainText);
     place(l, left, top, width, height);
     l->setAlignment(alignment);
     return l;
@@ -114,9 +116,16 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     showMessage = [this](const QString &text) {
         // A failure at start-up is shown once the window is up, over it.
         QMetaObject::invokeMethod(
-            this, [this, text] { QMessageBox::warning(this, QStringLiteral("Sismavue"), text); },
+            this,
+            [this, text] {
+                QMessageBox box(QMessageBox::Warning, QStringLiteral("Sismavue"), text,
+                                QMessageBox::Ok, this);
+                box.setTextFormat(Qt::PlainText);
+                box.exec();
+            },
             isVisible() ? Qt::DirectConnection : Qt::QueuedConnection);
     };
+    beep = [] { QApplication::beep(); };
 }
 
 void MainWindow::createControls()
@@ -314,13 +323,9 @@ QString MainWindow::number(const std::string &text) const
     return QString::fromStdString(text);
 }
 
-// The core writes one character; a separator outside ASCII falls back to '.'.
-char MainWindow::decimalSeparator() const
+std::string MainWindow::decimalSeparator() const
 {
-    const QString point = QLocale().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() < 0x80)
-        return static_cast<char>(point.at(0).unicode());
-    return '.';
+    return QLocale().decimalPoint().toStdString();
 }
 
 void MainWindow::setProgress(double percent)

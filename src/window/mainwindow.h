@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 class QGroupBox;
 class QLabel;
@@ -43,6 +44,8 @@ public:
     std::function<std::optional<QString>(const QString &initialName)> chooseFile;
     // Shows a failure to the person. Replaceable, for tests.
     std::function<void(const QString &text)> showMessage;
+    // The system beep. Replaceable, for tests.
+    std::function<void()> beep;
 
     const Session &session() const { return state; }
 
@@ -98,7 +101,7 @@ private:
     void letEventsRun();
     void setHourglass(bool on);
     QString number(const std::string &text) const;
-    char decimalSeparator() const;
+    std::string decimalSeparator() const;
     void putOnClipboard(const std::string &text);
 
     Session state;

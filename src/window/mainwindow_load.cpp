@@ -106,17 +106,15 @@ bool MainWindow::loadfile(const QString &fileName)
     setProgress(5);
     sinceEvents.invalidate();
     const std::string path = QFile::encodeName(fileName).toStdString();
-    bool read = false;
+    LoadOptions options;
+    options.progress = [&](int percent) {
+        setProgress(percent);
+        letEventsRun();
+    };
+    options.headerRead = [&] { beep(); };
     LoadResult result = LoadError{path, 0, "cannot be loaded"};
     try {
-        result = loadRecord(path, [&](int percent) {
-            if (!read) {
-                read = true;
-                QApplication::beep();
-            }
-            setProgress(percent);
-            letEventsRun();
-        });
+        result = loadRecord(path, options);
     } catch (const std::bad_alloc &) {
         result = LoadError{path, 0, "the record does not fit in memory"};
     }
@@ -163,7 +161,7 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     Label9->setText(QString::fromStdString(record.stationCode));
     Label10->setText(QString::fromStdString(record.componentName));
     showFigures(record.figures.peak, record.figures.rms, record.figures.lawMaxSlow);
-    QApplication::beep();
+    beep();
     Command1->setEnabled(true);
     Command2->setEnabled(true);
     Command4->setEnabled(true);
@@ -202,7 +200,7 @@ void MainWindow::keepSegmentAfterLoad()
 
 void MainWindow::showFigures(double peak, double rms, float lawMaxSlow)
 {
-    const char separator = decimalSeparator();
+    const std::string separator = decimalSeparator();
     MaxPeak->setText(number(format2(peak * 1000000, separator)));
     RMS->setText(number(format2(rms * 1000000, separator)));
     Law->setText(number(format2(lawMaxSlow, separator)));

@@ -92,7 +92,7 @@ void MainWindow::Picture1_MouseUp(Qt::MouseButton button, QPointF pos)
         segmentFigures(state.samples, state.slowLevel, state.startSample, state.endSample);
     state.lawMaxSlow = figures.lawMaxSlow;
     showFigures(figures.peak, figures.rms, figures.lawMaxSlow);
-    QApplication::beep();
+    beep();
     clearSpectrumView();
     setHourglass(false);
 }

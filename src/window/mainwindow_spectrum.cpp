@@ -58,7 +58,7 @@ void MainWindow::computefft()
     state.spectrum = result.lines;
     state.spectrumPeak = result.peak;
 
-    const char separator = decimalSeparator();
+    const std::string separator = decimalSeparator();
     Label14->setText(number(format2(static_cast<double>(result.peak) * 1000000, separator)));
     Fmax->setText(number(format2(lineFrequency(result.peakLine, state.sampleRate), separator)));
     Picture2->lines(spectrumSegments(state.spectrum, state.spectrumPeak), Qt::black);
@@ -82,7 +82,7 @@ void MainWindow::HScroll1_Change()
         drawCursor(state.cursorBin, state.cursorValue);
     state.cursorShown = true;
     state.cursorBin = clampCursorBin(HScroll1->value());
-    const char separator = decimalSeparator();
+    const std::string separator = decimalSeparator();
     freq->setText(number(cursorFrequencyText(state.cursorBin, state.sampleRate, separator)));
     state.cursorValue = state.spectrum[static_cast<size_t>(state.cursorBin)];
     value->setText(number(cursorValueText(state.cursorValue, separator)));

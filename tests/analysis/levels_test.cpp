@@ -1,7 +1,6 @@
 #include "analysis/levels.h"
 #include "analysis/loadrecord.h"
 #include "session/numbertext.h"
-#include "session/threads.h"
 
 #include <gtest/gtest.h>
 
@@ -40,8 +39,8 @@ TEST(Levels, OneTwoThreeRecord)
     const AnalysedRecord a = analyse({1, 2, 3});
     EXPECT_EQ(a.samples, (std::vector<float>{0, -1, 0, 1}));
     EXPECT_EQ(a.peakAmplitude, 1.0f);
-    EXPECT_EQ(format2(a.figures.peak * 1000000, '.'), "1000000.");
-    EXPECT_EQ(format2(a.figures.rms * 1000000, '.'), "816496.58");
+    EXPECT_EQ(format2(a.figures.peak * 1000000, "."), "1000000.");
+    EXPECT_EQ(format2(a.figures.rms * 1000000, "."), "816496.58");
     EXPECT_EQ(a.slowLevel[0], 0.0f);
     EXPECT_EQ(a.samples[0], 0.0f);
 }
@@ -76,11 +75,13 @@ TEST(Levels, QuietLeadInGivesMinusInfinityAndLoads)
 
 TEST(Levels, ConstantRecordLoadsWithZeroFigures)
 {
-    const AnalysedRecord a = analyse(std::vector<float>(500, 0.25f));
+    // Summed in 64-bit, a million values of 0.001 give their mean exactly;
+    // a 32-bit sum drifts and leaves a peak of about 8.86e-6.
+    const AnalysedRecord a = analyse(std::vector<float>(1000000, 0.001f));
     EXPECT_EQ(a.peakAmplitude, 0.0f);
     EXPECT_EQ(a.figures.rms, 0.0);
     EXPECT_EQ(a.lawMaxSlow, 0.0f);
-    EXPECT_TRUE(std::isinf(a.slowLevel[500]) && a.slowLevel[500] < 0);
+    EXPECT_TRUE(std::isinf(a.slowLevel[1000000]) && a.slowLevel[1000000] < 0);
 }
 
 TEST(Levels, QuietRecordNeverGoesBelowZero)
@@ -91,7 +92,7 @@ TEST(Levels, QuietRecordNeverGoesBelowZero)
         values[i] = (i % 2 ? 1e-12f : -1e-12f);
     const AnalysedRecord a = analyse(values);
     EXPECT_EQ(a.lawMaxSlow, 0.0f);
-    EXPECT_EQ(format2(a.lawMaxSlow, '.'), "0.");
+    EXPECT_EQ(format2(a.lawMaxSlow, "."), "0.");
 }
 
 TEST(Levels, SquaresUseTheUnroundedDifference)
@@ -123,13 +124,13 @@ TEST(Levels, SegmentFigures)
     EXPECT_DOUBLE_EQ(all.rms, std::sqrt(10.0 / 6));
 }
 
-TEST(Levels, SegmentSumOfSquaresIs32Bit)
+TEST(Levels, SumsOfSquaresAre64Bit)
 {
-    // 1 + 2^-30 + ... loses the small squares in a 32-bit sum.
-    std::vector<float> samples{0, 1, 1.0f / 32768, 1.0f / 32768};
-    std::vector<float> level(4, 0.0f);
-    const Figures f = segmentFigures(samples, level, 1, 3);
-    EXPECT_EQ(f.rms, std::sqrt(1.0 / 3));
+    // The squares 1, 1, 2^-30, 2^-30 (mean 0): a 32-bit sum loses the small ones.
+    const float e = 1.0f / 32768;
+    const AnalysedRecord a = analyse({1, -1, e, -e});
+    EXPECT_EQ(a.figures.rms, std::sqrt((2 + 0x1p-29) / 4));
+    EXPECT_EQ(segmentFigures(a.samples, a.slowLevel, 1, 4).rms, a.figures.rms);
 }
 
 TEST(Levels, LawOnlyRisesOnStrictlyGreater)
@@ -148,21 +149,21 @@ TEST(Levels, OverflowIsAnErrorNotInfinity)
     EXPECT_EQ(std::get<LoadError>(huge).file, "big.psn");
     EXPECT_NE(std::get<LoadError>(huge).reason.find("too large"), std::string::npos);
 
-    PsnRecord sumOverflow = makeRecord({3e38f, 3e38f});
-    EXPECT_TRUE(std::isinf(sumOverflow.sum));
-    EXPECT_TRUE(std::holds_alternative<LoadError>(analyseRecord(std::move(sumOverflow), "x")));
+    // The sum fits in 64-bit, but a mean-removed square (2e38)^2 does not.
+    EXPECT_TRUE(std::holds_alternative<LoadError>(analyseRecord(makeRecord({3e38f, 3e38f, -3e38f}), "x")));
 }
 
 TEST(Levels, ProgressPoints)
 {
     std::vector<int> seen;
-    analyseRecord(makeRecord({1, 2, 3}), "p", [&](int p) { seen.push_back(p); });
+    LoadOptions options;
+    options.progress = [&](int p) { seen.push_back(p); };
+    analyseRecord(makeRecord({1, 2, 3}), "p", options);
     EXPECT_EQ(seen, (std::vector<int>{20, 30}));
 
     // A long record also reports on the way, never backwards.
     seen.clear();
-    analyseRecord(makeRecord(std::vector<float>(300000, 1.0f)), "p",
-                  [&](int p) { seen.push_back(p); });
+    analyseRecord(makeRecord(std::vector<float>(300000, 1.0f)), "p", options);
     EXPECT_GT(seen.size(), 6u);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
     EXPECT_GE(seen.front(), 10);
@@ -187,7 +188,10 @@ TEST(Levels, LongRecordsLevelOnASecondThreadAsInOnePass)
 
     PsnRecord copy = record;
     std::vector<int> seen;
-    LoadResult result = analyseRecord(std::move(copy), "long.psn", [&](int p) { seen.push_back(p); });
+    LoadOptions options;
+    options.progress = [&](int p) { seen.push_back(p); };
+    options.threads.threads = 2;
+    LoadResult result = analyseRecord(std::move(copy), "long.psn", options);
     ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(result));
     const AnalysedRecord &a = std::get<AnalysedRecord>(result);
 
@@ -213,9 +217,10 @@ TEST(Levels, LongRecordsLevelOnASecondThreadAsInOnePass)
     EXPECT_EQ(seen, expected);
 
     // Kept to one thread, it gives the same.
-    NoHelperThread oneThread;
     copy = record;
-    LoadResult single = analyseRecord(std::move(copy), "long.psn");
+    LoadOptions oneThread;
+    oneThread.threads = singleThread();
+    LoadResult single = analyseRecord(std::move(copy), "long.psn", oneThread);
     ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(single));
     EXPECT_EQ(0, std::memcmp(std::get<AnalysedRecord>(single).slowLevel.data(), level.data(),
                              level.size() * sizeof(float)));

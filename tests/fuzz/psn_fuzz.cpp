@@ -68,13 +68,13 @@ void analyse(AnalysedRecord &record, const Choices &choices)
     const auto [low, high] = std::minmax({choices.start & 0x7FFFFFFF, choices.end & 0x7FFFFFFF});
     const SegmentBounds kept = keepSegment(low, high, count);
     const Figures keptFigures = segmentFigures(record.samples, record.slowLevel, kept.start, kept.end);
-    touch(format2(figures.peak * 1000000, '.') + format2(figures.rms * 1000000, ',') +
-          format2(figures.lawMaxSlow, '.') + format2(keptFigures.rms, '.') +
+    touch(format2(figures.peak * 1000000, ".") + format2(figures.rms * 1000000, ",") +
+          format2(figures.lawMaxSlow, ".") + format2(keptFigures.rms, ".") +
           integerText(kept.start) + integerText(kept.end));
 
     const SegmentSpectrum spectrum = segmentSpectrum(record.samples, dragged.start, dragged.end);
     touch(spectrumSegments(spectrum.lines, spectrum.peak));
-    touch(format2(lineFrequency(spectrum.peakLine, record.sampleRate), '.'));
+    touch(format2(lineFrequency(spectrum.peakLine, record.sampleRate), "."));
 
     // Plot geometry on a view of the window's size and on a degenerate one.
     for (double width : {9000.0, 1.0}) {
@@ -92,16 +92,16 @@ void analyse(AnalysedRecord &record, const Choices &choices)
     const int16_t bin = clampCursorBin(choices.bin);
     const float lineValue = spectrum.lines[static_cast<size_t>(bin)];
     touch(cursorSegments(bin, lineValue, spectrum.peak));
-    touch(cursorFrequencyText(cursorBinAtX(choices.bin * 0.37), record.sampleRate, ','));
-    touch(cursorValueText(lineValue * 1000000, '.'));
+    touch(cursorFrequencyText(cursorBinAtX(choices.bin * 0.37), record.sampleRate, ","));
+    touch(cursorValueText(lineValue * 1000000, "."));
 
     // The three clipboard texts, as the window and the report build them.
-    touch(copyText(format2(figures.peak * 1000000, '.'), format2(figures.rms * 1000000, '.'),
-                   format2(figures.lawMaxSlow, '.')));
+    touch(copyText(format2(figures.peak * 1000000, "."), format2(figures.rms * 1000000, "."),
+                   format2(figures.lawMaxSlow, ".")));
     const SummaryFields fields =
-        summaryFields(record, RequestedSegment{choices.start, choices.end}, '.');
+        summaryFields(record, RequestedSegment{choices.start, choices.end}, ".");
     touch(copyAllText(fields) + summaryRow(fields));
-    touch(copySpectrumText(spectrum.lines, record.sampleRate, ','));
+    touch(copySpectrumText(spectrum.lines, record.sampleRate, ","));
 }
 
 } // namespace
@@ -109,20 +109,26 @@ void analyse(AnalysedRecord &record, const Choices &choices)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
-    ReadResult read = parsePsn(text, "fuzz.psn", [](int percent) { sink = sink + percent; });
+    ReadOptions whole;
+    whole.threads = singleThread();
+    whole.threads.readPartBytes = 1 << 20;
+    whole.progress = [](int percent) { sink = sink + percent; };
+    ReadResult read = parsePsn(text, "fuzz.psn", whole);
 
-    // Read again in two parts on two threads, the text gives the same
-    // record or the same error.
+    // Read again in parts of a few bytes, chosen by the input, on two
+    // threads: the text gives the same record or the same error.
     {
-        TwoPartReadFrom twoParts(0);
-        const ReadResult split = parsePsn(text, "fuzz.psn");
+        ReadOptions parts;
+        parts.threads.threads = 2;
+        parts.threads.readPartBytes = size > 0 ? 1 + data[0] % 61 : 1;
+        const ReadResult split = parsePsn(text, "fuzz.psn", parts);
         const auto *record = std::get_if<PsnRecord>(&read);
         const auto *splitRecord = std::get_if<PsnRecord>(&split);
         if (record && splitRecord) {
             if (record->samples.size() != splitRecord->samples.size() ||
                 std::memcmp(record->samples.data(), splitRecord->samples.data(),
                             record->samples.size() * sizeof(float)) != 0 ||
-                std::memcmp(&record->sum, &splitRecord->sum, sizeof(float)) != 0)
+                std::memcmp(&record->sum, &splitRecord->sum, sizeof(double)) != 0)
                 __builtin_trap();
         } else if (record || splitRecord ||
                    std::get<LoadError>(read).message() != std::get<LoadError>(split).message()) {

@@ -57,7 +57,7 @@ def signal(rng, content, n, rate, amp):
         x[: int(n * rng.uniform(0.1, 0.7))] = 0
         return x
     if content == "balanced_leadin":
-        # Zeros, then pairs v, -v: the float32 running sum returns to exactly
+        # Zeros, then pairs v, -v: the running sum returns to exactly
         # 0 after every pair, so the mean is 0 and the lead-in stays silent
         # through the weighting filter.
         x = np.zeros(n)

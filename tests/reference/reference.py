@@ -7,9 +7,10 @@ Usage:
 
 Prints exactly what sismavue-report prints.  Every value that the program
 keeps as a 32-bit float is rounded to float32 at the same point here, every
-running sum that the program accumulates in 32-bit floats is accumulated
-one addition at a time, and all other arithmetic is done in double with the
-same operation order, so the printed texts must agree byte for byte.
+running sum is accumulated one addition at a time in file order (the sums of
+the values and of the squares in double, the spectrum's lines in float32),
+and all other arithmetic is done in double with the same operation order,
+so the printed texts must agree byte for byte.
 
 Scalar transcendental functions come from the math module (the C library),
 never from numpy's vectorised versions, whose last bit may differ.
@@ -228,15 +229,15 @@ def load(rec):
     if rec.rate == 0:
         raise ZeroDivisionError("sample rate 0")
     raw = rec.raw
-    running = np.add.accumulate(raw, dtype=F32)   # one float32 addition each
-    total = float(running[-1])
+    # One double addition each, in file order.
+    total = float(np.add.accumulate(raw.astype(F64))[-1])
     mean = total / n
     x0 = raw.astype(F64) - mean
     samples = np.zeros(n + 1, dtype=F32)
     samples[1:] = x0
     squares = (x0 * x0).astype(F32)
     max_sq = max(F32(0), squares.max())
-    sum_sq = np.add.accumulate(squares, dtype=F32)[-1]
+    sum_sq = np.add.accumulate(squares.astype(F64))[-1]
 
     weighted = run_filter(x0, rec.rate)
     levels = np.zeros(n + 1, dtype=F32)
@@ -268,10 +269,10 @@ def segment_stats(ld, start, end):
     seg = ld.samples[start:end + 1]
     squares = (seg.astype(F64) * seg.astype(F64)).astype(F32)
     max_sq = F32(0)
-    sum_sq = F32(0)
+    sum_sq = 0.0
     if len(squares):
         max_sq = max(max_sq, squares.max())
-        sum_sq = np.add.accumulate(squares, dtype=F32)[-1]
+        sum_sq = np.add.accumulate(squares.astype(F64))[-1]
     peak = math.sqrt(float(max_sq))
     rms = math.sqrt(float(sum_sq) / (end - start + 1))
     law = max_level(ld.levels[start:end + 1])

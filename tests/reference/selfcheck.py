@@ -176,7 +176,7 @@ class Load(unittest.TestCase):
         self.assertEqual(ref.fmt2(float(ref.load(rec).peak) * 1e6), "123.4")
 
     def test_level_is_minus_infinity_while_nothing_weighted(self):
-        # Zero lead-in, then pairs v, -v: the float32 sum, hence the mean, is 0.
+        # Zero lead-in, then pairs v, -v: the running sum, hence the mean, is 0.
         values = [0] * 10 + [0.25, -0.25] * 20
         rec = ref.read_psn(psn(["Number of Samples: 50", "SPS: 100"], values))
         ld = ref.load(rec)
@@ -190,16 +190,17 @@ class Load(unittest.TestCase):
         self.assertEqual(ref.fmt2(float(ld.law)), "0.")
         self.assertEqual(ref.fmt2(ld.rms), "0.")
 
-    def test_mean_uses_float32_running_sum(self):
-        # 0.1 is not a float32 value; 5000 float32 additions drift, so the
-        # mean is not the float32 value 0.1 and the residue is not zero.
+    def test_mean_uses_a_64_bit_running_sum(self):
+        # 5000 float32 additions of 0.1 drift; in double they are exact, so
+        # the mean is the float32 value 0.1 and the residue is zero.
         rec = ref.read_psn(psn(["Number of Samples: 5000", "SPS: 100"], ["0.1"] * 5000))
         ld = ref.load(rec)
         running = F32(0)
         for _ in range(5000):
             running = F32(running + F32(0.1))
-        self.assertEqual(ld.samples[1], F32(float(F32(0.1)) - float(running) / 5000))
-        self.assertNotEqual(ld.samples[1], 0)
+        self.assertNotEqual(float(running) / 5000, float(F32(0.1)))
+        self.assertEqual(ld.samples[1], 0)
+        self.assertEqual(ref.fmt2(ld.rms), "0.")
 
 
 class Fft(unittest.TestCase):

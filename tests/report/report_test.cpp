@@ -239,14 +239,15 @@ TEST_F(Report, HostileFilesAreNamedWithTheirReasonAndLeaveNoRow)
 
 // A record that does not fit in the memory left is reported like any other
 // unreadable file instead of ending the program. Run in a child whose
-// address space is capped at 1 GB; the file is a 2 GB hole.
+// address space is capped at 1 GB; the file is a 2 GB hole whose header
+// announces samples that need more.
 TEST_F(Report, RecordThatDoesNotFitInMemoryIsReported)
 {
 #ifdef SISMAVUE_ASAN
     GTEST_SKIP() << "the sanitizer's own address space does not allow a cap";
 #else
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const std::string big = write("big.psn", "Number of Samples: 1000\r\nSPS: 100\r\nData:\r\n");
+    const std::string big = write("big.psn", "Number of Samples: 300000000\r\nSPS: 100\r\nData:\r\n");
     fs::resize_file(big, 2LL << 30);
     const std::string good = record("good.psn", 100);
     const auto capped = [&] {

@@ -20,7 +20,7 @@ TEST(NumberText, TwoDecimalsTable)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.value);
-        EXPECT_EQ(format2(row.value, '.'), row.text);
+        EXPECT_EQ(format2(row.value, "."), row.text);
     }
 }
 
@@ -42,25 +42,26 @@ TEST(NumberText, FourAndSixDecimalsTable)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.value);
-        EXPECT_EQ(format4(row.value, '.'), row.four);
-        EXPECT_EQ(format6(row.value, '.'), row.six);
+        EXPECT_EQ(format4(row.value, "."), row.four);
+        EXPECT_EQ(format6(row.value, "."), row.six);
     }
 }
 
 TEST(NumberText, SeparatorIsAlwaysWrittenAndPassedIn)
 {
-    EXPECT_EQ(format2(12, ','), "12,");
-    EXPECT_EQ(format2(12.345, ','), "12,35");   // 12.345 is stored just above the tie
-    EXPECT_EQ(format6(0.048828125, ','), "0,048828");
+    EXPECT_EQ(format2(12, ","), "12,");
+    EXPECT_EQ(format2(12.345, ","), "12,35");   // 12.345 is stored just above the tie
+    EXPECT_EQ(format6(0.048828125, ","), "0,048828");
+    EXPECT_EQ(format2(12.5, "\u066B"), "12\u066B5");   // a separator of two bytes in UTF-8
 }
 
 TEST(NumberText, NegativeValuesAndNonFinite)
 {
-    EXPECT_EQ(format2(-1.005, '.'), "-1.");     // -1.00499999... in binary
-    EXPECT_EQ(format2(-0.125, '.'), "-0.13");   // away from zero on both sides
-    EXPECT_EQ(format2(-0.001, '.'), "0.");      // no minus sign on a rounded zero
-    EXPECT_EQ(format2(INFINITY, '.'), "Infinity");
-    EXPECT_EQ(format2(-INFINITY, '.'), "-Infinity");
+    EXPECT_EQ(format2(-1.005, "."), "-1.");     // -1.00499999... in binary
+    EXPECT_EQ(format2(-0.125, "."), "-0.13");   // away from zero on both sides
+    EXPECT_EQ(format2(-0.001, "."), "0.");      // no minus sign on a rounded zero
+    EXPECT_EQ(format2(INFINITY, "."), "Infinity");
+    EXPECT_EQ(format2(-INFINITY, "."), "-Infinity");
 }
 
 TEST(NumberText, WholeNumbers)

@@ -1,6 +1,5 @@
 #include "spectrum/segmentspectrum.h"
 
-#include "session/threads.h"
 
 #include <gtest/gtest.h>
 
@@ -142,11 +141,12 @@ TEST(SegmentSpectrum, OneOrTwoThreadsGiveTheSameSpectrumAndProgress)
     });
     for (const auto &[start, end] : {std::pair{0, 300000}, std::pair{12345, 201234}}) {
         std::vector<float> twoSeen, oneSeen;
+        ThreadPolicy twoThreads;
+        twoThreads.threads = 2;
         const SegmentSpectrum two =
-            segmentSpectrum(s, start, end, [&](float p) { twoSeen.push_back(p); });
-        NoHelperThread oneThread;
-        const SegmentSpectrum one =
-            segmentSpectrum(s, start, end, [&](float p) { oneSeen.push_back(p); });
+            segmentSpectrum(s, start, end, [&](float p) { twoSeen.push_back(p); }, twoThreads);
+        const SegmentSpectrum one = segmentSpectrum(
+            s, start, end, [&](float p) { oneSeen.push_back(p); }, singleThread());
         EXPECT_EQ(two.lines, one.lines);
         EXPECT_EQ(two.blockCount, spectrumBlockCount(end - start));
         EXPECT_EQ(twoSeen, oneSeen);

@@ -24,7 +24,7 @@ TEST(ClipboardText, CopySpectrumLines)
     std::array<float, 1024> spectrum{};
     spectrum[1] = 1.23456789e-6f;
     spectrum[2] = 4e-13f;   // below half a millionth of a um/s
-    const std::string text = copySpectrumText(spectrum, 2048, '.');
+    const std::string text = copySpectrumText(spectrum, 2048, ".");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 1025);
     EXPECT_EQ(text.find('\n'), std::string::npos);
     EXPECT_TRUE(text.starts_with("Freq. (Hz)\tVelocity (\u00b5m/s)\r0.\t0.\r"));
@@ -32,6 +32,6 @@ TEST(ClipboardText, CopySpectrumLines)
     EXPECT_NE(text.find("\r1023.\t0.\r"), std::string::npos);
     EXPECT_EQ(text.back(), '\r');
 
-    const std::string at100 = copySpectrumText(spectrum, 100, ',', "\n");
+    const std::string at100 = copySpectrumText(spectrum, 100, ",", "\n");
     EXPECT_NE(at100.find("\n0,0488\t1,234568\n"), std::string::npos);
 }

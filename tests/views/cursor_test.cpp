@@ -15,12 +15,12 @@ TEST(Cursor, PositionFromTheViewRoundsHalfToEvenAndIsClamped)
 
 TEST(Cursor, ReadOuts)
 {
-    EXPECT_EQ(cursorFrequencyText(0, 100, '.'), "0.");
-    EXPECT_EQ(cursorFrequencyText(1023, 100, '.'), "49.95");
-    EXPECT_EQ(cursorFrequencyText(512, 200, '.'), "50.");
-    EXPECT_EQ(cursorFrequencyText(1023, 100, ','), "49,95");
-    EXPECT_EQ(cursorValueText(1.234567e-6f, '.'), "1.23");
-    EXPECT_EQ(cursorValueText(0, '.'), "0.");
+    EXPECT_EQ(cursorFrequencyText(0, 100, "."), "0.");
+    EXPECT_EQ(cursorFrequencyText(1023, 100, "."), "49.95");
+    EXPECT_EQ(cursorFrequencyText(512, 200, "."), "50.");
+    EXPECT_EQ(cursorFrequencyText(1023, 100, ","), "49,95");
+    EXPECT_EQ(cursorValueText(1.234567e-6f, "."), "1.23");
+    EXPECT_EQ(cursorValueText(0, "."), "0.");
 }
 
 TEST(Cursor, LinesAndTick)

@@ -76,16 +76,22 @@ private slots:
         QVERIFY(!clipboard().contains('\n'));
     }
 
+    // Whatever the separator, also one outside ASCII (Arabic's U+066B).
     void numbersUseTheLocaleSeparator()
     {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        w = std::make_unique<MainWindow>();
-        w->Form_Load(record);
-        QVERIFY(w->MaxPeak->text().contains(','));
-        w->Command1_Click();
-        QCOMPARE(w->Fmax->text(), QStringLiteral("100,"));
-        w->Command5_Click();
-        QCOMPARE(clipboard().split('\r')[2].section('\t', 0, 0), QStringLiteral("1,"));
+        for (const QLocale &locale : {QLocale(QLocale::German, QLocale::Germany),
+                                      QLocale(QLocale::Arabic, QLocale::Egypt)}) {
+            QLocale::setDefault(locale);
+            const QString point = locale.decimalPoint();
+            QVERIFY(point == QStringLiteral(",") || point == QStringLiteral("\u066B"));
+            w = std::make_unique<MainWindow>();
+            w->Form_Load(record);
+            QVERIFY(w->MaxPeak->text().contains(point));
+            w->Command1_Click();
+            QCOMPARE(w->Fmax->text(), QStringLiteral("100") + point);
+            w->Command5_Click();
+            QCOMPARE(clipboard().split('\r')[2].section('\t', 0, 0), QStringLiteral("1") + point);
+        }
     }
 };
 

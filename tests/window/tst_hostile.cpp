@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -60,6 +61,7 @@ class HostileTest : public QObject {
     QTemporaryDir dir;
     QString good;
     QStringList messages;
+    int beeps = 0;
     std::unique_ptr<MainWindow> w;
 
     QString path(const QString &name) const { return QDir(dir.path()).filePath(name); }
@@ -87,11 +89,10 @@ class HostileTest : public QObject {
             return ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 ? fifo : QString();
         }
         if (kind == "sparse") {
-            // A plausible header, then a hole up to a quarter of the memory
-            // and one byte more: nothing of it is on disk.
-            const qint64 memory = qint64(::sysconf(_SC_PHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
+            // A plausible header, then a hole of 64 MiB: one endless field
+            // of NUL bytes, none of it on disk.
             const QString sparse = write(QStringLiteral("sparse.psn"), bytes);
-            return QFile::resize(sparse, memory / 4 + 1) ? sparse : QString();
+            return QFile::resize(sparse, 64 << 20) ? sparse : QString();
         }
         return kind;  // a path of the system's
     }
@@ -111,6 +112,7 @@ private slots:
         messages.clear();
         w = std::make_unique<MainWindow>();
         w->showMessage = [this](const QString &text) { messages << text; };
+        w->beep = [this] { ++beeps; };
         w->Form_Load(good);
         QVERIFY(messages.isEmpty());
         QTest::mousePress(w->Picture1, Qt::LeftButton, {}, QPoint(100, 20));
@@ -123,29 +125,31 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("reason");
+        // The first beep sounds once the header is read, before any sample.
+        QTest::addColumn<int>("beeps");
         QTest::newRow("count the file cannot hold")
             << "file" << header(2000000000) + QByteArray(900, '1')
-            << "line 1: the header announces 2000000000 samples but only 900 bytes follow";
-        QTest::newRow("directory") << "directory" << QByteArray() << "is a directory, not a regular file";
-        QTest::newRow("named pipe") << "fifo" << QByteArray() << "is a named pipe, not a regular file";
+            << "line 1: the header announces 2000000000 samples but only 900 bytes follow" << 0;
+        QTest::newRow("directory") << "directory" << QByteArray() << "is a directory, not a regular file" << 0;
+        QTest::newRow("named pipe") << "fifo" << QByteArray() << "is a named pipe, not a regular file" << 0;
         QTest::newRow("endless device") << "/dev/zero" << QByteArray()
-                                        << "is a character device, not a regular file";
-        QTest::newRow("sparse file beyond a quarter of the memory")
-            << "sparse" << header(1000000) << "more than a quarter of this computer's memory";
+                                        << "is a character device, not a regular file" << 0;
+        QTest::newRow("one endless field in a sparse file")
+            << "sparse" << header(1000000) << "line 4: the file ends after 1 of 1000000 samples" << 1;
         QTest::newRow("one enormous line, no Data:")
             << "file" << "Comment: " + QByteArray(8 << 20, 'x')
-            << "line 1: the file ends before a \"Data:\" line";
+            << "line 1: the file ends before a \"Data:\" line" << 0;
         QTest::newRow("NUL bytes instead of samples")
-            << "file" << header(3) + QByteArray(1000, '\0') << "line 4: the file ends after 1 of 3 samples";
+            << "file" << header(3) + QByteArray(1000, '\0') << "line 4: the file ends after 1 of 3 samples" << 1;
         QTest::newRow("NUL in the rate") << "file" << QByteArray("Number of Samples: 3\r\nSPS: 1") + '\0' + "00\r\nData:\r\n1 2 3"
-                                         << "line 2: a sampling rate of 1 samples per second is too low";
+                                         << "line 2: a sampling rate of 1 samples per second is too low" << 0;
         QTest::newRow("value beyond float") << "file" << header(3) + "1e-6\r\n1e400\r\n0\r\n"
-                                            << "line 5: sample 2 is beyond the 32-bit float range";
-        QTest::newRow("values whose sum overflows") << "file" << header(3) + "3e38 3e38 -3e38\r\n"
-                                                    << "the sample values are too large";
+                                            << "line 5: sample 2 is beyond the 32-bit float range" << 1;
+        QTest::newRow("a square beyond float") << "file" << header(3) + "3e38 3e38 -3e38\r\n"
+                                               << "the sample values are too large" << 1;
         QTest::newRow("stray quote swallows the rest")
             << "file" << header(3) + "\"1e-6\r\n2e-6\r\n3e-6\r\n"
-            << "line 6: the file ends after 1 of 3 samples; the quote opened on line 4 is never closed";
+            << "line 6: the file ends after 1 of 3 samples; the quote opened on line 4 is never closed" << 1;
     }
 
     void refusedFileLeavesTheRecordOnScreen()
@@ -153,9 +157,11 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
+        QFETCH(int, beeps);
         const QString file = make(kind, bytes);
         QVERIFY(!file.isEmpty());
         const Snapshot before(*w);
+        this->beeps = 0;
 
         w->Label2->setText(file);
         QVERIFY(!w->loadfile(file));
@@ -163,6 +169,7 @@ private slots:
         QVERIFY2(messages[0].startsWith(file + ": "), qPrintable(messages[0]));
         QVERIFY2(messages[0].contains(reason), qPrintable(messages[0]));
         QVERIFY(Snapshot(*w) == before);
+        QCOMPARE(this->beeps, beeps);
         QCOMPARE(w->ProgressBar1->value(), 0);
         QVERIFY(!QGuiApplication::overrideCursor());
         QVERIFY(w->Picture1->isEnabled());
@@ -208,6 +215,29 @@ private slots:
         QCOMPARE(w->Label9->text(), station);
         QCOMPARE(w->MaxPeak->text(), peak);
         QCOMPARE(w->session().sampleCount, count);
+    }
+
+    // Markup in a file name, a header text or a message is shown as written.
+    void markupIsShownAsWritten()
+    {
+        const QString file = write(QStringLiteral("<b>x.psn"),
+                                   header(3, "Station Code: Site <b>N</b>\r\n") + "1e-6 2e-6 -1e-6\r\n");
+        QVERIFY(w->loadfile(file));
+        QCOMPARE(w->Label9->text(), QStringLiteral("Site <b>N</b>"));
+        for (const QLabel *label : w->findChildren<QLabel *>())
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+
+        MainWindow fresh;
+        fresh.show();
+        Qt::TextFormat shown = Qt::RichText;
+        QTimer::singleShot(0, &fresh, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shown = box->textFormat();
+            box->done(0);
+        });
+        fresh.showMessage(QStringLiteral("<b>bold</b>"));
+        QCOMPARE(shown, Qt::PlainText);
     }
 
     // Start-up strips one leading and one trailing quote and nothing else:

@@ -670,7 +670,7 @@ class StormTest : public QObject {
             if (std::memcmp(&s.cursorValue, &s.spectrum[static_cast<size_t>(s.cursorBin)], sizeof(float)))
                 return QStringLiteral("the cursor reads %1, line %2 holds %3")
                     .arg(s.cursorValue).arg(s.cursorBin).arg(s.spectrum[s.cursorBin]);
-            const QString freq = QString::fromStdString(cursorFrequencyText(s.cursorBin, s.sampleRate, '.'));
+            const QString freq = QString::fromStdString(cursorFrequencyText(s.cursorBin, s.sampleRate, "."));
             if (w->freq->text() != freq)
                 return QStringLiteral("the cursor frequency reads \"%1\", line %2 at %3 samples/s is %4")
                     .arg(w->freq->text()).arg(s.cursorBin).arg(s.sampleRate).arg(freq);

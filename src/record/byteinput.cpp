@@ -1,0 +1,103 @@
+#include "record/byteinput.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+ByteInput::ByteInput(std::string_view bytes) : memory_(bytes), size_(bytes.size()) {}
+
+ByteInput::ByteInput(int fd, std::optional<uint64_t> size, bool owned)
+    : fd_(fd), owned_(owned), size_(size)
+{
+}
+
+ByteInput::ByteInput(ByteInput &&other) noexcept
+    : memory_(other.memory_), fd_(other.fd_), owned_(other.owned_), ended_(other.ended_),
+      failed_(other.failed_), size_(other.size_), read_(other.read_)
+{
+    other.owned_ = false;
+}
+
+ByteInput::~ByteInput()
+{
+    if (owned_)
+        ::close(fd_);
+}
+
+size_t ByteInput::read(char *into, size_t capacity)
+{
+    size_t n = 0;
+    if (fd_ < 0) {
+        n = std::min<size_t>(capacity, memory_.size() - read_);
+        std::memcpy(into, memory_.data() + read_, n);
+    }
+    while (fd_ >= 0 && n < capacity && !ended_) {
+        const ssize_t got = ::read(fd_, into + n, capacity - n);
+        if (got > 0) {
+            n += static_cast<size_t>(got);
+        } else if (got == 0) {
+            ended_ = true;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            // A descriptor opened without waiting: wait for the writer here.
+            pollfd ready{fd_, POLLIN, 0};
+            ::poll(&ready, 1, -1);
+        } else if (errno != EINTR) {
+            ended_ = failed_ = true;
+        }
+    }
+    read_ += n;
+    return n;
+}
+
+bool ByteInput::cutShort() const
+{
+    struct stat now {};
+    return failed_ || (fd_ >= 0 && size_ && ::fstat(fd_, &now) == 0 &&
+                       static_cast<uint64_t>(now.st_size) < *size_);
+}
+
+namespace {
+
+const char *kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "something else";
+}
+
+std::string systemReason(int error)
+{
+    return std::generic_category().message(error);
+}
+
+} // namespace
+
+std::variant<ByteInput, LoadError> openRecordFile(const std::string &path)
+{
+    // Without waiting, so that opening a named pipe without a writer returns
+    // at once and it can be refused below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return LoadError{path, 0, "cannot be opened: " + systemReason(errno)};
+    struct stat status {};
+    const bool examined = ::fstat(fd, &status) == 0;
+    const int error = errno;
+    if (!examined || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        if (!examined)
+            return LoadError{path, 0, "cannot be examined: " + systemReason(error)};
+        return LoadError{path, 0,
+                         std::string("is ") + kindOf(status.st_mode) + ", not a regular file"};
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return ByteInput(fd, static_cast<uint64_t>(status.st_size), true);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "record/loaderror.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+// The bytes of a record in file order, taken with plain reads into buffers
+// the reader owns: from a file, from a descriptor that cannot seek and whose
+// size is unknown (a pipe, standard input), or from memory. Nothing is
+// mapped, so a file cut short while it is read simply ends early.
+class ByteInput {
+public:
+    // Over bytes in memory, which must outlive it.
+    explicit ByteInput(std::string_view bytes);
+    // Reads from `fd`, closing it at the end when `owned`; `size` is the
+    // total when known.
+    ByteInput(int fd, std::optional<uint64_t> size, bool owned);
+    ByteInput(ByteInput &&other) noexcept;
+    ByteInput &operator=(ByteInput &&) = delete;
+    ~ByteInput();
+
+    // Fills [into, into + capacity) and returns how many bytes it put there:
+    // fewer than capacity only at the end of the input, 0 once it is over.
+    // A read that fails ends the input.
+    size_t read(char *into, size_t capacity);
+
+    std::optional<uint64_t> size() const { return size_; }
+    uint64_t bytesRead() const { return read_; }
+    // The input ended because a read failed, or because the file became
+    // shorter than it was when opened.
+    bool cutShort() const;
+
+private:
+    std::string_view memory_;
+    int fd_ = -1;
+    bool owned_ = false;
+    bool ended_ = false;
+    bool failed_ = false;
+    std::optional<uint64_t> size_;
+    uint64_t read_ = 0;
+};
+
+// Opens the file at `path`. Anything but a regular file (a folder, a device,
+// a named pipe) is refused without being read.
+std::variant<ByteInput, LoadError> openRecordFile(const std::string &path);

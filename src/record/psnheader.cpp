@@ -1,0 +1,157 @@
+#include "record/psnheader.h"
+
+#include "record/headertext.h"
+#include "record/numbers.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+// No key is longer: from this many characters on, a line's key is known.
+constexpr size_t longestKey = 17;
+
+bool hasKey(std::string_view line, std::string_view key)
+{
+    return line.substr(0, key.size()) == key;
+}
+
+bool carriesValue(std::string_view line)
+{
+    return hasKey(line, "Number of Samples") || hasKey(line, "SPS:") ||
+           hasKey(line, "Station Code:") || hasKey(line, "Component Name:");
+}
+
+// The line from 1-based character `position` on; empty when the line is shorter.
+std::string_view valueFrom(std::string_view line, size_t position)
+{
+    return position - 1 <= line.size() ? line.substr(position - 1) : std::string_view();
+}
+
+} // namespace
+
+void HeaderReader::append(const char *p, const char *end)
+{
+    if (current_.size() < longestKey) {
+        const size_t take = std::min<size_t>(end - p, longestKey - current_.size());
+        current_.append(p, take);
+        p += take;
+        if (current_.size() < longestKey)
+            return;
+        keep_ = carriesValue(current_);
+    }
+    if (keep_)
+        current_.append(p, end);
+}
+
+void HeaderReader::endLine()
+{
+    const std::string_view line = current_;
+    if (hasKey(line, "Number of Samples")) {
+        if (!readHeaderNumber(valueFrom(line, 20), header_.sampleCount))
+            error_ = LoadError{fileName_, line_, "\"Number of Samples\" does not fit a 32-bit integer"};
+        header_.countLine = line_;
+    }
+    if (hasKey(line, "SPS:")) {
+        if (!readHeaderNumber(valueFrom(line, 6), header_.sampleRate))
+            error_ = LoadError{fileName_, line_, "\"SPS:\" does not fit a 32-bit integer"};
+        header_.rateLine = line_;
+    }
+    if (hasKey(line, "Station Code:"))
+        header_.stationCode = headerText(valueFrom(line, 15));
+    if (hasKey(line, "Component Name:"))
+        header_.componentName = headerText(valueFrom(line, 17));
+    if (hasKey(line, "Data:"))
+        dataSeen_ = true;
+}
+
+const char *HeaderReader::read(const char *p, const char *end, bool last)
+{
+    while (!done_ && !error_) {
+        // CR LF is one line end; so is a CR alone or an LF alone.
+        if (pendingCr_ && p != end) {
+            pendingCr_ = false;
+            if (*p == '\n') {
+                header_.lastByte = *p++;
+                ++offset_;
+            }
+        }
+        if (dataSeen_ && !pendingCr_) {
+            header_.dataStart = offset_;
+            done_ = true;
+            break;
+        }
+        if (p == end) {
+            if (!last)
+                break;
+            if (pendingCr_) {
+                pendingCr_ = false;
+            } else if (inLine_) {
+                // A last line without a line end.
+                inLine_ = false;
+                endLine();
+                header_.dataLine = line_;
+            } else {
+                error_ = LoadError{fileName_, line_, "the file ends before a \"Data:\" line"};
+            }
+            continue;
+        }
+        if (!inLine_) {
+            inLine_ = true;
+            ++line_;
+            current_.clear();
+            keep_ = true;
+        }
+        const char *stop = p;
+        while (stop != end && !isLineEnd(*stop))
+            ++stop;
+        append(p, stop);
+        offset_ += static_cast<uint64_t>(stop - p);
+        if (stop != p)
+            header_.lastByte = stop[-1];
+        p = stop;
+        if (p == end)
+            continue;
+        const char lineEnd = *p++;
+        ++offset_;
+        header_.lastByte = lineEnd;
+        inLine_ = false;
+        endLine();
+        header_.dataLine = line_ + 1;
+        pendingCr_ = lineEnd == '\r';
+    }
+    return p;
+}
+
+std::optional<LoadError> checkHeader(const PsnHeader &header, std::optional<uint64_t> dataBytes,
+                                     uint64_t memoryAvailable, const std::string &fileName)
+{
+    if (header.countLine == 0)
+        return LoadError{fileName, 0, "no \"Number of Samples\" line before the \"Data:\" line"};
+    if (header.sampleCount < 1)
+        return LoadError{fileName, header.countLine,
+                         "the number of samples is " + std::to_string(header.sampleCount) +
+                             "; it must be at least 1"};
+    if (header.rateLine == 0)
+        return LoadError{fileName, 0, "no \"SPS:\" line before the \"Data:\" line"};
+    if (header.sampleRate < minimumSampleRate)
+        return LoadError{fileName, header.rateLine,
+                         "a sampling rate of " + std::to_string(header.sampleRate) +
+                             " samples per second is too low: the 2 Hz weighting filter "
+                             "cannot be designed below " +
+                             std::to_string(minimumSampleRate) + " samples per second"};
+    // A damaged header must not allocate gigabytes for values that are not there.
+    if (dataBytes && static_cast<uint64_t>(header.sampleCount) > *dataBytes)
+        return LoadError{fileName, header.countLine,
+                         "the header announces " + std::to_string(header.sampleCount) +
+                             " samples but only " + std::to_string(*dataBytes) +
+                             " bytes follow the \"Data:\" line"};
+    const uint64_t arrays = 2 * sizeof(float) * (static_cast<uint64_t>(header.sampleCount) + 1);
+    if (memoryAvailable > 0 && arrays > memoryAvailable)
+        return LoadError{fileName, header.countLine,
+                         "the header announces " + std::to_string(header.sampleCount) +
+                             " samples, whose arrays need " + std::to_string(arrays) +
+                             " bytes, more than the " + std::to_string(memoryAvailable) +
+                             " bytes of memory available"};
+    return std::nullopt;
+}

@@ -1,0 +1,55 @@
+#include "session/memory.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+// A figure from a system file; false when the file or the figure is absent.
+bool readFigure(const char *path, const std::string &key, uint64_t &value)
+{
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        if (line.compare(0, key.size(), key) != 0)
+            continue;
+        std::istringstream rest(line.substr(key.size()));
+        return static_cast<bool>(rest >> value);
+    }
+    return false;
+}
+
+} // namespace
+
+uint64_t availableMemory()
+{
+    uint64_t available = 0;
+    if (readFigure("/proc/meminfo", "MemAvailable:", available)) {
+        available *= 1024;
+    } else {
+        const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+        available = pages > 0 && pageSize > 0 ? uint64_t(pages) * uint64_t(pageSize) : 0;
+    }
+    uint64_t limit = 0, used = 0;
+    if (readFigure("/sys/fs/cgroup/memory.max", "", limit) &&
+        readFigure("/sys/fs/cgroup/memory.current", "", used))
+        available = std::min(available, limit > used ? limit - used : 0);
+    return available;
+}
+
+void reserveLarge(std::vector<float> &values, size_t count)
+{
+    values.reserve(count);
+    constexpr uintptr_t hugePage = 2 << 20;
+    const auto begin = reinterpret_cast<uintptr_t>(values.data());
+    const uintptr_t end = begin + count * sizeof(float);
+    const uintptr_t first = (begin + hugePage - 1) & ~(hugePage - 1);
+    // Only whole huge pages inside the array; a refusal leaves small pages.
+    if (end > first + hugePage)
+        ::madvise(reinterpret_cast<void *>(first), (end - first) & ~(hugePage - 1), MADV_HUGEPAGE);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "record/psnreader.h"
+
+#include <string>
+#include <variant>
+#include <vector>
+
+// Joins lines, each followed by `end`.
+inline std::string lines(const std::vector<std::string> &all, const std::string &end = "\r\n")
+{
+    std::string text;
+    for (const auto &line : all)
+        text += line + end;
+    return text;
+}
+
+// The header of a record of `count` samples at 100 per second.
+inline std::string header(int count, const std::string &extra = "")
+{
+    return lines({"Number of Samples: " + std::to_string(count), "SPS: 100"}) + extra + "Data:\r\n";
+}
+
+inline std::string describe(const ReadResult &result)
+{
+    auto *error = std::get_if<LoadError>(&result);
+    return error ? error->message() : "a record";
+}
