@@ -188,6 +188,7 @@ SamplesRead readSamples(PartReader &parts, std::unique_ptr<Part> current, size_t
                     part->from = part->to = 0;
             }
             ahead.push_back(std::move(part));
+            tick();   // fresh buffers may be slow to come
         }
         if (ahead.empty())
             break;
