@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-numpy python3-scipy
   libfftw3-dev hyperfine time
-  xvfb xauth xdotool xclip x11-apps imagemagick
+  xvfb xauth xdotool xclip x11-apps imagemagick poppler-utils
   libx11-dev clang libclang-rt-14-dev llvm
 )
 

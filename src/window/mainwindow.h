@@ -9,7 +9,14 @@
 #include <functional>
 #include <optional>
 
+class QAction;
+class QContextMenuEvent;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QGroupBox;
+class QHelpEvent;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMimeData;
@@ -43,6 +50,10 @@ public:
     std::function<std::optional<QString>(const QString &initialName)> chooseFile;
     // Shows a failure to the person. Replaceable, for tests.
     std::function<void(const QString &text)> showMessage;
+    // The save dialog of "Save Picture...": given a suggested path, returns
+    // the chosen one ending in .png or .pdf, or nothing on cancel.
+    // Replaceable, for tests.
+    std::function<std::optional<QString>(const QString &suggestedName)> choosePictureFile;
 
     const Session &session() const { return state; }
 
@@ -67,6 +78,21 @@ public:
     void plotwave();
     void computefft();
 
+    // "Save Picture...": the window as it is, at pictureScale(), through the
+    // save dialog, as PNG or PDF by the name's ending.
+    void savepicture();
+    // The client area drawn into an image at `scale` times its size (text,
+    // lines, band and cursor drawn at that resolution), never grabbed from
+    // a screen.
+    QImage drawpicture(int scale);
+    // The same as one PDF page, the views' lines as vectors.
+    QByteArray drawpdf();
+    // Writes drawpicture(scale) as PNG, or drawpdf() when the name ends in
+    // .pdf; on failure returns the reason.
+    std::optional<QString> writepicture(const QString &fileName, int scale);
+    // Twice the window's size, or the screen's pixel ratio when larger.
+    int pictureScale() const;
+
     // Controls, under the names of the layout.
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9,
         *Label10, *Label11, *Label12, *Label13, *Label14, *Label15, *Label16, *Label17,
@@ -82,10 +108,19 @@ public:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void createControls();
+    void createShortcuts();
     void setTabOrder();
+    bool takeFileDrag(QEvent *event);
+    std::optional<QString> choosePictureFileByDialog(const QString &suggestedName);
+    bool cursorKey(QKeyEvent *event);
+    void showPathTip(QHelpEvent *event);
     void fitFont();
     void takeRecord(AnalysedRecord &&record);
     void showFigures(double peak, double rms, float lawMaxSlow);
@@ -106,6 +141,7 @@ private:
     bool busy = false;            // a load or a spectrum computation is running
     bool hourglass = false;
     QElapsedTimer sinceEvents;    // time since pending events last ran
+    QAction *savePictureAction = nullptr;
     // The band as it is on Picture1 (start and end x in twips), so that it
     // is always removed by drawing exactly the same figure.
     std::optional<std::pair<double, double>> shownBand;
