@@ -150,7 +150,7 @@ std::string helpText()
 {
     std::string text =
         "usage: sismavue-report [OPTION]... FILE...\n"
-        "       sismavue-report --spectrum [--segment START:END] FILE\n"
+        "       sismavue-report --spectrum [OPTION]... FILE\n"
         "\n"
         "Prints, for each PSN text event file, the figures the window shows: a header\n"
         "line, then per file the path, station code, component name, start and end\n"
