@@ -49,6 +49,34 @@ std::string applyJobs(std::string_view value, ReportOptions &options)
     return {};
 }
 
+std::string applyPlot(std::string_view value, ReportOptions &options)
+{
+    if (value.empty())
+        return "expected a folder";
+    options.plotDir = std::string(value);
+    return {};
+}
+
+std::string applyPlotScale(std::string_view value, ReportOptions &options)
+{
+    int64_t scale = 0;
+    if (!parseInteger(value, scale) || scale < 1 || scale > 4)
+        return "expected a whole number from 1 to 4";
+    options.plotScale = scale;
+    return {};
+}
+
+std::string applyPlotFormat(std::string_view value, ReportOptions &options)
+{
+    if (value == "png")
+        options.plotFormat = PictureFormat::png;
+    else if (value == "pdf")
+        options.plotFormat = PictureFormat::pdf;
+    else
+        return "expected png or pdf";
+    return {};
+}
+
 const std::vector<OptionSpec> table = {
     {"--segment", "", "START:END", "analyse samples START to END (each clamped into 1..N)", applySegment},
     {"--spectrum", "", "", "print the segment's spectrum instead of the table (one FILE)",
@@ -59,6 +87,11 @@ const std::vector<OptionSpec> table = {
     {"--quiet", "", "", "show no progress line on a terminal",
      [](std::string_view, ReportOptions &o) { o.quiet = true; return std::string(); }},
     {"--jobs", "", "N", "work with at most N threads (default: one per core)", applyJobs},
+    {"--plot", "", "DIR", "also write a picture of each record, as the window shows it, into DIR", applyPlot},
+    {"--plot-scale", "", "N", "pictures at N times the window's size, 1 to 4 (default 2)", applyPlotScale},
+    {"--plot-format", "", "png|pdf", "pictures as PNG (the default) or PDF", applyPlotFormat},
+    {"--force", "", "", "let pictures replace existing files",
+     [](std::string_view, ReportOptions &o) { o.force = true; return std::string(); }},
     {"--help", "-h", "", "print this text",
      [](std::string_view, ReportOptions &o) { o.help = true; return std::string(); }},
 };
@@ -115,6 +148,14 @@ std::string checkTogether(const ReportOptions &options)
                (options.files.empty() ? std::string("none") : std::to_string(options.files.size()));
     if (options.files.empty())
         return "missing FILE";
+    if (!options.plotDir) {
+        // Given without --plot, these would silently do nothing.
+        for (const auto &[given, name] : {std::pair(options.plotScale.has_value(), "--plot-scale"),
+                                          std::pair(options.plotFormat.has_value(), "--plot-format"),
+                                          std::pair(options.force, "--force")})
+            if (given)
+                return std::string(name) + ": expected together with --plot DIR";
+    }
     return {};
 }
 

@@ -14,6 +14,7 @@ struct RequestedSegment {
 };
 
 enum class TableFormat { tsv, csv, json };
+enum class PictureFormat { png, pdf };
 
 // Everything the command line sets.
 struct ReportOptions {
@@ -24,6 +25,10 @@ struct ReportOptions {
     TableFormat format = TableFormat::tsv;
     std::optional<RequestedSegment> segment;
     int64_t jobs = 0;        // files worked on at once; 0: one per core
+    std::optional<std::string> plotDir;   // a picture of each record goes here
+    std::optional<int64_t> plotScale;         // pictures at this many times the window's size (2)
+    std::optional<PictureFormat> plotFormat;  // PNG when not given
+    bool force = false;      // pictures may replace existing files
     std::vector<std::string> files;
 };
 

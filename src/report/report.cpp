@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include "analysis/loadrecord.h"
+#include "report/plot.h"
 #include "report/progress.h"
 #include "report/table.h"
 #include "session/numbertext.h"
@@ -13,12 +14,14 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <new>
 #include <ostream>
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <variant>
 
 namespace {
 
@@ -41,32 +44,57 @@ struct Outcome {
     std::string row;
     std::string message;
     int64_t samples = 0;   // samples analysed, for the progress line
+    std::vector<PlotRecord> plots;   // with --plot: the record, to be drawn
 };
 
 Outcome failure(const LoadError &error, const ReportOptions &options, bool last)
 {
     const std::string place = options.spectrum ? "" : tableError(options.format, error, last);
-    return {false, place, program + error.message() + "\n", 0};
+    return {false, place, program + error.message() + "\n", 0, {}};
 }
 
-// `last`: the file is the last one given.
+SummaryFields summaryOf(const AnalysedRecord &record, const SegmentBounds &b,
+                        const SegmentSpectrum &spectrum, char separator)
+{
+    const Figures figures =
+        b.hasSegment ? segmentFigures(record.samples, record.slowLevel, b.start, b.end)
+                     : record.figures;
+    SummaryFields f;
+    f.label = record.stationCode;
+    f.id = record.componentName;
+    // After a load without a segment the start box holds the text "0".
+    f.start = b.hasSegment ? integerText(b.start) : "0";
+    f.end = integerText(b.end);
+    f.maxPeak = format2(figures.peak * 1000000, separator);
+    f.rms = format2(figures.rms * 1000000, separator);
+    f.law = format2(figures.lawMaxSlow, separator);
+    f.freqMax = format2(lineFrequency(spectrum.peakLine, record.sampleRate), separator);
+    return f;
+}
+
+// `last`: the file is the last one given. With --plot the record goes on,
+// to be drawn as the window shows it (one picture per record the file holds).
 Outcome analyseFile(const std::string &path, const ReportOptions &options, bool last)
 {
     LoadResult loaded = loadRecord(path);
     if (const auto *error = std::get_if<LoadError>(&loaded))
         return failure(*error, options, last);
-    const AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
+    AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
+    const SegmentBounds b = fitSegment(options.segment, record.sampleCount);
+    const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end);
+    Outcome outcome{true, {}, {}, record.sampleCount, {}};
     if (options.spectrum) {
-        const SegmentBounds b = fitSegment(options.segment, record.sampleCount);
-        const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end);
-        std::string text = copySpectrumText(spectrum.lines, record.sampleRate, '.', "\n");
+        outcome.row = copySpectrumText(spectrum.lines, record.sampleRate, '.', "\n");
         if (options.noHeader)
-            text.erase(0, text.find('\n') + 1);
-        return {true, std::move(text), {}, record.sampleCount};
+            outcome.row.erase(0, outcome.row.find('\n') + 1);
+    } else {
+        const ReportRow row{path, summaryOf(record, b, spectrum, '.'), record.sampleRate,
+                            record.sampleCount, std::nullopt};
+        outcome.row = tableRow(options.format, row, last);
     }
-    const ReportRow row{path, summaryFields(record, options.segment, '.'), record.sampleRate,
-                        record.sampleCount, std::nullopt};
-    return {true, tableRow(options.format, row, last), {}, record.sampleCount};
+    if (options.plotDir)
+        outcome.plots.push_back({path, std::move(record), b, spectrum});
+    return outcome;
 }
 
 // A record too large for the memory left fails like an unreadable file,
@@ -97,12 +125,41 @@ bool writeOut(std::ostream &out, std::ostream &err, ProgressLine &progress, cons
 
 enum class Run { allReported, fileFailed, writeFailed };
 
+// With --plot: the module that draws, and where each file's picture goes.
+struct Pictures {
+    const PlotModule *module = nullptr;
+    std::filesystem::path folder;
+    std::vector<std::string> names;   // per file given
+    int scale = 2;
+    PictureFormat format = PictureFormat::png;
+    bool replace = false;
+
+    // The reason when the picture cannot be made or written.
+    std::optional<std::string> make(size_t file, PlotRecord &&plot) const
+    {
+        const std::string path = (folder / names[file]).string();
+        const std::string bytes = format == PictureFormat::pdf
+                                      ? module->drawPdf(std::move(plot))
+                                      : module->encodePng(module->draw(std::move(plot), scale));
+        if (bytes.empty())
+            return path + ": the picture could not be drawn";
+        if (const std::optional<std::string> failed = writePictureFile(path, bytes, replace))
+            return path + ": " + *failed;
+        return std::nullopt;
+    }
+};
+
+// Records waiting to be drawn hold their samples: with --plot the files are
+// analysed at most this far ahead of the one being drawn.
+constexpr size_t plotAhead = 4;
+
 // Works with at most options.jobs threads (one per core when not given): on
 // several files at once with one thread each, or on a lone file with the
 // helper threads of the reader, the analysis and the spectrum; rows come out
 // in the order given, and the work stops when they cannot be written.
-Run reportAll(const ReportOptions &options, std::ostream &out, std::ostream &err, ProgressLine &progress,
-              bool outIsTerminal)
+// Pictures are drawn on this thread, which owns the toolkit.
+Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostream &out, std::ostream &err,
+              ProgressLine &progress, bool outIsTerminal)
 {
     const size_t count = options.files.size();
     std::vector<Outcome> outcomes(count);
@@ -112,6 +169,8 @@ Run reportAll(const ReportOptions &options, std::ostream &out, std::ostream &err
     std::mutex mutex;
     std::condition_variable ready;
     std::atomic<size_t> next{0};
+    size_t emitted = 0;         // files whose output is written
+    bool stopping = false;
 
     const int64_t jobs =
         options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
@@ -123,6 +182,12 @@ Run reportAll(const ReportOptions &options, std::ostream &out, std::ostream &err
         if (workers > 1 || jobs == 1)
             oneThreadPerFile.emplace();
         for (size_t i; (i = next++) < count;) {
+            if (pictures) {
+                std::unique_lock lock(mutex);
+                ready.wait(lock, [&] { return stopping || i < emitted + plotAhead + workers; });
+                if (stopping)
+                    return;
+            }
             Outcome outcome = reportFile(options.files[i], options, i + 1 == count);
             std::lock_guard lock(mutex);
             ++finished;
@@ -142,6 +207,12 @@ Run reportAll(const ReportOptions &options, std::ostream &out, std::ostream &err
             threads.emplace_back(work);
     }
 
+    const auto stop = [&] {
+        std::lock_guard lock(mutex);
+        stopping = true;
+        next = count;   // no further files are started
+        ready.notify_all();
+    };
     bool allOk = true;
     for (size_t i = 0; i < count; ++i) {
         std::unique_lock lock(mutex);
@@ -160,13 +231,50 @@ Run reportAll(const ReportOptions &options, std::ostream &out, std::ostream &err
             progress.clear();
         err << outcome.message << std::flush;
         if (!writeOut(out, err, progress, outcome.row)) {
-            next = count;   // no further files are started
+            stop();
             return Run::writeFailed;
         }
+        for (PlotRecord &plot : outcome.plots) {
+            if (const std::optional<std::string> failed = pictures->make(i, std::move(plot))) {
+                progress.clear();
+                err << program << *failed << "\n" << std::flush;
+                outcome.ok = false;
+            }
+        }
+        lock.lock();
+        emitted = i + 1;
+        ready.notify_all();
+        lock.unlock();
         progress.show(files, samples);
         allOk = allOk && outcome.ok;
     }
     return allOk ? Run::allReported : Run::fileFailed;
+}
+
+// Loads and starts the module, makes the folder and names the pictures;
+// the reason when it cannot.
+std::variant<Pictures, std::string> preparePictures(const ReportOptions &options)
+{
+    Pictures pictures;
+    std::string error;
+    pictures.module = loadPlotModule(error);
+    if (!pictures.module)
+        return "--plot: the picture module cannot be loaded: " + error;
+    pictures.folder = *options.plotDir;
+    std::error_code ec;
+    std::filesystem::create_directories(pictures.folder, ec);
+    if (ec || !std::filesystem::is_directory(pictures.folder))
+        return *options.plotDir + ": " + (ec ? ec.message() : std::string("not a folder"));
+    pictures.scale = static_cast<int>(options.plotScale.value_or(2));
+    pictures.format = options.plotFormat.value_or(PictureFormat::png);
+    pictures.replace = options.force;
+    std::vector<std::string> names;
+    for (const std::string &file : options.files)
+        names.push_back(pictureName(file, "", pictures.format));
+    pictures.names = uniquePictureNames(names);
+    if (!pictures.module->start(error))
+        return "--plot: " + error;
+    return pictures;
 }
 
 } // namespace
@@ -175,22 +283,7 @@ SummaryFields summaryFields(const AnalysedRecord &record, std::optional<Requeste
                             char separator)
 {
     const SegmentBounds b = fitSegment(segment, record.sampleCount);
-    const Figures figures =
-        b.hasSegment ? segmentFigures(record.samples, record.slowLevel, b.start, b.end)
-                     : record.figures;
-    const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end);
-
-    SummaryFields f;
-    f.label = record.stationCode;
-    f.id = record.componentName;
-    // After a load without a segment the start box holds the text "0".
-    f.start = b.hasSegment ? integerText(b.start) : "0";
-    f.end = integerText(b.end);
-    f.maxPeak = format2(figures.peak * 1000000, separator);
-    f.rms = format2(figures.rms * 1000000, separator);
-    f.law = format2(figures.lawMaxSlow, separator);
-    f.freqMax = format2(lineFrequency(spectrum.peakLine, record.sampleRate), separator);
-    return f;
+    return summaryOf(record, b, segmentSpectrum(record.samples, b.start, b.end), separator);
 }
 
 int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
@@ -207,10 +300,22 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
     if (options.help)
         return writeOut(out, err, progress, helpText()) ? 0 : 1;
 
+    std::optional<Pictures> pictures;
+    if (options.plotDir) {
+        auto prepared = preparePictures(options);
+        if (const auto *error = std::get_if<std::string>(&prepared)) {
+            err << program << *error << "\n" << std::flush;
+            return 1;
+        }
+        pictures = std::get<Pictures>(std::move(prepared));
+    }
     const std::string start = options.spectrum ? "" : tableStart(options.format, !options.noHeader);
     if (!writeOut(out, err, progress, start))
         return 1;
-    const Run run = reportAll(options, out, err, progress, terminal.outIsTerminal);
+    const Run run = reportAll(options, pictures ? &*pictures : nullptr, out, err, progress,
+                              terminal.outIsTerminal);
+    if (pictures)
+        pictures->module->stop();
     progress.clear();
     if (run == Run::writeFailed)
         return 1;

@@ -25,6 +25,8 @@ class QPushButton;
 class QScrollBar;
 
 struct AnalysedRecord;
+struct SegmentBounds;
+struct SegmentSpectrum;
 
 // The one window: its controls keep their layout names, and its handlers and
 // procedures work on the session it owns. Every figure, text layout and
@@ -92,6 +94,11 @@ public:
     std::optional<QString> writepicture(const QString &fileName, int scale);
     // Twice the window's size, or the screen's pixel ratio when larger.
     int pictureScale() const;
+    // The window as it shows `record`, read from fileName, after a load, a
+    // drag over `segment` and "OK - compute FFT" giving `spectrum`, with no
+    // cursor: what sismavue-report --plot draws.
+    void plotrecord(const QString &fileName, AnalysedRecord &&record, const SegmentBounds &segment,
+                    const SegmentSpectrum &spectrum);
 
     // Controls, under the names of the layout.
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9,
@@ -126,6 +133,8 @@ private:
     void showFigures(double peak, double rms, float lawMaxSlow);
     void keepSegmentAfterLoad();
     void clearSpectrumView();
+    void drawspectrum(const SegmentSpectrum &result);
+    void spectrumReady();
     void toggleBand(double startX, double endX);
     void eraseShownBand();
     void drawCursor(int16_t bin, float value);

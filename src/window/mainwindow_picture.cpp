@@ -2,6 +2,10 @@
 // sismavue-report --plot writes.
 #include "window/mainwindow.h"
 
+#include "analysis/loadrecord.h"
+#include "spectrum/segmentspectrum.h"
+#include "views/selection.h"
+
 #include <QBuffer>
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -115,6 +119,27 @@ std::optional<QString> MainWindow::writepicture(const QString &fileName, int sca
     if (!file.commit())
         return failed(file.errorString());
     return std::nullopt;
+}
+
+// The state a load, a drag and "OK" leave, reached by the same procedures:
+// the kept segment is drawn and measured by the load as a drag would have.
+void MainWindow::plotrecord(const QString &fileName, AnalysedRecord &&record,
+                            const SegmentBounds &segment, const SegmentSpectrum &spectrum)
+{
+    Label2->setText(fileName);
+    loadedFile = fileName;
+    state.startSample = segment.start;
+    state.endSample = segment.end;
+    state.hasSegment = segment.hasSegment;
+    takeRecord(std::move(record));
+    Picture1->setEnabled(true);
+    // "OK" does nothing without samples.
+    if (state.sampleCount == 0)
+        return;
+    Picture2->cls();
+    state.cursorShown = false;
+    drawspectrum(spectrum);
+    spectrumReady();
 }
 
 // Right click on any of the three views, the disabled ones included (their

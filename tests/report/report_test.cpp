@@ -187,6 +187,10 @@ TEST_F(Report, BadArgumentsNameTheArgumentAndWhatWasExpected)
         {{"--jobs=", path}, jobs + "\"\""},
         {{"--jobs", "2x", path}, jobs + "\"2x\""},
         {{"--format", "xml", path}, "--format: expected tsv, csv or json, got \"xml\""},
+        {{"--plot", "p", "--plot-scale", "5", path}, "--plot-scale: expected a whole number from 1 to 4, got \"5\""},
+        {{"--plot", "p", "--plot-format", "gif", path}, "--plot-format: expected png or pdf, got \"gif\""},
+        {{"--plot-scale", "2", path}, "--plot-scale: expected together with --plot DIR"},
+        {{"--force", path}, "--force: expected together with --plot DIR"},
     };
     for (const auto &[args, message] : cases) {
         SCOPED_TRACE(message);

@@ -38,8 +38,8 @@ class PictureTest : public QObject {
     std::unique_ptr<MainWindow> w;
 
     // The record, samples 997..3000 selected with the mouse, the spectrum
-    // computed and the cursor on line 100.
-    void openSelectAndCompute()
+    // computed and, unless for a plot, the cursor on line 100.
+    void openSelectAndCompute(bool cursor = true)
     {
         w = std::make_unique<MainWindow>();
         w->showMessage = [](const QString &text) { QFAIL(qPrintable(text)); };
@@ -49,7 +49,20 @@ class PictureTest : public QObject {
         QCOMPARE(w->session().startSample, 997);
         QCOMPARE(w->session().endSample, 3000);
         w->Command1_Click();
-        w->HScroll1->setValue(100);
+        if (cursor)
+            w->HScroll1->setValue(100);
+    }
+
+    // Runs sismavue-report; its exit status, standard error in `err`.
+    int report(const QStringList &arguments, QString *err = nullptr)
+    {
+        QProcess process;
+        process.start(QStringLiteral(REPORT_PATH), arguments);
+        if (!process.waitForFinished(60000))
+            return -1;
+        if (err)
+            *err = QString::fromLocal8Bit(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
 private slots:
@@ -119,6 +132,69 @@ private slots:
         const QImage wave = viewIn(page, w->Picture1, 2);
         QVERIFY(near(wave.pixel(400, 2), red));
         QVERIFY(near(wave.pixel(200, 2), qRgb(255, 255, 255)));
+    }
+
+    // sismavue-report --plot draws the window as a drag and "OK" leave it.
+    void plotIsTheWindowsOwnDrawing()
+    {
+        openSelectAndCompute(false);
+        const QString folder = dir.filePath("plots");
+        QCOMPARE(report({"--plot", folder, "--plot-scale", "1", "--segment", "997:3000", sine}), 0);
+        const QImage plot(QDir(folder).filePath("sine.psn.png"));
+        QCOMPARE(plot.convertToFormat(QImage::Format_RGB32), w->drawpicture(1));
+    }
+
+    // At twice the size, lines one device pixel wide where the geometry
+    // puts them: the 71 dB line at row 106.36 of 300, the band from sample
+    // 997 to 3000 of 4096 over columns 241.9 to 728.03 of 994, the largest
+    // spectral line (100 of 1024) in column 97.07.
+    void plotAtScaleTwoPutsTheLinesWhereTheyBelong()
+    {
+        openSelectAndCompute(false);
+        const QString folder = dir.filePath("twice");
+        QCOMPARE(report({"--plot", folder, "--segment", "997:3000", sine}), 0);
+        const QImage plot =
+            QImage(QDir(folder).filePath("sine.psn.png")).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(plot.size(), QSize(1372, 1110));
+        const QImage level = viewIn(plot, w->Picture3, 2);
+        for (int x = 0; x < level.width(); x += 9) {
+            QCOMPARE(level.pixel(x, 106), green);
+            QVERIFY(level.pixel(x, 105) != green && level.pixel(x, 107) != green);
+        }
+        const QImage wave = viewIn(plot, w->Picture1, 2);
+        QCOMPARE(wave.pixel(240, 0), qRgb(255, 255, 255));
+        QCOMPARE(wave.pixel(241, 0), red);
+        QCOMPARE(wave.pixel(728, 0), red);
+        QCOMPARE(wave.pixel(729, 0), qRgb(255, 255, 255));
+        const QImage spectrum = viewIn(plot, w->Picture2, 2);
+        QCOMPARE(spectrum.pixel(97, 0), qRgb(0, 0, 0));
+        QCOMPARE(spectrum.pixel(96, 0), qRgb(255, 255, 255));
+        QCOMPARE(spectrum.pixel(98, 0), qRgb(255, 255, 255));
+    }
+
+    // A second run does not replace the pictures unless told to; the PDF
+    // renders.
+    void plotKeepsExistingFilesWithoutForce()
+    {
+        const QString folder = dir.filePath("again");
+        QCOMPARE(report({"--plot", folder, "--plot-format", "pdf", sine}), 0);
+        const QString pdf = QDir(folder).filePath("sine.psn.pdf");
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.write("kept");
+        file.close();
+        QString err;
+        QCOMPARE(report({"--plot", folder, "--plot-format", "pdf", sine}, &err), 1);
+        QVERIFY2(err.contains(pdf + ": exists already"), qPrintable(err));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(4), QByteArray("kept"));
+        file.close();
+        QCOMPARE(report({"--plot", folder, "--plot-format", "pdf", "--force", sine}), 0);
+        QProcess render;
+        render.start("pdftoppm", {"-r", "144", "-png", "-singlefile", pdf, dir.filePath("plotted")});
+        QVERIFY(render.waitForFinished(60000));
+        QCOMPARE(render.exitCode(), 0);
+        QCOMPARE(QImage(dir.filePath("plotted.png")).size(), QSize(1372, 1110));
     }
 
     // Also on the level view, which is never enabled.
