@@ -32,8 +32,10 @@ struct PlotModule {
     // Starts the toolkit without a display. Once, on the thread that then
     // draws every picture; false with the reason when it cannot.
     bool (*start)(std::string &error);
-    // On that thread: the window at `scale` times its size.
-    PlotPicture (*draw)(PlotRecord &&record, int scale);
+    // On that thread: the window at `scale` times its size, drawn into
+    // `pixels` (the buffer of an earlier picture, or empty), whose memory is
+    // used again when large enough.
+    PlotPicture (*draw)(PlotRecord &&record, int scale, std::vector<uint32_t> &&pixels);
     // On that thread: the window as a one-page PDF, its views as vectors.
     std::string (*drawPdf)(PlotRecord &&record);
     // On any thread: the picture as PNG.

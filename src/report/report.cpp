@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <new>
@@ -125,6 +126,13 @@ bool writeOut(std::ostream &out, std::ostream &err, ProgressLine &progress, cons
 
 enum class Run { allReported, fileFailed, writeFailed };
 
+// A picture drawn on the main thread, to be encoded and written by a worker.
+struct PictureJob {
+    size_t file = 0;
+    PlotPicture picture;   // PNG: the pixels
+    std::string bytes;     // PDF: the file as drawn
+};
+
 // With --plot: the module that draws, and where each file's picture goes.
 struct Pictures {
     const PlotModule *module = nullptr;
@@ -134,13 +142,20 @@ struct Pictures {
     PictureFormat format = PictureFormat::png;
     bool replace = false;
 
-    // The reason when the picture cannot be made or written.
-    std::optional<std::string> make(size_t file, PlotRecord &&plot) const
+    // On the thread that started the module; `pixels` as a written
+    // picture left them, so that their memory is used again.
+    PictureJob draw(size_t file, PlotRecord &&plot, std::vector<uint32_t> &&pixels) const
     {
-        const std::string path = (folder / names[file]).string();
-        const std::string bytes = format == PictureFormat::pdf
-                                      ? module->drawPdf(std::move(plot))
-                                      : module->encodePng(module->draw(std::move(plot), scale));
+        if (format == PictureFormat::pdf)
+            return {file, {}, module->drawPdf(std::move(plot))};
+        return {file, module->draw(std::move(plot), scale, std::move(pixels)), {}};
+    }
+
+    // On any thread; the reason when the picture cannot be written.
+    std::optional<std::string> write(const PictureJob &job) const
+    {
+        const std::string path = (folder / names[job.file]).string();
+        const std::string bytes = format == PictureFormat::pdf ? job.bytes : module->encodePng(job.picture);
         if (bytes.empty())
             return path + ": the picture could not be drawn";
         if (const std::optional<std::string> failed = writePictureFile(path, bytes, replace))
@@ -149,15 +164,17 @@ struct Pictures {
     }
 };
 
-// Records waiting to be drawn hold their samples: with --plot the files are
-// analysed at most this far ahead of the one being drawn.
+// Records waiting to be drawn hold their samples, and drawn pictures their
+// pixels: with --plot the files are analysed at most this many ahead of the
+// one being drawn, and as many pictures wait to be written.
 constexpr size_t plotAhead = 4;
 
 // Works with at most options.jobs threads (one per core when not given): on
 // several files at once with one thread each, or on a lone file with the
 // helper threads of the reader, the analysis and the spectrum; rows come out
 // in the order given, and the work stops when they cannot be written.
-// Pictures are drawn on this thread, which owns the toolkit.
+// Pictures are drawn on this thread, which owns the toolkit, and encoded and
+// written by the workers, before they take the next file.
 Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostream &out, std::ostream &err,
               ProgressLine &progress, bool outIsTerminal)
 {
@@ -168,33 +185,59 @@ Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostre
     int64_t samplesDone = 0;    // in the files done
     std::mutex mutex;
     std::condition_variable ready;
-    std::atomic<size_t> next{0};
-    size_t emitted = 0;         // files whose output is written
+    size_t next = 0;            // the next file to start
+    size_t emitted = 0;         // files whose output is written and pictures drawn
+    std::deque<PictureJob> toWrite;
+    size_t writing = 0;         // pictures taken from toWrite, not yet written
+    std::vector<std::vector<uint32_t>> spare;   // pixels of written pictures
+    std::vector<std::string> pictureErrors(count);
+    bool drawingDone = pictures == nullptr;
     bool stopping = false;
 
     const int64_t jobs =
         options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
     const size_t workers = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), jobs));
+    const size_t ahead = plotAhead + workers;
     const auto work = [&] {
         // Several files at once already keep the cores busy, and one job
         // means one thread.
         std::optional<NoHelperThread> oneThreadPerFile;
         if (workers > 1 || jobs == 1)
             oneThreadPerFile.emplace();
-        for (size_t i; (i = next++) < count;) {
-            if (pictures) {
-                std::unique_lock lock(mutex);
-                ready.wait(lock, [&] { return stopping || i < emitted + plotAhead + workers; });
-                if (stopping)
-                    return;
+        std::unique_lock lock(mutex);
+        for (;;) {
+            ready.wait(lock, [&] {
+                return stopping || !toWrite.empty() ||
+                       (next < count && (!pictures || next < emitted + ahead)) ||
+                       (next == count && drawingDone);
+            });
+            if (stopping)
+                return;
+            if (!toWrite.empty()) {
+                PictureJob job = std::move(toWrite.front());
+                toWrite.pop_front();
+                ++writing;
+                lock.unlock();
+                const std::optional<std::string> failed = pictures->write(job);
+                lock.lock();
+                --writing;
+                spare.push_back(std::move(job.picture.pixels));
+                if (failed)
+                    pictureErrors[job.file] += program + *failed + "\n";
+                ready.notify_all();
+            } else if (next < count) {
+                const size_t i = next++;
+                lock.unlock();
+                Outcome outcome = reportFile(options.files[i], options, i + 1 == count);
+                lock.lock();
+                ++finished;
+                samplesDone += outcome.samples;
+                outcomes[i] = std::move(outcome);
+                done[i] = true;
+                ready.notify_all();
+            } else {
+                return;
             }
-            Outcome outcome = reportFile(options.files[i], options, i + 1 == count);
-            std::lock_guard lock(mutex);
-            ++finished;
-            samplesDone += outcome.samples;
-            outcomes[i] = std::move(outcome);
-            done[i] = true;
-            ready.notify_all();
         }
     };
     std::vector<std::jthread> threads;
@@ -210,7 +253,6 @@ Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostre
     const auto stop = [&] {
         std::lock_guard lock(mutex);
         stopping = true;
-        next = count;   // no further files are started
         ready.notify_all();
     };
     bool allOk = true;
@@ -235,11 +277,19 @@ Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostre
             return Run::writeFailed;
         }
         for (PlotRecord &plot : outcome.plots) {
-            if (const std::optional<std::string> failed = pictures->make(i, std::move(plot))) {
-                progress.clear();
-                err << program << *failed << "\n" << std::flush;
-                outcome.ok = false;
+            std::vector<uint32_t> pixels;
+            lock.lock();
+            if (!spare.empty()) {
+                pixels = std::move(spare.back());
+                spare.pop_back();
             }
+            lock.unlock();
+            PictureJob job = pictures->draw(i, std::move(plot), std::move(pixels));
+            lock.lock();
+            ready.wait(lock, [&] { return toWrite.size() < ahead; });
+            toWrite.push_back(std::move(job));
+            ready.notify_all();
+            lock.unlock();
         }
         lock.lock();
         emitted = i + 1;
@@ -247,6 +297,17 @@ Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostre
         lock.unlock();
         progress.show(files, samples);
         allOk = allOk && outcome.ok;
+    }
+    if (pictures) {
+        std::unique_lock lock(mutex);
+        drawingDone = true;
+        ready.notify_all();
+        ready.wait(lock, [&] { return toWrite.empty() && writing == 0; });
+        progress.clear();
+        for (const std::string &message : pictureErrors) {
+            err << message << std::flush;
+            allOk = allOk && message.empty();
+        }
     }
     return allOk ? Run::allReported : Run::fileFailed;
 }

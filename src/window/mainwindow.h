@@ -87,6 +87,8 @@ public:
     // lines, band and cursor drawn at that resolution), never grabbed from
     // a screen.
     QImage drawpicture(int scale);
+    // The same into `image`, of that size and format RGB32.
+    void drawpicture(QImage &image, int scale);
     // The same as one PDF page, the views' lines as vectors.
     QByteArray drawpdf();
     // Writes drawpicture(scale) as PNG, or drawpdf() when the name ends in

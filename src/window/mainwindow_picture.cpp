@@ -63,20 +63,27 @@ void MainWindow::savepicture()
 }
 
 // The views draw their figures again at the image's pixel ratio while it is
-// rendered, and at the screen's afterwards.
+// rendered, and at their own afterwards.
 QImage MainWindow::drawpicture(int scale)
 {
     QImage image(size() * scale, QImage::Format_RGB32);
+    drawpicture(image, scale);
+    return image;
+}
+
+void MainWindow::drawpicture(QImage &image, int scale)
+{
     image.setDevicePixelRatio(scale);
     image.fill(palette().color(QPalette::Window));
+    const qreal ratios[] = {Picture1->pixelRatio(), Picture2->pixelRatio(), Picture3->pixelRatio()};
     {
         QPainter painter(&image);
         render(&painter);
     }
-    for (PictureView *view : {Picture1, Picture2, Picture3})
-        view->setPixelRatio(view->devicePixelRatioF());
+    Picture1->setPixelRatio(ratios[0]);
+    Picture2->setPixelRatio(ratios[1]);
+    Picture3->setPixelRatio(ratios[2]);
     image.setDevicePixelRatio(1);
-    return image;
 }
 
 // One page the size of the window, one point per layout pixel (page sizes

@@ -9,7 +9,6 @@
 #include <QLocale>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -48,16 +47,19 @@ void show(MainWindow &window, PlotRecord &&plot)
                       plot.spectrum);
 }
 
-PlotPicture draw(PlotRecord &&plot, int scale)
+PlotPicture draw(PlotRecord &&plot, int scale, std::vector<uint32_t> &&pixels)
 {
     MainWindow window;
+    // Drawn once, at the picture's resolution.
+    for (PictureView *view : {window.Picture1, window.Picture2, window.Picture3})
+        view->setPixelRatio(scale);
     show(window, std::move(plot));
-    const QImage image = window.drawpicture(scale).convertToFormat(QImage::Format_RGB32);
-    PlotPicture picture{image.width(), image.height(), {}};
-    picture.pixels.resize(static_cast<size_t>(image.width()) * image.height());
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(picture.pixels.data() + static_cast<size_t>(y) * image.width(), image.constScanLine(y),
-                    static_cast<size_t>(image.width()) * sizeof(uint32_t));
+    PlotPicture picture{window.width() * scale, window.height() * scale, std::move(pixels)};
+    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
+    // Drawn straight into the picture's pixels.
+    QImage image(reinterpret_cast<uchar *>(picture.pixels.data()), picture.width, picture.height,
+                 picture.width * 4, QImage::Format_RGB32);
+    window.drawpicture(image, scale);
     return picture;
 }
 
