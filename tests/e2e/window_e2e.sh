@@ -177,7 +177,10 @@ if [ -n "$screenshot" ]; then
   # The cursor on the largest line: a click in the spectrum view at its x.
   line=$("$python" -c "print(round(${row[7]} * 2048 / $rate))")
   xdotool mousemove --window "$window_id" \
-    "$("$python" -c "print(round((${picture2[0]} + ($line + 0.5) / 1024 * ${picture2[2]}) * $scale / 15))")" \
+    "$("$python" -c "
+left = round(${picture2[0]} / 15)
+width = round((${picture2[0]} + ${picture2[2]}) / 15) - left
+print(round((left + $line / 1024 * width) * $scale))")" \
     "$(twips $((picture2[1] + picture2[3] / 2)))" click 1 mousemove --window "$window_id" \
     $((680 * scale)) $((545 * scale))
   sleep 1
