@@ -33,6 +33,7 @@ const char usage[] =
     "  --jobs N             work with at most N threads, on at most N files at once\n"
     "                       (default: one per core)\n"
     "  --help               print this text\n"
+    "  --version            print the program's name and version\n"
     "\n"
     "Exit status: 0 when every file was reported, 1 when a file could not be\n"
     "read (reported on standard error), 2 for bad arguments.\n";
