@@ -6,17 +6,20 @@
 #        install-deps.sh --list GROUP...  print their packages, one a line
 #
 # Groups:
-#   build  build and run the programs (./sismavue.sh)
-#   bench  build with the tests and benchmarks and run every benchmark
-#          (./bench.sh); includes build
-#   test   run every test (./test.sh): includes build and bench, since the
-#          suite runs the benchmarks once
+#   build    build and run the programs (./sismavue.sh)
+#   package  build the Debian package; includes build
+#   bench    build with the tests and benchmarks and run every benchmark
+#            (./bench.sh); includes build
+#   test     run every test (./test.sh): includes all of the above, since the
+#            suite runs the benchmarks once and checks the package
 set -euo pipefail
 
 build=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
 )
+# dpkg-shlibdeps finds the package's dependencies, file the programs.
+package=(dpkg-dev file)
 # The benchmarks build in the same tree as the tests, so GoogleTest too.
 bench=(
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
@@ -27,7 +30,7 @@ bench=(
 test=(
   x11-apps imagemagick libx11-dev
   clang libclang-rt-14-dev llvm
-  dpkg-dev file lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
+  lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
   man-db bash-completion parallel
 )
 
@@ -42,9 +45,10 @@ packages=()
 for group in "$@"; do
   case "$group" in
     build) packages+=("${build[@]}") ;;
+    package) packages+=("${build[@]}" "${package[@]}") ;;
     bench) packages+=("${build[@]}" "${bench[@]}") ;;
-    test) packages+=("${build[@]}" "${bench[@]}" "${test[@]}") ;;
-    *) echo "install-deps.sh: unknown group '$group' (build, bench, test)" >&2; exit 2 ;;
+    test) packages+=("${build[@]}" "${package[@]}" "${bench[@]}" "${test[@]}") ;;
+    *) echo "install-deps.sh: unknown group '$group' (build, package, bench, test)" >&2; exit 2 ;;
   esac
 done
 mapfile -t packages < <(printf '%s\n' "${packages[@]}" | sort -u)

@@ -47,11 +47,16 @@ done
 cmp -s "$tmp/installed.tsv" "$tmp/built.tsv" && [ "$(wc -l <"$tmp/installed.tsv")" -eq 2 ] ||
   fail "the installed sismavue-report printed: $(cat "$tmp/installed.tsv")"
 
-# The release named in the metadata and the changelog is this version.
+# The release named in the metadata, the changelog and the manual pages is
+# this version.
 release=$(grep -o '<release version="[^"]*"' "$share/metainfo/$id.metainfo.xml" | head -n 1)
 [ "$release" = "<release version=\"$version\"" ] || fail "the newest AppStream release is $release, not $version"
 changed=$(zcat "$share/doc/sismavue/changelog.gz" | head -n 1)
 [[ $changed == "sismavue ($version) "* ]] || fail "the changelog starts with '$changed', not version $version"
+for page in sismavue sismavue-report; do
+  zcat "$share/man/man1/$page.1.gz" | grep -q "^\.TH .* \"Sismavue $version\"" ||
+    fail "the title line of $page.1 does not name Sismavue $version"
+done
 
 desktop-file-validate "$share/applications/$id.desktop" || fail "desktop-file-validate failed"
 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" >"$tmp/as.log" 2>&1 ||
