@@ -1,15 +1,18 @@
 #include "report/report.h"
 
 #include "analysis/loadrecord.h"
-#include "session/threads.h"
+#include "report/progress.h"
+#include "report/table.h"
 #include "session/numbertext.h"
+#include "session/threads.h"
 #include "spectrum/segmentspectrum.h"
 #include "views/selection.h"
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <new>
 #include <ostream>
@@ -19,101 +22,7 @@
 
 namespace {
 
-const char usage[] =
-    "usage: sismavue-report [--segment START:END] [--jobs N] FILE...\n"
-    "       sismavue-report --spectrum [--segment START:END] FILE\n"
-    "\n"
-    "Prints, for each PSN text event file, the figures the window shows: a header\n"
-    "line, then per file the path, station code, component name, start and end\n"
-    "sample, max peak and RMS (um/s), Law,max,Slow (dB) and the frequency of the\n"
-    "spectrum's largest line (Hz), separated by TABs.\n"
-    "\n"
-    "  --segment START:END  analyse samples START..END (clamped into 1..N)\n"
-    "  --spectrum           print the segment's spectrum instead (one file)\n"
-    "  --jobs N             work with at most N threads, on at most N files at once\n"
-    "                       (default: one per core)\n"
-    "  --help               print this text\n"
-    "  --version            print the program's name and version\n"
-    "\n"
-    "Exit status: 0 when every file was reported, 1 when a file could not be\n"
-    "read (reported on standard error), 2 for bad arguments.\n";
-
-struct Options {
-    bool spectrum = false;
-    std::optional<RequestedSegment> segment;
-    int64_t jobs = 0;   // files worked on at once; 0: one per core
-    std::vector<std::string> files;
-};
-
-bool parseInteger(std::string_view text, int64_t &value)
-{
-    if (text.empty())
-        return false;
-    if (text.front() == '+')
-        text.remove_prefix(1);
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size();
-}
-
-bool parseSegment(std::string_view text, RequestedSegment &segment)
-{
-    const auto colon = text.find(':');
-    return colon != std::string_view::npos && parseInteger(text.substr(0, colon), segment.start) &&
-           parseInteger(text.substr(colon + 1), segment.end);
-}
-
-// The value of an option given as "--name VALUE" or "--name=VALUE"; false
-// when arg is not that option. Sets `missing` when VALUE is absent.
-bool optionValue(const std::vector<std::string> &args, size_t &i, std::string_view name,
-                 std::string &value, bool &missing)
-{
-    const std::string &arg = args[i];
-    if (arg == name) {
-        missing = ++i == args.size();
-        if (!missing)
-            value = args[i];
-        return true;
-    }
-    if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
-        value = arg.substr(name.size() + 1);
-        return true;
-    }
-    return false;
-}
-
-// Returns false on bad arguments.
-bool parseArguments(const std::vector<std::string> &args, Options &options, bool &help)
-{
-    bool optionsEnd = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        std::string value;
-        bool missing = false;
-        if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
-            options.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnd = true;
-        } else if (arg == "--help" || arg == "-h") {
-            help = true;
-        } else if (arg == "--spectrum") {
-            options.spectrum = true;
-        } else if (optionValue(args, i, "--segment", value, missing)) {
-            RequestedSegment segment;
-            if (missing || options.segment || !parseSegment(value, segment))
-                return false;
-            options.segment = segment;
-        } else if (optionValue(args, i, "--jobs", value, missing)) {
-            if (missing || options.jobs != 0 || !parseInteger(value, options.jobs) ||
-                options.jobs < 1)
-                return false;
-        } else {
-            return false;
-        }
-    }
-    if (help)
-        return true;
-    return options.spectrum ? options.files.size() == 1 : !options.files.empty();
-}
+const std::string program = "sismavue-report: ";
 
 // The segment the window would keep after a drag from START to END: both
 // ends clamped into 1..N first.
@@ -125,46 +34,81 @@ SegmentBounds fitSegment(std::optional<RequestedSegment> segment, int32_t count)
     return selectSegment(clamp(segment->start), clamp(segment->end), count);
 }
 
-// One file's row, or its error message.
+// One file's output: its row (or its place in a JSON array) for standard
+// output, its error message for standard error.
 struct Outcome {
     bool ok = false;
-    std::string text;
+    std::string row;
+    std::string message;
+    int64_t samples = 0;   // samples analysed, for the progress line
 };
 
-Outcome analyseFile(const std::string &path, const Options &options)
+Outcome failure(const LoadError &error, const ReportOptions &options, bool last)
+{
+    const std::string place = options.spectrum ? "" : tableError(options.format, error, last);
+    return {false, place, program + error.message() + "\n", 0};
+}
+
+// `last`: the file is the last one given.
+Outcome analyseFile(const std::string &path, const ReportOptions &options, bool last)
 {
     LoadResult loaded = loadRecord(path);
     if (const auto *error = std::get_if<LoadError>(&loaded))
-        return {false, "sismavue-report: " + error->message() + "\n"};
+        return failure(*error, options, last);
     const AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
     if (options.spectrum) {
         const SegmentBounds b = fitSegment(options.segment, record.sampleCount);
         const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end);
-        return {true, copySpectrumText(spectrum.lines, record.sampleRate, '.', "\n")};
+        std::string text = copySpectrumText(spectrum.lines, record.sampleRate, '.', "\n");
+        if (options.noHeader)
+            text.erase(0, text.find('\n') + 1);
+        return {true, std::move(text), {}, record.sampleCount};
     }
-    return {true, path + '\t' + summaryRow(summaryFields(record, options.segment, '.')) + '\n'};
+    const ReportRow row{path, summaryFields(record, options.segment, '.'), record.sampleRate,
+                        record.sampleCount, std::nullopt};
+    return {true, tableRow(options.format, row, last), {}, record.sampleCount};
 }
 
 // A record too large for the memory left fails like an unreadable file,
 // without taking the other files down with it.
-Outcome reportFile(const std::string &path, const Options &options)
+Outcome reportFile(const std::string &path, const ReportOptions &options, bool last)
 {
     try {
-        return analyseFile(path, options);
+        return analyseFile(path, options, last);
     } catch (const std::bad_alloc &) {
-        return {false, "sismavue-report: " + LoadError{path, 0, "the record does not fit in memory"}.message() + "\n"};
+        return failure(LoadError{path, 0, "the record does not fit in memory"}, options, last);
     }
 }
+
+// Writes and flushes standard output. A write that fails (a full disk, a
+// closed pipe) is said on err; returns false then.
+bool writeOut(std::ostream &out, std::ostream &err, ProgressLine &progress, const std::string &text)
+{
+    errno = 0;
+    out << text << std::flush;
+    if (out)
+        return true;
+    const int error = errno;
+    progress.clear();
+    err << program << "standard output: " << (error != 0 ? std::strerror(error) : "write error") << "\n"
+        << std::flush;
+    return false;
+}
+
+enum class Run { allReported, fileFailed, writeFailed };
 
 // Works with at most options.jobs threads (one per core when not given): on
 // several files at once with one thread each, or on a lone file with the
 // helper threads of the reader, the analysis and the spectrum; rows come out
-// in the order given.
-bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
+// in the order given, and the work stops when they cannot be written.
+Run reportAll(const ReportOptions &options, std::ostream &out, std::ostream &err, ProgressLine &progress,
+              bool outIsTerminal)
 {
     const size_t count = options.files.size();
     std::vector<Outcome> outcomes(count);
     std::vector<bool> done(count, false);
+    size_t finished = 0;        // files done, in any order
+    int64_t samplesDone = 0;    // in the files done
     std::mutex mutex;
     std::condition_variable ready;
     std::atomic<size_t> next{0};
@@ -179,8 +123,10 @@ bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
         if (workers > 1 || jobs == 1)
             oneThreadPerFile.emplace();
         for (size_t i; (i = next++) < count;) {
-            Outcome outcome = reportFile(options.files[i], options);
+            Outcome outcome = reportFile(options.files[i], options, i + 1 == count);
             std::lock_guard lock(mutex);
+            ++finished;
+            samplesDone += outcome.samples;
             outcomes[i] = std::move(outcome);
             done[i] = true;
             ready.notify_all();
@@ -199,13 +145,28 @@ bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
     bool allOk = true;
     for (size_t i = 0; i < count; ++i) {
         std::unique_lock lock(mutex);
-        ready.wait(lock, [&] { return done[i]; });
+        // The progress line moves on while the next row in order is awaited.
+        while (!ready.wait_for(lock, std::chrono::milliseconds(100), [&] { return done[i]; })) {
+            const auto [files, samples] = std::pair(finished, samplesDone);
+            lock.unlock();
+            progress.show(files, samples);
+            lock.lock();
+        }
         Outcome outcome = std::move(outcomes[i]);
+        const auto [files, samples] = std::pair(finished, samplesDone);
         lock.unlock();
-        (outcome.ok ? out : err) << outcome.text << std::flush;
+        // Rows and messages go above the progress line.
+        if (outIsTerminal || !outcome.message.empty())
+            progress.clear();
+        err << outcome.message << std::flush;
+        if (!writeOut(out, err, progress, outcome.row)) {
+            next = count;   // no further files are started
+            return Run::writeFailed;
+        }
+        progress.show(files, samples);
         allOk = allOk && outcome.ok;
     }
-    return allOk;
+    return allOk ? Run::allReported : Run::fileFailed;
 }
 
 } // namespace
@@ -232,19 +193,31 @@ SummaryFields summaryFields(const AnalysedRecord &record, std::optional<Requeste
     return f;
 }
 
-int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
+int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
+              const ReportTerminal &terminal)
 {
-    Options options;
-    bool help = false;
-    if (!parseArguments(args, options, help)) {
-        err << usage;
+    const auto parsed = parseArguments(args);
+    if (const auto *error = std::get_if<ArgumentError>(&parsed)) {
+        err << program << error->message << "\nTry 'sismavue-report --help'.\n" << std::flush;
         return 2;
     }
-    if (help) {
-        out << usage;
-        return 0;
-    }
-    if (!options.spectrum)
-        out << "File\tLabel\tID\tStart\tEnd\tMaxPeak\tRMS\tLaw,max,Slow\tFreq.max\n";
-    return reportAll(options, out, err) ? 0 : 1;
+    const ReportOptions &options = std::get<ReportOptions>(parsed);
+    ProgressLine progress(err, terminal.errIsTerminal && !options.quiet && !options.help,
+                          options.files.size(), terminal.progressAfter);
+    if (options.help)
+        return writeOut(out, err, progress, helpText()) ? 0 : 1;
+    if (options.version)
+        return writeOut(out, err, progress, "sismavue-report " SISMAVUE_VERSION "\n") ? 0 : 1;
+
+    const std::string start = options.spectrum ? "" : tableStart(options.format, !options.noHeader);
+    if (!writeOut(out, err, progress, start))
+        return 1;
+    const Run run = reportAll(options, out, err, progress, terminal.outIsTerminal);
+    progress.clear();
+    if (run == Run::writeFailed)
+        return 1;
+    const std::string end = options.spectrum ? "" : tableEnd(options.format);
+    if (!writeOut(out, err, progress, end))
+        return 1;
+    return run == Run::allReported ? 0 : 1;
 }

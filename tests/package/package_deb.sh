@@ -103,7 +103,7 @@ not-records application/octet-stream
 EOF
 
 # Completion in a scripted bash session, with the installed program on the
-# PATH: an option from its --help, and a file for FILE.
+# PATH: an option and a value from its --help, and a file for FILE.
 mkdir -p "$tmp/cwd" && cp "$record" "$tmp/cwd/example.psn"
 completions=$(cd "$tmp/cwd" && PATH="$root/usr/bin:$PATH" bash --norc --noprofile -c '
   . /usr/share/bash-completion/bash_completion
@@ -115,7 +115,8 @@ completions=$(cd "$tmp/cwd" && PATH="$root/usr/bin:$PATH" bash --norc --noprofil
     echo "${COMPREPLY[*]}"
   }
   complete_line sismavue-report --seg
+  complete_line sismavue-report --format c
   complete_line sismavue-report --jobs 2 exa' _ "$share/bash-completion/completions/sismavue-report" 2>&1)
-[ "$completions" = $'--segment\nexample.psn' ] ||
-  fail "completing '--seg' and 'exa' gave: $completions"
+[ "$completions" = $'--segment\ncsv\nexample.psn' ] ||
+  fail "completing '--seg', '--format c' and 'exa' gave: $completions"
 echo "PASS: $(basename "$deb") installs both programs, valid metadata, file types, manual pages and completion"
