@@ -94,6 +94,8 @@ const std::vector<OptionSpec> table = {
      [](std::string_view, ReportOptions &o) { o.force = true; return std::string(); }},
     {"--help", "-h", "", "print this text",
      [](std::string_view, ReportOptions &o) { o.help = true; return std::string(); }},
+    {"--version", "", "", "print the program's name and version",
+     [](std::string_view, ReportOptions &o) { o.version = true; return std::string(); }},
 };
 
 const OptionSpec *findOption(std::string_view name)
@@ -138,7 +140,7 @@ std::string applyOption(const std::vector<std::string> &args, size_t &i, std::ve
 // The checks that involve more than one argument.
 std::string checkTogether(const ReportOptions &options)
 {
-    if (options.help)
+    if (options.help || options.version)
         return {};
     if (options.spectrum && options.format != TableFormat::tsv)
         return "--format: expected tsv with --spectrum, got " +
@@ -182,6 +184,10 @@ std::variant<ReportOptions, ArgumentError> parseArguments(const std::vector<std:
             return ArgumentError{error};
         }
     }
+    // As in the window, only a command line that is exactly --version asks
+    // for it.
+    if (options.version && args.size() != 1)
+        return ArgumentError{"--version: expected no other argument"};
     if (std::string error = checkTogether(options); !error.empty())
         return ArgumentError{error};
     return options;

@@ -19,6 +19,7 @@ enum class PictureFormat { png, pdf };
 // Everything the command line sets.
 struct ReportOptions {
     bool help = false;
+    bool version = false;    // given alone
     bool spectrum = false;
     bool quiet = false;      // no progress line
     bool noHeader = false;

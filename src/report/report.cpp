@@ -360,6 +360,8 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
                           options.files.size(), terminal.progressAfter);
     if (options.help)
         return writeOut(out, err, progress, helpText()) ? 0 : 1;
+    if (options.version)
+        return writeOut(out, err, progress, "sismavue-report " SISMAVUE_VERSION "\n") ? 0 : 1;
 
     std::optional<Pictures> pictures;
     if (options.plotDir) {

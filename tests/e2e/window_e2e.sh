@@ -6,8 +6,9 @@
 #
 # Usage: window_e2e.sh [--screenshot FILE] SISMAVUE REPORT RECORD
 #
-# The record is copied into a folder and under a name with blanks and handed
-# to the window as several arguments, as an unquoted command line would.
+# The record is copied into a folder under a name with blanks that starts
+# like a toolkit option, and handed to the window as several arguments, as
+# an unquoted command line would.
 # With --screenshot the record is opened under the name given instead, and
 # after the checks the spectrum cursor is put on the largest line and the
 # window saved to FILE as PNG. SISMAVUE_E2E_SCALE=2 does all of it on a
@@ -44,10 +45,14 @@ if [ -n "$screenshot" ]; then
   opened="$record"
   arguments=("$record")
 else
+  # Named relative to the folder the window starts in, in words of which the
+  # first would be a toolkit option (-style, taking the next word): the
+  # window must take them all as the name.
   mkdir "$tmp/record folder"
-  opened="$tmp/record folder/an example record.psn"
+  cd "$tmp/record folder" || fail "no folder for the record"
+  opened="$PWD/-style an example record.psn"
   cp "$record" "$opened"
-  read -ra arguments <<<"$opened"
+  read -ra arguments <<<"$(basename "$opened")"
 fi
 count=$(sed -n 's/^Number of Samples: *\([0-9]*\).*/\1/p' "$opened" | head -n 1)
 rate=$(sed -n 's/^SPS: *\([0-9]*\).*/\1/p' "$opened" | head -n 1)

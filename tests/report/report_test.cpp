@@ -191,6 +191,7 @@ TEST_F(Report, BadArgumentsNameTheArgumentAndWhatWasExpected)
         {{"--plot", "p", "--plot-format", "gif", path}, "--plot-format: expected png or pdf, got \"gif\""},
         {{"--plot-scale", "2", path}, "--plot-scale: expected together with --plot DIR"},
         {{"--force", path}, "--force: expected together with --plot DIR"},
+        {{"--version", path}, "--version: expected no other argument"},
     };
     for (const auto &[args, message] : cases) {
         SCOPED_TRACE(message);
@@ -200,6 +201,8 @@ TEST_F(Report, BadArgumentsNameTheArgumentAndWhatWasExpected)
     }
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_TRUE(out.str().starts_with("usage: sismavue-report"));
+    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_EQ(out.str(), "sismavue-report " SISMAVUE_VERSION "\n");
     EXPECT_EQ(run({"--", "--segment"}), 1);   // a file named like an option
 }
 
