@@ -46,6 +46,10 @@ done
 "$build/src/sismavue-report" "$record" >"$tmp/built.tsv"
 cmp -s "$tmp/installed.tsv" "$tmp/built.tsv" && [ "$(wc -l <"$tmp/installed.tsv")" -eq 2 ] ||
   fail "the installed sismavue-report printed: $(cat "$tmp/installed.tsv")"
+# --plot finds its module where the package puts it.
+env -u DISPLAY "$root/usr/bin/sismavue-report" --plot "$tmp/pictures" "$record" >/dev/null 2>"$tmp/plot.log" &&
+  [ -s "$tmp/pictures/$(basename "$record").png" ] ||
+  fail "the installed sismavue-report --plot made no picture: $(cat "$tmp/plot.log")"
 
 # The release named in the metadata, the changelog and the manual pages is
 # this version.
