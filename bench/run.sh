@@ -144,6 +144,13 @@ quietly hf-jobs.log hyperfine -N --style basic --warmup "$warmup" --runs "$large
   --export-json "$results/hf-jobs.json" \
   "$(command_line "$report" --jobs 1 "${batch[@]}")" "$(command_line "$report" --jobs 2 "${batch[@]}")"
 
+if [ -e "$build/src/sismavue-plot.so" ]; then
+  step "sismavue-report --plot --jobs 2 on $files files"
+  quietly hf-plot.log hyperfine -N --style basic --warmup "$warmup" --runs "$large_runs" \
+    --export-json "$results/hf-plot.json" \
+    "$(command_line "$report" --jobs 2 --force --plot "$tmp/pictures" "${batch[@]}")"
+fi
+
 step "peak memory of sismavue-report ($large samples)"
 for _ in $(seq "$large_runs"); do
   quietly memory.log /usr/bin/time -f %M -o "$tmp/peak" "$report" "$records/large.psn"

@@ -11,6 +11,8 @@ plot.json           plot_bench on the main record (absent without the window)
 hf-main.json        hyperfine: sismavue-report, then the Python pipeline
 hf-large.json       the same on the large record
 hf-jobs.json        hyperfine: --jobs 1, then --jobs 2 on the batch of files
+hf-plot.json        hyperfine: --plot with --jobs 2 on the batch (absent without
+                    the window)
 mem-report.txt      peak memory (KiB) of sismavue-report on the large record
 window-main.jsonl   measure_load.sh runs on the main record (absent without
 window-large.jsonl  the window), the large one for its memory
@@ -121,6 +123,7 @@ def main(folder):
     hf_main = load(folder, "hf-main.json")
     hf_large = load(folder, "hf-large.json")
     hf_jobs = load(folder, "hf-jobs.json")
+    hf_plot = load(folder, "hf-plot.json")
     mem_report = load(folder, "mem-report.txt")
     window_main = load(folder, "window-main.jsonl")
     window_large = load(folder, "window-large.jsonl")
@@ -209,6 +212,13 @@ def main(folder):
         f"{ms(two)} with `--jobs 2`", "`--jobs 1`", ms(one),
         faster(speedup, 2), "≥ 1.7× faster",
         verdict(None if speedup is None else speedup >= 1.7))
+
+    # A picture of each file as well.
+    plotted = hyperfine(hf_plot, 0)
+    row(f"`sismavue-report --plot` on {batch['files']} files of {count(batch['samples'])} samples",
+        "not measured" if plotted is None else
+        f"{batch['files'] / plotted * 1000:.1f} pictures/s ({ms(plotted)}) with `--jobs 2`",
+        "the table alone, `--jobs 2`", ms(two), times(ratio(plotted, two)), "", "")
 
     # Peak memory on the large record.
     budget = (meta["large"]["bytes"] + 10 * large_n + 50e6) / 1e6
