@@ -31,6 +31,12 @@ public:
     // imaginary parts in separate arrays of size() floats.
     void transformReordered(float *re, float *im) const;
 
+    // The twiddle factors of the stage whose butterflies join points `half`
+    // apart (1, 2, 4, ..., n/2): factor j = 0..half-1 at [j], as the
+    // stage's recurrence reaches it.
+    const double *twiddleRe(int32_t half) const { return twiddles_.data() + half - 1; }
+    const double *twiddleIm(int32_t half) const { return twiddles_.data() + n_ - 1 + half - 1; }
+
 private:
     int32_t n_;
     std::vector<int32_t> reversed_;

@@ -1,6 +1,7 @@
 #include "spectrum/segmentspectrum.h"
 
-#include "spectrum/fft.h"
+#include "spectrum/blockfft.h"
+
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
@@ -11,9 +12,9 @@
 namespace {
 
 // Periodic Hann window over one block.
-std::array<float, spectrumBlockLength> hannTable()
+std::vector<float> hannTable()
 {
-    std::array<float, spectrumBlockLength> w;
+    std::vector<float> w(spectrumBlockLength);
     const double step = 2 * 3.14159265 / spectrumBlockLength;
     for (int t = 0; t < spectrumBlockLength; ++t)
         w[t] = static_cast<float>((1 - std::cos(t * step)) * 0.5);
@@ -32,7 +33,7 @@ struct Batch {
 class BlockTransform {
 public:
     BlockTransform(const std::vector<float> &samples, int64_t start)
-        : samples_(samples), start_(start)
+        : samples_(samples), start_(start), fft_(spectrumBlockLength, hannTable())
     {
     }
 
@@ -40,21 +41,12 @@ public:
     // start) and keeps its lines in slot `slot` of `batch`.
     void run(int64_t index, Batch &batch, int slot)
     {
-        static const std::array<float, spectrumBlockLength> window = hannTable();
-        static const FftPlan plan(spectrumBlockLength);
         const int64_t b = start_ + index * spectrumHop;
         // Samples past the record's last entry count as 0.
         const int64_t available = static_cast<int64_t>(samples_.size());
         const int inside = static_cast<int>(std::clamp<int64_t>(available - b, 0, spectrumBlockLength));
-        std::fill(im_.begin(), im_.end(), 0.0f);
-        if (inside < spectrumBlockLength)
-            std::fill(re_.begin(), re_.end(), 0.0f);
-        const float *x = samples_.data() + std::min(b, available);
-        for (int t = 0; t < inside; ++t)
-            re_[plan.reversed(t)] = x[t] * window[t];
-        plan.transformReordered(re_.data(), im_.data());
-        std::copy_n(re_.begin(), spectrumLines, batch.re.begin() + slot * spectrumLines);
-        std::copy_n(im_.begin(), spectrumLines, batch.im.begin() + slot * spectrumLines);
+        fft_.transform(samples_.data() + std::min(b, available), inside,
+                       batch.re.data() + slot * spectrumLines, batch.im.data() + slot * spectrumLines);
     }
 
     void runBatch(int64_t first, int64_t count, Batch &batch)
@@ -66,8 +58,7 @@ public:
 private:
     const std::vector<float> &samples_;
     int64_t start_;
-    std::array<float, spectrumBlockLength> re_{};
-    std::array<float, spectrumBlockLength> im_{};
+    BlockFft fft_;
 };
 
 // A second thread transforms every odd batch into a small ring of buffers
@@ -178,13 +169,8 @@ SegmentSpectrum segmentSpectrum(const std::vector<float> &samples, int32_t start
     std::array<float, spectrumLines> &sums = result.lines;
     const auto add = [&](const Batch &batch, int64_t first, int64_t count) {
         for (int64_t i = 0; i < count; ++i) {
-            const float *re = batch.re.data() + i * spectrumLines;
-            const float *im = batch.im.data() + i * spectrumLines;
-            for (int k = 0; k < spectrumLines; ++k) {
-                const double a = re[k] * c;
-                const double d = im[k] * c;
-                sums[k] = static_cast<float>((sums[k] + a * a) + d * d);
-            }
+            addLinePowers(sums.data(), batch.re.data() + i * spectrumLines,
+                          batch.im.data() + i * spectrumLines, spectrumLines, c);
             ++result.blockCount;
             if (progress) {
                 const double advanced = static_cast<double>(first + i + 1) * spectrumHop;
