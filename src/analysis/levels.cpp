@@ -8,31 +8,40 @@
 #include <utility>
 
 MeanRemoved removeMeanAndWeight(std::vector<float> &samples, double sum, int32_t count,
-                                int32_t sampleRate, std::vector<float> &weighted,
-                                const SampleTick &tick)
+                                int32_t sampleRate, std::vector<float> &weighted)
 {
     WeightingFilter filter = designWeighting(sampleRate);
     const double mean = sum / count;
     MeanRemoved result;
-    float *x = samples.data();
-    float *y = weighted.data();
     for (int32_t i = 1; i <= count; ++i) {
-        if (tick && i % progressInterval == 0)
-            tick(i);
         // The difference stays in 64-bit for the square and the filter; only
         // the stored sample is rounded.
-        const double x0 = x[i] - mean;
-        x[i] = static_cast<float>(x0);
+        const double x0 = samples[i] - mean;
+        samples[i] = static_cast<float>(x0);
         const float square = static_cast<float>(x0 * x0);
         if (square > result.peakSquare)
             result.peakSquare = square;
         result.sumSquares += square;
-        y[i] = stepWeighting(filter, x0);
+        weighted[i] = stepWeighting(filter, x0);
     }
     return result;
 }
 
-SlowLevel::SlowLevel(int32_t sampleRate)
+float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate)
+{
+    const LevelScale scale(sampleRate);
+    double m = 0;
+    float lawMax = 0;
+    for (int32_t i = 1; i <= count; ++i) {
+        m = scale.next(m, level[i]);
+        level[i] = scale.level(m);
+        if (level[i] > lawMax)
+            lawMax = level[i];
+    }
+    return lawMax;
+}
+
+LevelScale::LevelScale(int32_t sampleRate)
 {
     // Exponential averaging with a 1 s time constant: S matches
     // 1 - exp(-dt) to the second order in dt.
@@ -42,37 +51,76 @@ SlowLevel::SlowLevel(int32_t sampleRate)
     ln10_ = std::log(10.0);
 }
 
-void SlowLevel::levelRange(float *l, int32_t from, int32_t to)
+int64_t pieceCount(int32_t count)
 {
-    const double s = s_, r2 = r2_, ln10 = ln10_;
+    return count / progressInterval + 1;
+}
+
+SamplePiece samplePiece(int64_t p, int32_t count)
+{
+    const int64_t from = std::max<int64_t>(1, p * progressInterval);
+    const int64_t to = std::min<int64_t>(count, (p + 1) * progressInterval - 1);
+    return {static_cast<int32_t>(from), static_cast<int32_t>(to - from + 1)};
+}
+
+MeanRemoval::MeanRemoval(double sum, int32_t count, int32_t sampleRate)
+    : filter_(designWeighting(sampleRate)), scale_(sampleRate), mean_(sum / count)
+{
+}
+
+void MeanRemoval::weighRange(float *x, int32_t n, double *meanSquares)
+{
+    // Kept in locals, so that the loop keeps them in registers.
+    WeightingFilter filter = filter_;
+    const LevelScale scale = scale_;
+    const double mean = mean_;
     double m = m_;
-    float lawMax = lawMax_;
-    for (int32_t i = from; i <= to; ++i) {
-        const double y = l[i];
-        m = m * (1 - s) + y * s * y;
-        // While m is 0 (a silent lead-in) the logarithm gives minus infinity,
-        // which never becomes the maximum.
-        l[i] = static_cast<float>(10 * std::log(m / r2) / ln10 - 29);
-        if (l[i] > lawMax)
-            lawMax = l[i];
+    MeanRemoved r = result_;
+    for (int32_t i = 0; i < n; ++i) {
+        const double x0 = x[i] - mean;
+        x[i] = static_cast<float>(x0);
+        const float square = static_cast<float>(x0 * x0);
+        if (square > r.peakSquare)
+            r.peakSquare = square;
+        r.sumSquares += square;
+        m = scale.next(m, stepWeighting(filter, x0));
+        meanSquares[i] = m;
     }
+    filter_ = filter;
     m_ = m;
+    result_ = r;
+}
+
+void SlowLevel::levelRange(const double *meanSquares, int32_t n, float *levels)
+{
+    const LevelScale scale = scale_;
+    float lawMax = lawMax_;
+    for (int32_t i = 0; i < n; ++i) {
+        levels[i] = scale.level(meanSquares[i]);
+        if (levels[i] > lawMax)
+            lawMax = levels[i];
+    }
     lawMax_ = lawMax;
 }
 
-float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate,
-                       const SampleTick &tick)
+void SlowLevel::largestOf(const double *meanSquares, int32_t n)
 {
-    SlowLevel slow(sampleRate);
-    for (int32_t from = 1; from <= count;) {
-        // Ticks fall on the multiples of progressInterval, before that sample.
-        const int32_t to = std::min<int64_t>(count, (from / progressInterval + 1) * int64_t{progressInterval} - 1);
-        if (tick && from % progressInterval == 0)
-            tick(from);
-        slow.levelRange(level.data(), from, to);
-        from = to + 1;
+    // Mean squares are never negative; NaN is never the largest.
+    double largest = largest_;
+    for (int32_t i = 0; i < n; ++i)
+        largest = meanSquares[i] > largest ? meanSquares[i] : largest;
+    largest_ = largest;
+    // A mean square of 0 gives minus infinity, never the largest level.
+    const double near = largest * (1 - 1e-9);
+    float lawMax = lawMax_;
+    for (int32_t i = 0; i < n; ++i) {
+        if (meanSquares[i] >= near && meanSquares[i] > 0) {
+            const float level = scale_.level(meanSquares[i]);
+            if (level > lawMax)
+                lawMax = level;
+        }
     }
-    return slow.lawMax();
+    lawMax_ = lawMax;
 }
 
 Figures recordFigures(float peakAmplitude, double sumSquares, float lawMaxSlow, int32_t count)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "analysis/weighting.h"
+
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -10,40 +13,83 @@
 // colours the box.
 inline constexpr double perceptionThreshold = 71.0;
 
-// Mean removal and weighting over samples[1..count] (entry 0 stays 0).
-// On return samples[i] holds the value minus the mean, weighted[i] the
-// weighting filter's output; weighted must have count + 1 entries.
+// The stages take samples 1..count in pieces that end before each multiple
+// of progressInterval: piece p = 0, 1, ... starts at max(1, p *
+// progressInterval).
+struct SamplePiece {
+    int32_t from = 0, n = 0;
+};
+int64_t pieceCount(int32_t count);
+SamplePiece samplePiece(int64_t p, int32_t count);
+
 struct MeanRemoved {
     float peakSquare = 0;    // largest square of a mean-removed value
     double sumSquares = 0;   // sum of the 32-bit squares, accumulated in 64-bit
 };
-// `tick`, when given, is called with the index reached every
-// progressInterval samples.
-using SampleTick = std::function<void(int32_t index)>;
+
+// Mean removal and weighting over samples[1..count] (entry 0 stays 0) in one
+// pass. On return samples[i] holds the value minus the mean, weighted[i] the
+// weighting filter's output; weighted must have count + 1 entries.
 MeanRemoved removeMeanAndWeight(std::vector<float> &samples, double sum, int32_t count,
-                                int32_t sampleRate, std::vector<float> &weighted,
-                                const SampleTick &tick = {});
+                                int32_t sampleRate, std::vector<float> &weighted);
 
 // Turns the weighted signal in level[1..count] into the running slow level
-// in dB (1 s time constant, 10 log10(m / 1e-18) - 29) in place. Where the
-// running mean square is 0 the level is minus infinity. Returns the largest
-// level, never below 0.
-float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate,
-                       const SampleTick &tick = {});
+// in place, in one pass. Returns the largest level, never below 0.
+float slowLevelInPlace(std::vector<float> &level, int32_t count, int32_t sampleRate);
 
-// The slow level in pieces: `levelRange` continues the running mean square
-// over level[from..to] in place, so that pieces taken in order give exactly
-// what slowLevelInPlace gives for the whole.
-class SlowLevel {
+// The running mean square m of the weighted signal, with a 1 s time
+// constant, and its slow level in dB, 10 log10(m / 1e-18) - 29.
+class LevelScale {
 public:
-    explicit SlowLevel(int32_t sampleRate);
-    void levelRange(float *level, int32_t from, int32_t to);
-    float lawMax() const { return lawMax_; }
+    explicit LevelScale(int32_t sampleRate);
+    // m after one more weighted value y.
+    double next(double m, double y) const { return m * (1 - s_) + y * s_ * y; }
+    // While m is 0 (a silent lead-in) the level is minus infinity, which
+    // never becomes the maximum.
+    float level(double m) const { return static_cast<float>(10 * std::log(m / r2_) / ln10_ - 29); }
 
 private:
     double s_, r2_, ln10_;
+};
+
+// The same two stages a piece at a time, in sample order, so that pieces
+// taken in order give exactly what the passes above give for the whole. The
+// first also carries the running mean square, a short chain beside the
+// filter's long one; the second, whose samples no longer depend on each
+// other, turns it into levels.
+class MeanRemoval {
+public:
+    MeanRemoval(double sum, int32_t count, int32_t sampleRate);
+    // The next n samples of the record, samples[0..n-1], become the value
+    // minus the mean; meanSquares[0..n-1] the running mean square after each.
+    void weighRange(float *samples, int32_t n, double *meanSquares);
+    const MeanRemoved &result() const { return result_; }
+
+private:
+    WeightingFilter filter_;
+    LevelScale scale_;
+    double mean_;
     double m_ = 0;
+    MeanRemoved result_;
+};
+
+class SlowLevel {
+public:
+    explicit SlowLevel(int32_t sampleRate) : scale_(sampleRate) {}
+    // The levels of meanSquares[0..n-1], into levels[0..n-1].
+    void levelRange(const double *meanSquares, int32_t n, float *levels);
+    // Only the largest level of meanSquares[0..n-1], as levelRange would
+    // find it: a mean square below the largest so far by more than a part
+    // in 1e9 has a logarithm lower by more than a thousand times the
+    // logarithm's rounding error, so its level cannot be the larger one.
+    // Only those near the largest are turned into levels.
+    void largestOf(const double *meanSquares, int32_t n);
+    float lawMax() const { return lawMax_; }
+
+private:
+    LevelScale scale_;
     float lawMax_ = 0;
+    double largest_ = 0;   // largest mean square so far
 };
 
 // The three figures the window shows, in m/s and dB.

@@ -17,14 +17,3 @@ WeightingFilter designWeighting(int32_t sampleRate)
     filter.alpha = (0.5 + filter.beta + filter.gamma) / 4;
     return filter;
 }
-
-float stepWeighting(WeightingFilter &f, double x0)
-{
-    const double y = 2 * (f.alpha * (x0 - 2 * f.x1 + f.x2) + f.gamma * f.y1 - f.beta * f.y2);
-    const float stored = static_cast<float>(y);
-    f.x2 = f.x1;
-    f.x1 = x0;
-    f.y2 = f.y1;
-    f.y1 = stored;
-    return stored;
-}

@@ -14,5 +14,18 @@ struct WeightingFilter {
 // Coefficients for `sampleRate` samples per second (at least 12), state at 0.
 WeightingFilter designWeighting(int32_t sampleRate);
 
-// One step: input x0 in 64-bit, output rounded to 32-bit float.
-float stepWeighting(WeightingFilter &filter, double x0);
+// One step: input x0 in 64-bit, output rounded to 32-bit float:
+// y = 2 (alpha (x0 - 2 x1 + x2) + gamma y1 - beta y2). Doubling is exact, so
+// doubling the coefficients instead gives the same value with one step less
+// between one output and the next. Inline, so that a loop keeps the state in
+// registers.
+inline float stepWeighting(WeightingFilter &f, double x0)
+{
+    const double y = (2 * f.alpha) * (x0 - 2 * f.x1 + f.x2) + (2 * f.gamma) * f.y1 - (2 * f.beta) * f.y2;
+    const float stored = static_cast<float>(y);
+    f.x2 = f.x1;
+    f.x1 = x0;
+    f.y2 = f.y1;
+    f.y1 = stored;
+    return stored;
+}

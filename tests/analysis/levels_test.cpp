@@ -161,8 +161,10 @@ TEST(Levels, ProgressPoints)
     analyseRecord(makeRecord({1, 2, 3}), "p", options);
     EXPECT_EQ(seen, (std::vector<int>{20, 30}));
 
-    // A long record also reports on the way, never backwards.
+    // A long record also reports on the way, never backwards; on two threads
+    // while the levels catch up, too.
     seen.clear();
+    options.threads.threads = 2;
     analyseRecord(makeRecord(std::vector<float>(300000, 1.0f)), "p", options);
     EXPECT_GT(seen.size(), 6u);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
@@ -177,51 +179,88 @@ TEST(Levels, ProgressPoints)
 TEST(Levels, LongRecordsLevelOnASecondThreadAsInOnePass)
 {
     // Long enough for the slow level to follow the weighting on its own
-    // thread. Values come in pairs +v, -v, so the mean is exactly 0 and the
-    // silent start keeps its minus-infinity levels.
-    std::vector<float> values(400000, 0.0f);
-    for (size_t i = 5000; i + 1 < values.size(); i += 2) {
-        values[i] = static_cast<float>(std::sin(i * 0.003) * 1e-4 + ((i * 7919) % 101) * 1e-8);
-        values[i + 1] = -values[i];
+    // thread, and for the buffers between the two to be used again. Values
+    // come in pairs +v, -v, so the mean is exactly 0 and the silent start
+    // keeps its minus-infinity levels. The loudest part comes last, or
+    // first, for the largest level taken without keeping the levels.
+    for (const double growth : {1e-5, -9e-7}) {
+        SCOPED_TRACE(growth);
+        std::vector<float> values(1000000, 0.0f);
+        for (size_t i = 5000; i + 1 < values.size(); i += 2) {
+            values[i] = static_cast<float>(std::sin(i * 0.003) * 1e-4 * (1 + i * growth) +
+                                           ((i * 7919) % 101) * 1e-8);
+            values[i + 1] = -values[i];
+        }
+        const PsnRecord record = makeRecord(values, 250);
+        std::vector<float> samples = record.samples;
+        std::vector<float> level(samples.size(), 0.0f);
+        const MeanRemoved removed =
+            removeMeanAndWeight(samples, record.sum, record.sampleCount, 250, level);
+        const float lawMax = slowLevelInPlace(level, record.sampleCount, 250);
+
+        PsnRecord copy = record;
+        std::vector<int> seen;
+        LoadOptions options;
+        options.progress = [&](int p) { seen.push_back(p); };
+        options.threads.threads = 2;
+        LoadResult result = analyseRecord(std::move(copy), "long.psn", options);
+        ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(result));
+        const AnalysedRecord &a = std::get<AnalysedRecord>(result);
+        EXPECT_EQ(a.samples, samples);
+        EXPECT_EQ(0, std::memcmp(a.slowLevel.data(), level.data(), level.size() * sizeof(float)));
+        EXPECT_TRUE(std::isinf(a.slowLevel[1]));
+        EXPECT_EQ(a.lawMaxSlow, lawMax);
+        EXPECT_EQ(a.sumSquares, removed.sumSquares);
+
+        // The same progress points as one pass would report.
+        std::vector<int> expected;
+        for (int from : {10, 20}) {
+            for (int32_t i = progressInterval; i <= record.sampleCount; i += progressInterval)
+                expected.push_back(from + static_cast<int>(10LL * i / record.sampleCount));
+            expected.push_back(from + 10);
+        }
+        EXPECT_EQ(seen, expected);
+
+        // Kept to one thread, it gives the same.
+        copy = record;
+        LoadOptions oneThread;
+        oneThread.threads = singleThread();
+        LoadResult single = analyseRecord(std::move(copy), "long.psn", oneThread);
+        ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(single));
+        EXPECT_EQ(0, std::memcmp(std::get<AnalysedRecord>(single).slowLevel.data(), level.data(),
+                                 level.size() * sizeof(float)));
+
+        // Without keeping the levels, on one thread or two, the same figures;
+        // the helper, while it waits, is told of samples already final.
+        for (const int threads : {1, 2}) {
+            SCOPED_TRACE(threads);
+            copy = record;
+            const float *stored = copy.samples.data();
+            int64_t final = 0;
+            bool early = false;
+            LoadOptions levelsNotKept;
+            levelsNotKept.threads.threads = threads;
+            levelsNotKept.keepLevels = false;
+            levelsNotKept.alongside = [&](int64_t finalEntries) {
+                if (finalEntries <= final)
+                    return false;
+                early = early || std::memcmp(stored + final, samples.data() + final,
+                                             (finalEntries - final) * sizeof(float)) != 0;
+                final = finalEntries;
+                return true;
+            };
+            LoadResult figuresOnly = analyseRecord(std::move(copy), "long.psn", levelsNotKept);
+            ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(figuresOnly));
+            const AnalysedRecord &f = std::get<AnalysedRecord>(figuresOnly);
+            EXPECT_TRUE(f.slowLevel.empty());
+            EXPECT_EQ(f.lawMaxSlow, lawMax);
+            EXPECT_EQ(f.samples, samples);
+            EXPECT_EQ(f.sumSquares, removed.sumSquares);
+            EXPECT_FALSE(early);
+            EXPECT_LE(final, record.sampleCount + 1);
+            if (threads == 1) {
+                EXPECT_EQ(final, 0);
+            }
+        }
     }
-    const PsnRecord record = makeRecord(values, 250);
-
-    PsnRecord copy = record;
-    std::vector<int> seen;
-    LoadOptions options;
-    options.progress = [&](int p) { seen.push_back(p); };
-    options.threads.threads = 2;
-    LoadResult result = analyseRecord(std::move(copy), "long.psn", options);
-    ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(result));
-    const AnalysedRecord &a = std::get<AnalysedRecord>(result);
-
-    std::vector<float> samples = record.samples;
-    std::vector<float> level(samples.size(), 0.0f);
-    const MeanRemoved removed =
-        removeMeanAndWeight(samples, record.sum, record.sampleCount, 250, level);
-    const float lawMax = slowLevelInPlace(level, record.sampleCount, 250);
-
-    EXPECT_EQ(a.samples, samples);
-    EXPECT_EQ(0, std::memcmp(a.slowLevel.data(), level.data(), level.size() * sizeof(float)));
-    EXPECT_TRUE(std::isinf(a.slowLevel[1]));
-    EXPECT_EQ(a.lawMaxSlow, lawMax);
-    EXPECT_EQ(a.sumSquares, removed.sumSquares);
-
-    // The same progress points as one pass would report.
-    std::vector<int> expected;
-    for (int from : {10, 20}) {
-        for (int32_t i = progressInterval; i <= record.sampleCount; i += progressInterval)
-            expected.push_back(from + static_cast<int>(10LL * i / record.sampleCount));
-        expected.push_back(from + 10);
-    }
-    EXPECT_EQ(seen, expected);
-
-    // Kept to one thread, it gives the same.
-    copy = record;
-    LoadOptions oneThread;
-    oneThread.threads = singleThread();
-    LoadResult single = analyseRecord(std::move(copy), "long.psn", oneThread);
-    ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(single));
-    EXPECT_EQ(0, std::memcmp(std::get<AnalysedRecord>(single).slowLevel.data(), level.data(),
-                             level.size() * sizeof(float)));
 }

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "analysis/levels.h"
+#include "session/threads.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+struct LevelStages {
+    MeanRemoved removed;
+    float lawMaxSlow = 0;   // largest slow level, >= 0
+};
+
+// Mean removal, weighting and slow level over samples[1..count], piece by
+// piece. With `levels` (room reserved for count + 1 entries) the levels are
+// kept there, entry 0 being 0; without, only the largest level stays. From
+// threads.levelFromSamples on, with more than one thread, the levels follow
+// the weighting on a helper. `progress` gets 10..20 while the weighting
+// runs, 20 when it is done and, on two threads, 20..30 while the levels
+// catch up.
+// While the helper waits for the weighting it calls `alongside` (when
+// given) with the number of entries of samples, from 0, that are final; it
+// does a little other work and returns true, or returns false when there is
+// none to do yet.
+using Alongside = std::function<bool(int64_t finalEntries)>;
+LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count,
+                          int32_t sampleRate, std::vector<float> *levels,
+                          const ThreadPolicy &threads, const std::function<void(int)> &progress,
+                          const Alongside &alongside = {});
