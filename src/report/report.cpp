@@ -80,12 +80,28 @@ Outcome analyseFile(const std::string &path, const ReportOptions &options, bool 
 {
     LoadOptions load;
     load.threads = threads;
-    LoadResult loaded = loadRecord(path, load);
+    // The whole record's largest level is all a row needs of the levels.
+    load.keepLevels = options.segment.has_value() || options.plotDir.has_value();
+    ReadResult read = readPsnFile(path, load);
+    if (const auto *error = std::get_if<LoadError>(&read))
+        return failure(*error, options, last);
+    PsnRecord &psn = std::get<PsnRecord>(read);
+    const SegmentBounds b = fitSegment(options.segment, psn.sampleCount);
+    // The spectrum's blocks follow the mean removal on the analysis's helper
+    // while it has time; what is left is done after.
+    SpectrumSum spectrumSum(psn.samples, b.start, b.end);
+    load.alongside = [&](int64_t finalEntries) {
+        if (spectrumSum.blocksAdded() == spectrumSum.blockCount() ||
+            spectrumSum.nextBlockReads() > finalEntries)
+            return false;
+        spectrumSum.addNextBlock();
+        return true;
+    };
+    LoadResult loaded = analyseRecord(std::move(psn), path, load);
     if (const auto *error = std::get_if<LoadError>(&loaded))
         return failure(*error, options, last);
     AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
-    const SegmentBounds b = fitSegment(options.segment, record.sampleCount);
-    const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end, {}, threads);
+    const SegmentSpectrum spectrum = spectrumSum.finish({}, threads);
     Outcome outcome{true, {}, {}, record.sampleCount, {}};
     if (options.spectrum) {
         outcome.row = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <utility>
 
 namespace {
@@ -30,45 +31,51 @@ struct Batch {
     std::vector<float> im = std::vector<float>(batchBlocks * spectrumLines);
 };
 
-class BlockTransform {
+} // namespace
+
+// The windowed blocks of one segment.
+class spectrumdetail::BlockTransform {
 public:
-    BlockTransform(const std::vector<float> &samples, int64_t start)
+    BlockTransform(std::span<const float> samples, int64_t start)
         : samples_(samples), start_(start), fft_(spectrumBlockLength, hannTable())
     {
     }
 
     // Windows and transforms block `index` (counted from the segment's
-    // start) and keeps its lines in slot `slot` of `batch`.
-    void run(int64_t index, Batch &batch, int slot)
+    // start) and keeps its lines in re and im.
+    void run(int64_t index, float *re, float *im)
     {
         const int64_t b = start_ + index * spectrumHop;
         // Samples past the record's last entry count as 0.
         const int64_t available = static_cast<int64_t>(samples_.size());
         const int inside = static_cast<int>(std::clamp<int64_t>(available - b, 0, spectrumBlockLength));
-        fft_.transform(samples_.data() + std::min(b, available), inside,
-                       batch.re.data() + slot * spectrumLines, batch.im.data() + slot * spectrumLines);
+        fft_.transform(samples_.data() + std::min(b, available), inside, re, im);
     }
 
     void runBatch(int64_t first, int64_t count, Batch &batch)
     {
         for (int64_t i = 0; i < count; ++i)
-            run(first + i, batch, static_cast<int>(i));
+            run(first + i, batch.re.data() + i * spectrumLines, batch.im.data() + i * spectrumLines);
     }
 
 private:
-    const std::vector<float> &samples_;
+    std::span<const float> samples_;
     int64_t start_;
     BlockFft fft_;
 };
 
-// A second thread transforms every odd batch into a small ring of buffers
-// while the calling thread transforms the even ones; the calling thread
-// adds all of them up in block order, so the sums round exactly as if one
-// thread had done everything.
+namespace {
+
+using spectrumdetail::BlockTransform;
+
+// A second thread transforms every odd batch of the blocks from `first` on
+// into a small ring of buffers while the calling thread transforms the even
+// ones; the calling thread adds all of them up in block order, so the sums
+// round exactly as if one thread had done everything.
 class OddBatches {
 public:
-    OddBatches(const std::vector<float> &samples, int64_t start, int64_t blocks)
-        : transform_(samples, start), blocks_(blocks), thread_([this] { work(); })
+    OddBatches(std::span<const float> samples, int64_t start, int64_t first, int64_t blocks)
+        : transform_(samples, start), first_(first), blocks_(blocks), thread_([this] { work(); })
     {
     }
 
@@ -109,7 +116,7 @@ private:
     void work()
     {
         for (int64_t n = 0;; ++n) {
-            const int64_t first = (2 * n + 1) * batchBlocks;
+            const int64_t first = first_ + (2 * n + 1) * batchBlocks;
             if (first >= blocks_)
                 return;
             {
@@ -129,7 +136,7 @@ private:
     }
 
     BlockTransform transform_;
-    const int64_t blocks_;
+    const int64_t first_, blocks_;
     Batch ring_[ringSize];
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -153,59 +160,85 @@ double lineFrequency(int line, int32_t sampleRate)
     return static_cast<double>(line) * sampleRate / spectrumBlockLength;
 }
 
-SegmentSpectrum segmentSpectrum(const std::vector<float> &samples, int32_t start, int32_t end,
-                                const SpectrumProgress &progress, const ThreadPolicy &threads)
+SpectrumSum::SpectrumSum(std::span<const float> samples, int32_t start, int32_t end)
+    : samples_(samples), start_(std::min(start, end)),
+      length_(static_cast<int64_t>(std::max(start, end)) - start_),
+      blocks_(spectrumBlockCount(length_)),
+      transform_(std::make_unique<BlockTransform>(samples, start_))
 {
-    if (end < start)
-        std::swap(start, end);
+}
+
+SpectrumSum::~SpectrumSum() = default;
+
+int64_t SpectrumSum::nextBlockReads() const
+{
+    return std::min<int64_t>(start_ + added_ * spectrumHop + spectrumBlockLength,
+                             static_cast<int64_t>(samples_.size()));
+}
+
+void SpectrumSum::add(const float *re, const float *im, const SpectrumProgress &progress)
+{
     // Amplitude of a full-scale cosine line: the window sums to 1024 and the
     // transform doubles nothing, so 0.5 / 0.426 / 1024 per unit.
     const double c = 0.5 / 0.426 / 1024;
-    const int64_t length = static_cast<int64_t>(end) - start;
-    const int64_t blocks = spectrumBlockCount(length);
-    const int64_t batches = (blocks + batchBlocks - 1) / batchBlocks;
+    addLinePowers(sums_.data(), re, im, spectrumLines, c);
+    ++added_;
+    if (progress) {
+        const double advanced = static_cast<double>(added_) * spectrumHop;
+        const double percent = length_ > 0 ? advanced / length_ * 100 : 100;
+        progress(static_cast<float>(std::clamp(percent, 0.0, 100.0)));
+    }
+}
 
-    SegmentSpectrum result;
-    std::array<float, spectrumLines> &sums = result.lines;
-    const auto add = [&](const Batch &batch, int64_t first, int64_t count) {
-        for (int64_t i = 0; i < count; ++i) {
-            addLinePowers(sums.data(), batch.re.data() + i * spectrumLines,
-                          batch.im.data() + i * spectrumLines, spectrumLines, c);
-            ++result.blockCount;
-            if (progress) {
-                const double advanced = static_cast<double>(first + i + 1) * spectrumHop;
-                const double percent = length > 0 ? advanced / length * 100 : 100;
-                progress(static_cast<float>(std::clamp(percent, 0.0, 100.0)));
-            }
-        }
+void SpectrumSum::addNextBlock()
+{
+    std::array<float, spectrumLines> re, im;
+    transform_->run(added_, re.data(), im.data());
+    add(re.data(), im.data(), {});
+}
+
+SegmentSpectrum SpectrumSum::finish(const SpectrumProgress &progress, const ThreadPolicy &threads)
+{
+    const int64_t first = added_;
+    const int64_t batches = (blocks_ - first + batchBlocks - 1) / batchBlocks;
+    const auto addBatch = [&](const Batch &batch, int64_t count) {
+        for (int64_t i = 0; i < count; ++i)
+            add(batch.re.data() + i * spectrumLines, batch.im.data() + i * spectrumLines, progress);
     };
-
-    BlockTransform transform(samples, start);
     Batch own;
     std::optional<OddBatches> odd;
-    if (blocks >= threads.spectrumFromBlocks && threads.threads > 1 && batches > 1) {
-        odd.emplace(samples, start, blocks);
+    if (blocks_ >= threads.spectrumFromBlocks && threads.threads > 1 && batches > 1) {
+        odd.emplace(samples_, start_, first, blocks_);
         if (!odd->started())
             odd.reset();
     }
     for (int64_t n = 0; n < batches; ++n) {
-        const int64_t first = n * batchBlocks;
-        const int64_t count = std::min<int64_t>(batchBlocks, blocks - first);
+        const int64_t from = first + n * batchBlocks;
+        const int64_t count = std::min<int64_t>(batchBlocks, blocks_ - from);
         if (!odd || n % 2 == 0) {
-            transform.runBatch(first, count, own);
-            add(own, first, count);
+            transform_->runBatch(from, count, own);
+            addBatch(own, count);
         } else {
-            add(odd->take(n), first, count);
+            addBatch(odd->take(n), count);
             odd->release();
         }
     }
 
+    SegmentSpectrum result;
+    result.blockCount = static_cast<int>(added_);
     for (int k = 0; k < spectrumLines; ++k) {
-        sums[k] = static_cast<float>(std::sqrt(static_cast<double>(sums[k]) / result.blockCount));
-        if (sums[k] > result.peak) {
-            result.peak = sums[k];
+        result.lines[k] =
+            static_cast<float>(std::sqrt(static_cast<double>(sums_[k]) / result.blockCount));
+        if (result.lines[k] > result.peak) {
+            result.peak = result.lines[k];
             result.peakLine = k;
         }
     }
     return result;
+}
+
+SegmentSpectrum segmentSpectrum(std::span<const float> samples, int32_t start, int32_t end,
+                                const SpectrumProgress &progress, const ThreadPolicy &threads)
+{
+    return SpectrumSum(samples, start, end).finish(progress, threads);
 }

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <span>
 #include <vector>
 
 inline constexpr int spectrumBlockLength = 2048;
@@ -27,9 +29,44 @@ using SpectrumProgress = std::function<void(float percent)>;
 // `samples` takes 0 there. Ends given the wrong way round are swapped. With
 // more than one thread, a helper transforms every other batch of blocks; the
 // lines are the same bits either way.
-SegmentSpectrum segmentSpectrum(const std::vector<float> &samples, int32_t start, int32_t end,
+SegmentSpectrum segmentSpectrum(std::span<const float> samples, int32_t start, int32_t end,
                                 const SpectrumProgress &progress = {},
                                 const ThreadPolicy &threads = defaultThreads());
+
+namespace spectrumdetail {
+class BlockTransform;
+}
+
+// The same spectrum, its blocks added in order one at a time, so that they
+// can be taken while the samples are still being made: the next block reads
+// the entries before nextBlockReads(). segmentSpectrum is
+// SpectrumSum(samples, start, end).finish(progress, threads).
+class SpectrumSum {
+public:
+    SpectrumSum(std::span<const float> samples, int32_t start, int32_t end);
+    ~SpectrumSum();
+
+    int64_t blockCount() const { return blocks_; }
+    int64_t blocksAdded() const { return added_; }
+    int64_t nextBlockReads() const;
+
+    // Transforms and adds the next block; blocksAdded() < blockCount().
+    void addNextBlock();
+
+    // Adds the blocks left, `progress` after each, with a helper where the
+    // policy allows, and returns the spectrum.
+    SegmentSpectrum finish(const SpectrumProgress &progress = {},
+                           const ThreadPolicy &threads = defaultThreads());
+
+private:
+    void add(const float *re, const float *im, const SpectrumProgress &progress);
+
+    std::span<const float> samples_;
+    int64_t start_, length_, blocks_;
+    int64_t added_ = 0;
+    std::array<float, spectrumLines> sums_{};
+    std::unique_ptr<spectrumdetail::BlockTransform> transform_;
+};
 
 // Number of blocks for a segment of end - start = length samples.
 int spectrumBlockCount(int64_t length);
