@@ -143,6 +143,35 @@ TEST_F(Report, JobsChangeNeitherRowsNorTheirOrder)
     EXPECT_NE(out.str().find("\t 10\t 2000\t"), std::string::npos) << out.str();
 }
 
+TEST_F(Report, LongRecordGivesTheSameFiguresAndSpectrumOnOneThreadOrTwo)
+{
+    // Long enough for the levels and the spectrum to follow the weighting on
+    // a helper when there are two threads; with an offset, so that a block
+    // taken before the mean is removed from it differs.
+    std::string text = "Number of Samples: 300000\nSPS: 100\nData:\n";
+    for (int i = 1; i <= 300000; ++i)
+        text += std::to_string(3e-4 + ((i * 37) % 101 - 50) * 1e-6 * (1 + i / 50000)) + "\n";
+    const std::string path = write("long.psn", text);
+    const auto output = [&](std::vector<std::string> args) {
+        args.push_back(path);
+        EXPECT_EQ(run(args), 0);
+        return out.str();
+    };
+    EXPECT_EQ(output({"--jobs", "2", "--spectrum"}), output({"--jobs", "1", "--spectrum"}));
+    const std::string row = output({"--jobs", "1"});
+    EXPECT_EQ(output({"--jobs", "2"}), row);
+    // Only the largest level is taken for the whole record; over a segment
+    // of all its samples, every level is kept and searched.
+    const auto law = [](const std::string &table) {
+        const std::string line = table.substr(table.find('\n') + 1);
+        size_t at = 0;
+        for (int field = 0; field < 7; ++field)
+            at = line.find('\t', at) + 1;
+        return line.substr(at, line.find('\t', at) - at);
+    };
+    EXPECT_EQ(law(output({"--jobs", "2", "--segment", "1:300000"})), law(row)) << row;
+}
+
 TEST_F(Report, NothingCarriesOverBetweenFiles)
 {
     const std::string labelled = record("a.psn", 3000, "ABC");
