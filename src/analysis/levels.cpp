@@ -105,15 +105,23 @@ void SlowLevel::levelRange(const double *meanSquares, int32_t n, float *levels)
 
 void SlowLevel::largestOf(const double *meanSquares, int32_t n)
 {
-    // Mean squares are never negative; NaN is never the largest.
-    double largest = largest_;
-    for (int32_t i = 0; i < n; ++i)
-        largest = meanSquares[i] > largest ? meanSquares[i] : largest;
-    largest_ = largest;
+    // Mean squares are never negative; NaN is never the largest. Eight
+    // running maxima, so that no one chain of comparisons holds the loop up.
+    double largest[8];
+    std::fill(std::begin(largest), std::end(largest), largest_);
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        for (int k = 0; k < 8; ++k)
+            largest[k] = meanSquares[i + k] > largest[k] ? meanSquares[i + k] : largest[k];
+    for (; i < n; ++i)
+        largest[0] = meanSquares[i] > largest[0] ? meanSquares[i] : largest[0];
+    for (int k = 1; k < 8; ++k)
+        largest[0] = largest[k] > largest[0] ? largest[k] : largest[0];
+    largest_ = largest[0];
     // A mean square of 0 gives minus infinity, never the largest level.
-    const double near = largest * (1 - 1e-9);
+    const double near = largest_ * (1 - 1e-9);
     float lawMax = lawMax_;
-    for (int32_t i = 0; i < n; ++i) {
+    for (i = 0; i < n; ++i) {
         if (meanSquares[i] >= near && meanSquares[i] > 0) {
             const float level = scale_.level(meanSquares[i]);
             if (level > lawMax)
