@@ -3,7 +3,8 @@
 // Without a record it writes one of 1,000,000 samples into a temporary
 // folder. Stages: Read, Analysis, ReadAndAnalysis (one load), Spectrum (the
 // whole record, with an "identical" counter: 1 when it equals the reference
-// bit for bit), PlotGeometry, ReportRow. Yardsticks: ParseFloor (mapped),
+// bit for bit), PlotGeometry, ReportRow, and TwoThreads (how much more two
+// threads get done than one, a "speedup" counter). Yardsticks: ParseFloor (mapped),
 // StreamingParseFloor, ReferenceSpectrum, FftwSpectrum; each yardstick's "matches" counter is 1
 // when it computed what the stage computes (the same floats as the reader,
 // lines within 0.1 % of the largest reference line), so its time is a fair
@@ -22,9 +23,11 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -185,6 +188,32 @@ void FftwSpectrum(benchmark::State &state)
     state.counters["matches"] = matches;
 }
 
+// How much two threads get done beside one: the same chain of dependent
+// multiplications on one thread, then on two at once. Near 2 when both cores
+// are free; near 1 when the machine gives two threads one core's time, and
+// a stage gains nothing from its helper.
+void TwoThreads(benchmark::State &state)
+{
+    const auto spin = [] {
+        uint64_t x = 1;
+        for (int i = 0; i < 100'000'000; ++i)
+            x = x * 6364136223846793005u + 1442695040888963407u;
+        benchmark::DoNotOptimize(x);
+    };
+    using Clock = std::chrono::steady_clock;
+    double speedup = 0;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        spin();
+        const Clock::time_point alone = Clock::now();
+        std::thread other(spin);
+        spin();
+        other.join();
+        speedup = 2.0 * (alone - start) / (Clock::now() - alone);
+    }
+    state.counters["speedup"] = speedup;
+}
+
 void PlotGeometry(benchmark::State &state)
 {
     const AnalysedRecord &r = loaded();
@@ -218,6 +247,7 @@ int main(int argc, char **argv)
              {"ReferenceSpectrum", ReferenceSpectrumOfRecord},
              {"FftwSpectrum", FftwSpectrum},
              {"PlotGeometry", PlotGeometry},
+             {"TwoThreads", TwoThreads},
              {"ReportRow", ReportRow},
          })
         benchmark::RegisterBenchmark(name, function)->Unit(benchmark::kMillisecond)->UseRealTime();

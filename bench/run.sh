@@ -159,7 +159,7 @@ done
 
 step "day record ($day samples): streaming parse floor, whole sismavue-report, peak memory"
 quietly core-day.log "$build/bench/core_bench" --record "$records/day.psn" \
-  --benchmark_filter='^StreamingParseFloor/' \
+  --benchmark_filter='^(StreamingParseFloor|TwoThreads)/' \
   --benchmark_repetitions="$large_repetitions" --benchmark_min_time=0.001 \
   --benchmark_out="$results/core-day.json" --benchmark_out_format=json
 quietly hf-day.log hyperfine -N --style basic --warmup 0 --runs "$large_runs" \

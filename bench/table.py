@@ -18,7 +18,8 @@ window-main.jsonl   measure_load.sh runs on the main record (absent without
 window-large.jsonl  the window), the large one for its memory
 figures-agree.txt   "yes" when the Python pipeline's figures match the report's
 rms-large.txt       the RMS texts of the report and of the 64-bit pipeline
-core-day.json       core_bench's streaming parse floor on the day record
+core-day.json       core_bench's streaming parse floor on the day record, and how
+                    much more two threads got done than one then
 hf-day.json         hyperfine: sismavue-report on the day record
 mem-day.txt         peak memory (KiB) of sismavue-report on the day record
 window-day.jsonl    measure_load.sh runs on the day record
@@ -242,7 +243,12 @@ def main(folder):
         verdict(None if day_mb is None else day_mb <= budget))
     day_report = hyperfine(hf_day, 0)
     r = ratio(day_report, stream_floor)
-    row(f"whole `sismavue-report` process, {day_tag}", ms(day_report),
+    # On two threads against one: worth little when the two cores were not
+    # both free.
+    two_threads = bench(core_day, "TwoThreads", "speedup")
+    cores = (f" (two threads did {statistics.median(two_threads):.2f}× one thread's work then)"
+             if two_threads else "")
+    row(f"whole `sismavue-report` process, {day_tag}{cores}", ms(day_report),
         "streaming parse floor (`read()` + `std::from_chars`)", ms(stream_floor), times(r),
         "≤ 1.3×", verdict(None if r is None else r <= 1.3))
     drawn = statistics.median(w["drawn_ms"] for w in window_day) if window_day else None
