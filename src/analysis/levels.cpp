@@ -7,23 +7,32 @@
 #include <cmath>
 #include <utility>
 
+namespace {
+
+// Sample x minus the mean, counted in the peak and the sum of squares. The
+// difference stays in 64-bit for the square and the filter; only the stored
+// sample is rounded.
+inline double removeMean(float &x, double mean, MeanRemoved &r)
+{
+    const double x0 = x - mean;
+    x = static_cast<float>(x0);
+    const float square = static_cast<float>(x0 * x0);
+    if (square > r.peakSquare)
+        r.peakSquare = square;
+    r.sumSquares += square;
+    return x0;
+}
+
+} // namespace
+
 MeanRemoved removeMeanAndWeight(std::vector<float> &samples, double sum, int32_t count,
                                 int32_t sampleRate, std::vector<float> &weighted)
 {
     WeightingFilter filter = designWeighting(sampleRate);
     const double mean = sum / count;
     MeanRemoved result;
-    for (int32_t i = 1; i <= count; ++i) {
-        // The difference stays in 64-bit for the square and the filter; only
-        // the stored sample is rounded.
-        const double x0 = samples[i] - mean;
-        samples[i] = static_cast<float>(x0);
-        const float square = static_cast<float>(x0 * x0);
-        if (square > result.peakSquare)
-            result.peakSquare = square;
-        result.sumSquares += square;
-        weighted[i] = stepWeighting(filter, x0);
-    }
+    for (int32_t i = 1; i <= count; ++i)
+        weighted[i] = stepWeighting(filter, removeMean(samples[i], mean, result));
     return result;
 }
 
@@ -51,18 +60,6 @@ LevelScale::LevelScale(int32_t sampleRate)
     ln10_ = std::log(10.0);
 }
 
-int64_t pieceCount(int32_t count)
-{
-    return count / progressInterval + 1;
-}
-
-SamplePiece samplePiece(int64_t p, int32_t count)
-{
-    const int64_t from = std::max<int64_t>(1, p * progressInterval);
-    const int64_t to = std::min<int64_t>(count, (p + 1) * progressInterval - 1);
-    return {static_cast<int32_t>(from), static_cast<int32_t>(to - from + 1)};
-}
-
 MeanRemoval::MeanRemoval(double sum, int32_t count, int32_t sampleRate)
     : filter_(designWeighting(sampleRate)), scale_(sampleRate), mean_(sum / count)
 {
@@ -77,13 +74,7 @@ void MeanRemoval::weighRange(float *x, int32_t n, double *meanSquares)
     double m = m_;
     MeanRemoved r = result_;
     for (int32_t i = 0; i < n; ++i) {
-        const double x0 = x[i] - mean;
-        x[i] = static_cast<float>(x0);
-        const float square = static_cast<float>(x0 * x0);
-        if (square > r.peakSquare)
-            r.peakSquare = square;
-        r.sumSquares += square;
-        m = scale.next(m, stepWeighting(filter, x0));
+        m = scale.next(m, stepWeighting(filter, removeMean(x[i], mean, r)));
         meanSquares[i] = m;
     }
     filter_ = filter;

@@ -13,15 +13,6 @@
 // colours the box.
 inline constexpr double perceptionThreshold = 71.0;
 
-// The stages take samples 1..count in pieces that end before each multiple
-// of progressInterval: piece p = 0, 1, ... starts at max(1, p *
-// progressInterval).
-struct SamplePiece {
-    int32_t from = 0, n = 0;
-};
-int64_t pieceCount(int32_t count);
-SamplePiece samplePiece(int64_t p, int32_t count);
-
 struct MeanRemoved {
     float peakSquare = 0;    // largest square of a mean-removed value
     double sumSquares = 0;   // sum of the 32-bit squares, accumulated in 64-bit
@@ -79,10 +70,11 @@ public:
     // The levels of meanSquares[0..n-1], into levels[0..n-1].
     void levelRange(const double *meanSquares, int32_t n, float *levels);
     // Only the largest level of meanSquares[0..n-1], as levelRange would
-    // find it: a mean square below the largest so far by more than a part
-    // in 1e9 has a logarithm lower by more than a thousand times the
-    // logarithm's rounding error, so its level cannot be the larger one.
-    // Only those near the largest are turned into levels.
+    // find it, turning only the mean squares near the largest so far into
+    // levels: one lower by more than a part in 1e9 has a logarithm lower by
+    // more than a thousand times the logarithm's rounding error, and the
+    // steps after the logarithm never reverse an order, so its level
+    // cannot be the larger one.
     void largestOf(const double *meanSquares, int32_t n);
     float lawMax() const { return lawMax_; }
 

@@ -8,6 +8,34 @@
 
 namespace {
 
+// The stages take samples 1..count in pieces that end before each multiple
+// of progressInterval: piece p = 0, 1, ... starts at max(1, p *
+// progressInterval).
+struct SamplePiece {
+    int32_t from = 0, n = 0;
+};
+
+int64_t pieceCount(int32_t count)
+{
+    return count / progressInterval + 1;
+}
+
+SamplePiece samplePiece(int64_t p, int32_t count)
+{
+    const int64_t from = std::max<int64_t>(1, p * progressInterval);
+    const int64_t to = std::min<int64_t>(count, (p + 1) * progressInterval - 1);
+    return {static_cast<int32_t>(from), static_cast<int32_t>(to - from + 1)};
+}
+
+// Entries 0.. of the samples that are final once `pieces` pieces are weighed.
+int64_t finalEntries(int64_t pieces, int32_t count)
+{
+    if (pieces == 0)
+        return 1;
+    const SamplePiece last = samplePiece(pieces - 1, count);
+    return int64_t{last.from} + last.n;
+}
+
 // The running mean squares of the pieces between the two stages: a few
 // buffers of one piece each, taken in turn.
 class PieceRing {
@@ -130,14 +158,10 @@ LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count
     HelperThread follower;
     if (count >= threads.levelFromSamples && threads.threads > 1) {
         follower = HelperThread([&] {
-            const auto finalEntries = [&](int64_t pieces) {
-                const SamplePiece last = samplePiece(pieces - 1, count);
-                return pieces > 0 ? int64_t{last.from} + last.n : 1;
-            };
             for (int64_t p = 0; p < pieceCount(count); ++p) {
                 int64_t ready;
                 while ((ready = weighed.load(std::memory_order_acquire)) >= 0 && ready <= p)
-                    if (!alongside || !alongside(finalEntries(ready)))
+                    if (!alongside || !alongside(finalEntries(ready, count)))
                         weighed.wait(ready, std::memory_order_acquire);
                 if (ready < 0)
                     return;
