@@ -51,22 +51,35 @@ WIDE inline void storeFloats(float *p, __m512d v)
     _mm256_storeu_ps(p, _mm512_cvtpd_ps(v));
 }
 
-// A stage whose butterflies join points 2 or 4 apart, on a row of 8 points
-// held in registers: lane l takes its butterfly's first point from lane
-// first[l] and the other from lane second[l], with that butterfly's twiddle
-// (wr, wi); lanes in `minus` keep the difference, the others the sum.
+// A stage whose butterflies join points `half` = 2 or 4 apart, on a row of
+// 8 points held in registers: each lane takes its butterfly's first and
+// second point from the lanes the shuffles below give it, with that
+// butterfly's twiddle (wr, wi); lanes in `minus` keep the difference, the
+// others the sum.
 struct RowStage {
-    __m512i first, second;
+    int half;
     __mmask8 minus;
     __m512d wr, wi;
 };
 
+template <int half>
+WIDE inline __m512d firstOf(__m512d v)
+{
+    // Points 0, 1 of each 4 (half 2) or points 0..3 of the 8 (half 4), twice.
+    return half == 2 ? _mm512_permutex_pd(v, 0x44) : _mm512_shuffle_f64x2(v, v, 0x44);
+}
+
+template <int half>
+WIDE inline __m512d secondOf(__m512d v)
+{
+    return half == 2 ? _mm512_permutex_pd(v, 0xEE) : _mm512_shuffle_f64x2(v, v, 0xEE);
+}
+
+template <int half>
 WIDE inline void rowStage(__m512d &re, __m512d &im, const RowStage &s)
 {
-    const __m512d ar = _mm512_permutexvar_pd(s.first, re);
-    const __m512d ai = _mm512_permutexvar_pd(s.first, im);
-    const __m512d br = _mm512_permutexvar_pd(s.second, re);
-    const __m512d bi = _mm512_permutexvar_pd(s.second, im);
+    const __m512d ar = firstOf<half>(re), ai = firstOf<half>(im);
+    const __m512d br = secondOf<half>(re), bi = secondOf<half>(im);
     const __m512d tr = _mm512_sub_pd(_mm512_mul_pd(br, s.wr), _mm512_mul_pd(bi, s.wi));
     const __m512d ti = _mm512_add_pd(_mm512_mul_pd(br, s.wi), _mm512_mul_pd(bi, s.wr));
     re = _mm512_mask_sub_pd(_mm512_add_pd(ar, tr), s.minus, ar, tr);
@@ -75,20 +88,16 @@ WIDE inline void rowStage(__m512d &re, __m512d &im, const RowStage &s)
 
 WIDE RowStage rowStage(const FftPlan &plan, int32_t half)
 {
-    alignas(64) int64_t first[8], second[8];
     alignas(64) double wr[8], wi[8];
     __mmask8 minus = 0;
     for (int l = 0; l < 8; ++l) {
         const int j = l % half;
-        first[l] = l - l % (2 * half) + j;
-        second[l] = first[l] + half;
         if (l % (2 * half) >= half)
             minus |= static_cast<__mmask8>(1 << l);
         wr[l] = plan.twiddleRe(half)[j];
         wi[l] = plan.twiddleIm(half)[j];
     }
-    return {_mm512_load_si512(first), _mm512_load_si512(second), minus, _mm512_load_pd(wr),
-            _mm512_load_pd(wi)};
+    return {half, minus, _mm512_load_pd(wr), _mm512_load_pd(wi)};
 }
 
 // Eight butterflies of one stage: points a[0..7] with b[0..7].
@@ -153,10 +162,10 @@ WIDE inline void firstStages(__m512 v, const RowStage &second, const RowStage &t
                                               : _mm256_castpd_ps(_mm512_extractf64x4_pd(
                                                     _mm512_castps_pd(v), 1)));
         __m512d i = _mm512_setzero_pd();
-        rowStage(r, i, second);
+        rowStage<2>(r, i, second);
         r = roundToFloat(r);
         i = roundToFloat(i);
-        rowStage(r, i, third);
+        rowStage<4>(r, i, third);
         storeFloats(re + 8 * half, r);
         storeFloats(im + 8 * half, i);
     }
