@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/levels.h"
-#include "record/psnreader.h"
+#include "record/recordreader.h"
 
 #include <functional>
 #include <variant>
@@ -17,5 +17,5 @@ using LoadOptions = ReadOptions;
 LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
                          const LoadOptions &options = {});
 
-// Reads and analyses the file at `path`.
+// Reads and analyses the file at `path`, in whichever format it is.
 LoadResult loadRecord(const std::string &path, const LoadOptions &options = {});

@@ -1,6 +1,7 @@
 #include "analysis/weighting.h"
 
 #include <cmath>
+#include <complex>
 
 WeightingFilter designWeighting(int32_t sampleRate)
 {
@@ -27,4 +28,14 @@ float stepWeighting(WeightingFilter &f, double x0)
     f.y2 = f.y1;
     f.y1 = stored;
     return stored;
+}
+
+double weightingGain(int32_t sampleRate, double frequency)
+{
+    // 2 alpha (1 - 2 z^-1 + z^-2) / (1 - 2 gamma z^-1 + 2 beta z^-2) on the unit circle.
+    const WeightingFilter f = designWeighting(sampleRate);
+    const double pi = 4 * std::atan(1.0);
+    const std::complex<double> z1 = std::polar(1.0, -2 * pi * frequency / sampleRate);
+    const std::complex<double> z2 = z1 * z1;
+    return std::abs(2 * f.alpha * (1.0 - 2.0 * z1 + z2) / (1.0 - 2 * f.gamma * z1 + 2 * f.beta * z2));
 }

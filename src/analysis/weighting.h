@@ -16,3 +16,7 @@ WeightingFilter designWeighting(int32_t sampleRate);
 
 // One step: input x0 in 64-bit, output rounded to 32-bit float.
 float stepWeighting(WeightingFilter &filter, double x0);
+
+// The magnitude of the filter's response at `frequency` Hz when designed
+// for `sampleRate` samples per second.
+double weightingGain(int32_t sampleRate, double frequency);

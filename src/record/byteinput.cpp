@@ -18,7 +18,8 @@ ByteInput::ByteInput(int fd, std::optional<uint64_t> size, bool owned)
 }
 
 ByteInput::ByteInput(ByteInput &&other) noexcept
-    : memory_(other.memory_), fd_(other.fd_), owned_(other.owned_), ended_(other.ended_),
+    : memory_(other.memory_), peeked_(std::move(other.peeked_)), fd_(other.fd_),
+      owned_(other.owned_), ended_(other.ended_),
       failed_(other.failed_), size_(other.size_), read_(other.read_)
 {
     other.owned_ = false;
@@ -36,8 +37,32 @@ size_t ByteInput::read(char *into, size_t capacity)
     if (fd_ < 0) {
         n = std::min<size_t>(capacity, memory_.size() - read_);
         std::memcpy(into, memory_.data() + read_, n);
+    } else {
+        n = std::min(capacity, peeked_.size());
+        std::memcpy(into, peeked_.data(), n);
+        peeked_.erase(0, n);
+        n += readDescriptor(into + n, capacity - n);
     }
-    while (fd_ >= 0 && n < capacity && !ended_) {
+    read_ += n;
+    return n;
+}
+
+std::string_view ByteInput::peek(size_t count)
+{
+    if (fd_ < 0)
+        return memory_.substr(read_, count);
+    const size_t had = peeked_.size();
+    if (had < count) {
+        peeked_.resize(count);
+        peeked_.resize(had + readDescriptor(peeked_.data() + had, count - had));
+    }
+    return std::string_view(peeked_).substr(0, count);
+}
+
+size_t ByteInput::readDescriptor(char *into, size_t capacity)
+{
+    size_t n = 0;
+    while (n < capacity && !ended_) {
         const ssize_t got = ::read(fd_, into + n, capacity - n);
         if (got > 0) {
             n += static_cast<size_t>(got);
@@ -51,7 +76,6 @@ size_t ByteInput::read(char *into, size_t capacity)
             ended_ = failed_ = true;
         }
     }
-    read_ += n;
     return n;
 }
 

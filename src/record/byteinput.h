@@ -29,6 +29,10 @@ public:
     // A read that fails ends the input.
     size_t read(char *into, size_t capacity);
 
+    // The next `count` bytes (fewer at the end of the input), which the
+    // following reads still return: a reader is chosen by what they hold.
+    std::string_view peek(size_t count);
+
     std::optional<uint64_t> size() const { return size_; }
     uint64_t bytesRead() const { return read_; }
     // The input ended because a read failed, or because the file became
@@ -36,7 +40,10 @@ public:
     bool cutShort() const;
 
 private:
+    size_t readDescriptor(char *into, size_t capacity);
+
     std::string_view memory_;
+    std::string peeked_;        // read from the descriptor, not yet returned
     int fd_ = -1;
     bool owned_ = false;
     bool ended_ = false;

@@ -1,0 +1,195 @@
+#include "record/binaryinput.h"
+
+#include "record/headertext.h"
+#include "session/memory.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr std::array<uint16_t, 256> crcTable = [] {
+    std::array<uint16_t, 256> table{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        uint16_t crc = static_cast<uint16_t>(byte << 8);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = static_cast<uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
+        table[byte] = crc;
+    }
+    return table;
+}();
+
+uint16_t addToCrc(uint16_t crc, const char *bytes, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        crc = static_cast<uint16_t>((crc << 8) ^ crcTable[((crc >> 8) ^ static_cast<uint8_t>(bytes[i])) & 0xFF]);
+    return crc;
+}
+
+template <class T>
+double storedValue(const char *bytes, bool bigEndian)
+{
+    return static_cast<double>(loadNumber<T>(bytes, bigEndian));
+}
+
+} // namespace
+
+bool BinaryInput::take(char *out, size_t count)
+{
+    const size_t got = input_.read(out, count);
+    crc_ = addToCrc(crc_, out, got);
+    offset_ += got;
+    if (tick_)
+        tick_();
+    return got == count;
+}
+
+bool BinaryInput::skip(uint64_t count)
+{
+    std::vector<char> scratch(static_cast<size_t>(std::min<uint64_t>(count, chunkBytes_)));
+    while (count > 0) {
+        const size_t part = static_cast<size_t>(std::min<uint64_t>(count, scratch.size()));
+        if (!take(scratch.data(), part))
+            return false;
+        count -= part;
+    }
+    return true;
+}
+
+std::optional<uint64_t> BinaryInput::bytesLeft() const
+{
+    const std::optional<uint64_t> size = input_.size();
+    if (!size)
+        return std::nullopt;
+    return *size - std::min(*size, offset_);
+}
+
+std::function<void()> readTick(const ByteInput &input, const PsnRecord &record,
+                               const ReadProgress &progress)
+{
+    if (!progress)
+        return {};
+    return [&input, &record, &progress] {
+        const auto size = input.size();
+        double done = 0;
+        if (size && *size > 0)
+            done = static_cast<double>(input.bytesRead()) / static_cast<double>(*size);
+        else if (record.sampleCount > 0)
+            done = static_cast<double>(record.samples.size()) / record.sampleCount;
+        progress(5 + static_cast<int>(5 * std::min(1.0, done)));
+    };
+}
+
+size_t sampleBytes(SampleType type)
+{
+    switch (type) {
+    case SampleType::int16: return 2;
+    case SampleType::int32: return 4;
+    case SampleType::float32: return 4;
+    case SampleType::float64: return 8;
+    }
+    return 1;
+}
+
+std::optional<LoadError> checkSampleCount(int64_t count, size_t bytesPerSample,
+                                          std::optional<uint64_t> bytesLeft,
+                                          const std::string &name)
+{
+    const std::string announces = "the header announces " + std::to_string(count) + " samples";
+    if (count < 1)
+        return LoadError{name, 0, announces + "; there must be at least 1"};
+    if (count > std::numeric_limits<int32_t>::max())
+        return LoadError{name, 0, announces + ", more than the 2147483647 a record can hold"};
+    // A damaged header must not allocate gigabytes for values that are not there.
+    const uint64_t needed = static_cast<uint64_t>(count) * bytesPerSample;
+    if (bytesLeft && needed > *bytesLeft)
+        return LoadError{name, 0,
+                         announces + " (" + std::to_string(needed) + " bytes) but only " +
+                             std::to_string(*bytesLeft) + " bytes follow the header"};
+    const uint64_t arrays = 2 * sizeof(float) * (static_cast<uint64_t>(count) + 1);
+    const uint64_t memory = availableMemory();
+    if (memory > 0 && arrays > memory)
+        return LoadError{name, 0,
+                         announces + ", whose arrays need " + std::to_string(arrays) +
+                             " bytes, more than the " + std::to_string(memory) +
+                             " bytes of memory available"};
+    return std::nullopt;
+}
+
+std::variant<int32_t, std::string> wholeSampleRate(double rate)
+{
+    const std::string named = "a sampling rate of " + shortestText(rate) + " samples per second";
+    if (!std::isfinite(rate) || rate <= 0)
+        return named + " is impossible";
+    const double whole = std::round(rate);
+    if (std::abs(rate - whole) > 0.001 * whole)
+        return named + " is not a whole number (within 0.1 %); the weighting works at whole rates";
+    if (whole > std::numeric_limits<int32_t>::max())
+        return named + " is too high";
+    if (whole < minimumSampleRate)
+        return named + " is too low: the 2 Hz weighting filter cannot be designed below " +
+               std::to_string(minimumSampleRate) + " samples per second";
+    return static_cast<int32_t>(whole);
+}
+
+std::optional<LoadError> readBinarySamples(BinaryInput &in, SampleType type, bool bigEndian,
+                                           const ValueScale &scale, PsnRecord &record,
+                                           const std::string &name)
+{
+    const size_t width = sampleBytes(type);
+    double (*const stored)(const char *, bool) =
+        type == SampleType::int16     ? storedValue<int16_t>
+        : type == SampleType::int32   ? storedValue<int32_t>
+        : type == SampleType::float32 ? storedValue<float>
+                                      : storedValue<double>;
+    const size_t perChunk = std::max<size_t>(1, in.chunkBytes() / width);
+    std::vector<char> chunk(std::min<size_t>(perChunk, static_cast<size_t>(record.sampleCount)) * width);
+    double sum = 0;
+    float largest = 0;
+    for (int32_t done = 0; done < record.sampleCount;) {
+        const size_t count = static_cast<size_t>(std::min<int64_t>(perChunk, record.sampleCount - done));
+        const uint64_t before = in.offset();
+        const bool whole = in.take(chunk.data(), count * width);
+        const size_t ready = whole ? count : static_cast<size_t>((in.offset() - before) / width);
+        for (size_t i = 0; i < ready; ++i) {
+            const double value = stored(chunk.data() + i * width, bigEndian);
+            const float v = static_cast<float>(value * scale.factor / scale.divisor);
+            if (!std::isfinite(v)) {
+                const std::string which = "sample " + std::to_string(done + 1 + static_cast<int64_t>(i));
+                return LoadError{name, 0, which + (std::isnan(value)   ? " is not a number"
+                                                   : std::isinf(value) ? " is infinite"
+                                                                       : " is beyond the 32-bit float range")};
+            }
+            record.samples.push_back(v);
+            sum += v;
+            largest = std::max(largest, std::abs(v));
+        }
+        done += static_cast<int32_t>(ready);
+        if (!whole)
+            return endedEarly(in, name,
+                              "the file ends after " + std::to_string(done) + " of " +
+                                  std::to_string(record.sampleCount) + " samples");
+    }
+    record.sum = sum;
+    record.largestValue = largest;
+    return std::nullopt;
+}
+
+std::string fixedText(const char *bytes, size_t size)
+{
+    std::string_view text(bytes, size);
+    text = text.substr(0, text.find('\0'));
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return headerText(text);
+}
+
+LoadError endedEarly(const BinaryInput &in, const std::string &name, const std::string &reason)
+{
+    if (in.input().cutShort())
+        return LoadError{name, 0, "could not be read to its end: it was shortened, or a read "
+                                  "failed, while it was read"};
+    return LoadError{name, 0, reason};
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "record/byteinput.h"
+#include "record/loaderror.h"
+#include "record/psnreader.h"
+#include "record/sensitivity.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <string>
+#include <variant>
+
+// A binary record's bytes in file order, with the CRC-16/XMODEM
+// (polynomial 0x1021, initial 0, not reflected) of every byte taken so far.
+class BinaryInput {
+public:
+    // `tick` is called after every read of up to `chunkBytes` bytes.
+    BinaryInput(ByteInput &input, size_t chunkBytes, std::function<void()> tick)
+        : input_(input), chunkBytes_(chunkBytes > 0 ? chunkBytes : 1), tick_(std::move(tick))
+    {
+    }
+
+    // The next `count` bytes into `out`; false when the input ends first.
+    bool take(char *out, size_t count);
+    // Passes over the next `count` bytes; false when the input ends first.
+    bool skip(uint64_t count);
+
+    uint64_t offset() const { return offset_; }
+    uint16_t crc() const { return crc_; }
+    size_t chunkBytes() const { return chunkBytes_; }
+    // The bytes after the current one, when the input's size is known.
+    std::optional<uint64_t> bytesLeft() const;
+    const ByteInput &input() const { return input_; }
+
+private:
+    ByteInput &input_;
+    size_t chunkBytes_;
+    std::function<void()> tick_;
+    uint64_t offset_ = 0;
+    uint16_t crc_ = 0;
+};
+
+// A number stored in `bytes` in the given byte order.
+template <class T>
+T loadNumber(const char *bytes, bool bigEndian)
+{
+    static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
+    unsigned char raw[sizeof(T)];
+    std::memcpy(raw, bytes, sizeof raw);
+    if (bigEndian != (std::endian::native == std::endian::big))
+        for (size_t i = 0; i < sizeof raw / 2; ++i)
+            std::swap(raw[i], raw[sizeof raw - 1 - i]);
+    T value;
+    std::memcpy(&value, raw, sizeof value);
+    return value;
+}
+
+enum class SampleType : uint8_t { int16, int32, float32, float64 };
+size_t sampleBytes(SampleType type);
+
+// The tick of a binary reader: progress 5 to 10 by the bytes read, or by
+// the samples read when the size is unknown.
+std::function<void()> readTick(const ByteInput &input, const PsnRecord &record,
+                               const ReadProgress &progress);
+
+// The checks on an announced sample count before anything is allocated for
+// it: at least 1, within a record's 32-bit count, no more than the bytes
+// left (when known) can hold at `bytesPerSample` each, and arrays (two
+// floats per sample) within the memory available.
+std::optional<LoadError> checkSampleCount(int64_t count, size_t bytesPerSample,
+                                          std::optional<uint64_t> bytesLeft,
+                                          const std::string &name);
+
+// A sampling rate within 0.1 % of a whole number is that number; it must
+// be at least the lowest rate the weighting works at. Otherwise the reason.
+std::variant<int32_t, std::string> wholeSampleRate(double rate);
+
+// Reads `record.sampleCount` samples of `type` into record.samples (which
+// holds entry 0): each through `scale` in 64-bit, rounded to 32-bit, summed
+// in file order; the largest |value| kept. Refuses NaN, infinite values and
+// values beyond the 32-bit range, and an input that ends first.
+std::optional<LoadError> readBinarySamples(BinaryInput &in, SampleType type, bool bigEndian,
+                                           const ValueScale &scale, PsnRecord &record,
+                                           const std::string &name);
+
+// A text with the bytes up to the first NUL, without the blanks after them,
+// as UTF-8.
+std::string fixedText(const char *bytes, size_t size);
+
+// `reason` for an input that ended early, unless it was cut short while
+// it was read.
+LoadError endedEarly(const BinaryInput &in, const std::string &name, const std::string &reason);
