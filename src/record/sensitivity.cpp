@@ -130,21 +130,29 @@ std::variant<SensitivityTable, LoadError> parseSensitivityTable(std::string_view
     return table;
 }
 
-std::variant<SensitivityTable, LoadError> readSensitivityTable(const std::string &path,
-                                                               bool mayBeMissing)
+std::variant<std::string, LoadError> readTableText(const std::string &path, bool mayBeMissing)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         const int error = errno;
         if (mayBeMissing && error == ENOENT)
-            return SensitivityTable{};
+            return std::string();
         return LoadError{path, 0, "cannot be opened: " + systemReason(error)};
     }
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad())
         return LoadError{path, 0, "could not be read"};
-    return parseSensitivityTable(text.str(), path);
+    return text.str();
+}
+
+std::variant<SensitivityTable, LoadError> readSensitivityTable(const std::string &path,
+                                                               bool mayBeMissing)
+{
+    auto text = readTableText(path, mayBeMissing);
+    if (auto *error = std::get_if<LoadError>(&text))
+        return std::move(*error);
+    return parseSensitivityTable(std::get<std::string>(text), path);
 }
 
 std::string userSensitivityTablePath()

@@ -54,8 +54,11 @@ std::optional<double> parseSensitivity(std::string_view text);
 std::variant<SensitivityTable, LoadError> parseSensitivityTable(std::string_view text,
                                                                 const std::string &name);
 
-// Reads the table at `path`; a file that does not exist is an empty table
+// The text of the table at `path`; a file that does not exist is empty
 // when `mayBeMissing`.
+std::variant<std::string, LoadError> readTableText(const std::string &path, bool mayBeMissing);
+
+// Reads the table at `path`, as readTableText does.
 std::variant<SensitivityTable, LoadError> readSensitivityTable(const std::string &path,
                                                                bool mayBeMissing);
 

@@ -7,12 +7,14 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMimeData;
 class QProgressBar;
 class QPushButton;
@@ -46,6 +48,10 @@ public:
     std::function<void(const QString &text)> showMessage;
     // The system beep. Replaceable, for tests.
     std::function<void()> beep;
+    // Asks for a sensitivity: given the question and the text to offer,
+    // returns the text entered, or nothing on cancel. Replaceable, for tests.
+    std::function<std::optional<QString>(const QString &question, const QString &offered)>
+        askSensitivity;
 
     const Session &session() const { return state; }
 
@@ -67,6 +73,11 @@ public:
     void Picture2_MouseMove(Qt::MouseButtons buttons, QPointF pos);
     void HScroll1_Change();
     bool loadfile(const QString &fileName);
+    // The context menu of the station and component boxes.
+    std::unique_ptr<QMenu> sensitivitymenu();
+    // Asks the record's sensitivity, writes it into the person's table and
+    // loads the record again.
+    void setsensitivity();
     void plotwave();
     void computefft();
 
@@ -91,6 +102,7 @@ private:
     void setTabOrder();
     void fitFont();
     void takeRecord(AnalysedRecord &&record);
+    void shownotices(const AnalysedRecord &record);
     void showFigures(double peak, double rms, float lawMaxSlow);
     void keepSegmentAfterLoad();
     void clearSpectrumView();
@@ -106,6 +118,7 @@ private:
 
     Session state;
     QString loadedFile;           // the record in the session, for a failed load
+    std::optional<double> loadedSensitivity;   // counts per m/s of that record, when used
     bool busy = false;            // a load or a spectrum computation is running
     bool hourglass = false;
     QElapsedTimer sinceEvents;    // time since pending events last ran

@@ -2,6 +2,7 @@
 #include "window/mainwindow.h"
 
 #include "analysis/loadrecord.h"
+#include "record/sensitivity.h"
 #include "session/numbertext.h"
 #include "views/selection.h"
 #include "views/waveplot.h"
@@ -113,10 +114,19 @@ bool MainWindow::loadfile(const QString &fileName)
     };
     options.headerRead = [&] { beep(); };
     LoadResult result = LoadError{path, 0, "cannot be loaded"};
-    try {
-        result = loadRecord(path, options);
-    } catch (const std::bad_alloc &) {
-        result = LoadError{path, 0, "the record does not fit in memory"};
+    // The person's sensitivity table is read for every load, so that an
+    // edit counts at once.
+    const std::string tablePath = userSensitivityTablePath();
+    auto table = tablePath.empty() ? SensitivityTable{} : readSensitivityTable(tablePath, true);
+    if (const auto *error = std::get_if<LoadError>(&table)) {
+        result = *error;
+    } else {
+        options.sensitivity.table = &std::get<SensitivityTable>(table);
+        try {
+            result = loadRecord(path, options);
+        } catch (const std::bad_alloc &) {
+            result = LoadError{path, 0, "the record does not fit in memory"};
+        }
     }
     if (const auto *error = std::get_if<LoadError>(&result)) {
         setProgress(0);
@@ -140,6 +150,8 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     state.slowLevel = std::move(record.slowLevel);
     state.peakAmplitude = record.peakAmplitude;
     state.lawMaxSlow = record.lawMaxSlow;
+    loadedSensitivity = record.sensitivity;
+    shownotices(record);
     // The plot below lets other handlers run: they find the selection
     // already inside the new record.
     if (state.hasSegment) {
