@@ -134,6 +134,14 @@ std::variant<int32_t, std::string> wholeSampleRate(double rate)
     return static_cast<int32_t>(whole);
 }
 
+std::string ValueSink::refusal(double stored) const
+{
+    return "sample " + std::to_string(record_.samples.size()) +
+           (std::isnan(stored)   ? " is not a number"
+            : std::isinf(stored) ? " is infinite"
+                                 : " is beyond the 32-bit float range");
+}
+
 std::optional<LoadError> readBinarySamples(BinaryInput &in, SampleType type, bool bigEndian,
                                            const ValueScale &scale, PsnRecord &record,
                                            const std::string &name)
@@ -146,8 +154,7 @@ std::optional<LoadError> readBinarySamples(BinaryInput &in, SampleType type, boo
                                       : storedValue<double>;
     const size_t perChunk = std::max<size_t>(1, in.chunkBytes() / width);
     std::vector<char> chunk(std::min<size_t>(perChunk, static_cast<size_t>(record.sampleCount)) * width);
-    double sum = 0;
-    float largest = 0;
+    ValueSink sink(record, scale);
     for (int32_t done = 0; done < record.sampleCount;) {
         const size_t count = static_cast<size_t>(std::min<int64_t>(perChunk, record.sampleCount - done));
         const uint64_t before = in.offset();
@@ -155,16 +162,8 @@ std::optional<LoadError> readBinarySamples(BinaryInput &in, SampleType type, boo
         const size_t ready = whole ? count : static_cast<size_t>((in.offset() - before) / width);
         for (size_t i = 0; i < ready; ++i) {
             const double value = stored(chunk.data() + i * width, bigEndian);
-            const float v = static_cast<float>(value * scale.factor / scale.divisor);
-            if (!std::isfinite(v)) {
-                const std::string which = "sample " + std::to_string(done + 1 + static_cast<int64_t>(i));
-                return LoadError{name, 0, which + (std::isnan(value)   ? " is not a number"
-                                                   : std::isinf(value) ? " is infinite"
-                                                                       : " is beyond the 32-bit float range")};
-            }
-            record.samples.push_back(v);
-            sum += v;
-            largest = std::max(largest, std::abs(v));
+            if (!sink.add(value))
+                return LoadError{name, 0, sink.refusal(value)};
         }
         done += static_cast<int32_t>(ready);
         if (!whole)
@@ -172,8 +171,7 @@ std::optional<LoadError> readBinarySamples(BinaryInput &in, SampleType type, boo
                               "the file ends after " + std::to_string(done) + " of " +
                                   std::to_string(record.sampleCount) + " samples");
     }
-    record.sum = sum;
-    record.largestValue = largest;
+    sink.finish();
     return std::nullopt;
 }
 

@@ -5,7 +5,9 @@
 #include "record/psnreader.h"
 #include "record/sensitivity.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -77,6 +79,40 @@ std::optional<LoadError> checkSampleCount(int64_t count, size_t bytesPerSample,
 // A sampling rate within 0.1 % of a whole number is that number; it must
 // be at least the lowest rate the weighting works at. Otherwise the reason.
 std::variant<int32_t, std::string> wholeSampleRate(double rate);
+
+// Takes a record's values in file order: each through the scale in 64-bit,
+// rounded to 32-bit, appended to record.samples and summed in 64-bit; the
+// largest |value| is kept. finish() stores the sum and the largest.
+class ValueSink {
+public:
+    ValueSink(PsnRecord &record, const ValueScale &scale) : record_(record), scale_(scale) {}
+
+    // False, taking nothing, when the value is NaN, infinite, or beyond the
+    // 32-bit float range once scaled.
+    bool add(double stored)
+    {
+        const float v = static_cast<float>(stored * scale_.factor / scale_.divisor);
+        if (!std::isfinite(v))
+            return false;
+        record_.samples.push_back(v);
+        sum_ += v;
+        largest_ = std::max(largest_, std::abs(v));
+        return true;
+    }
+    // Why add refused `stored`, as "sample N is not a number" for the next sample.
+    std::string refusal(double stored) const;
+    void finish()
+    {
+        record_.sum = sum_;
+        record_.largestValue = largest_;
+    }
+
+private:
+    PsnRecord &record_;
+    ValueScale scale_;
+    double sum_ = 0;
+    float largest_ = 0;
+};
 
 // Reads `record.sampleCount` samples of `type` into record.samples (which
 // holds entry 0): each through `scale` in 64-bit, rounded to 32-bit, summed
