@@ -142,10 +142,23 @@ std::string ValueSink::refusal(double stored) const
                                  : " is beyond the 32-bit float range");
 }
 
-std::optional<LoadError> readBinarySamples(BinaryInput &in, SampleType type, bool bigEndian,
-                                           const ValueScale &scale, PsnRecord &record,
-                                           const std::string &name)
+std::optional<LoadError> readBinarySamples(BinaryInput &in, const SampleLayout &layout, PsnRecord &record,
+                                           const ReadOptions &options, const std::string &name)
 {
+    const ValueScale scale = chooseScale(options.sensitivity, layout.station, layout.component, layout.fromHeader);
+    record.sampleCount = layout.count;
+    record.sampleRate = layout.rate;
+    record.stationCode = layout.station;
+    record.componentName = layout.component;
+    if (!scale.asTheyStand)
+        record.sensitivity = scale.countsPerMetrePerSecond();
+    reserveLarge(record.samples, static_cast<size_t>(record.sampleCount) + 1);
+    record.samples.push_back(0.0f);
+    if (options.headerRead)
+        options.headerRead();
+
+    const SampleType type = layout.type;
+    const bool bigEndian = layout.bigEndian;
     const size_t width = sampleBytes(type);
     double (*const stored)(const char *, bool) =
         type == SampleType::int16     ? storedValue<int16_t>

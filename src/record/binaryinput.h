@@ -114,13 +114,23 @@ private:
     float largest_ = 0;
 };
 
-// Reads `record.sampleCount` samples of `type` into record.samples (which
-// holds entry 0): each through `scale` in 64-bit, rounded to 32-bit, summed
-// in file order; the largest |value| kept. Refuses NaN, infinite values and
-// values beyond the 32-bit range, and an input that ends first.
-std::optional<LoadError> readBinarySamples(BinaryInput &in, SampleType type, bool bigEndian,
-                                           const ValueScale &scale, PsnRecord &record,
-                                           const std::string &name);
+// What a binary header says about the samples that follow it.
+struct SampleLayout {
+    int32_t count = 0;            // checked with checkSampleCount
+    int32_t rate = 0;             // from wholeSampleRate
+    std::string station, component;
+    SampleType type = SampleType::float32;
+    bool bigEndian = false;
+    std::optional<ValueScale> fromHeader;   // the file's own sensitivity, if any
+};
+
+// Fills `record` from the layout, chooses its scale (options.sensitivity,
+// then the header's), makes the sample array, calls options.headerRead and
+// reads the samples: each through the scale in 64-bit, rounded to 32-bit,
+// summed in file order, the largest |value| kept. Refuses NaN, infinite
+// values, values beyond the 32-bit range and an input that ends first.
+std::optional<LoadError> readBinarySamples(BinaryInput &in, const SampleLayout &layout, PsnRecord &record,
+                                           const ReadOptions &options, const std::string &name);
 
 // A text with the bytes up to the first NUL, without the blanks after them,
 // as UTF-8.

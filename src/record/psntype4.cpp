@@ -1,7 +1,6 @@
 #include "record/psntype4.h"
 
 #include "record/binaryinput.h"
-#include "session/memory.h"
 
 #include <cmath>
 #include <cstdio>
@@ -129,22 +128,11 @@ ReadResult readPsnType4(ByteInput &input, const std::string &name, const ReadOpt
     if (auto error = checkSampleCount(t.count, sampleBytes(type), dataBytes, name))
         return *error;
 
-    std::optional<ValueScale> fromHeader;
+    SampleLayout layout{static_cast<int32_t>(t.count), std::get<int32_t>(rate), t.station, t.component, type,
+                        false, std::nullopt};
     if (t.sensorType == 2 && t.sensitivity != 0)
-        fromHeader = ValueScale{t.sensitivity, 100, false};
-    const ValueScale scale = chooseScale(options.sensitivity, t.station, t.component, fromHeader);
-    record.sampleCount = static_cast<int32_t>(t.count);
-    record.sampleRate = std::get<int32_t>(rate);
-    record.stationCode = t.station;
-    record.componentName = t.component;
-    if (!scale.asTheyStand)
-        record.sensitivity = scale.countsPerMetrePerSecond();
-    reserveLarge(record.samples, static_cast<size_t>(record.sampleCount) + 1);
-    record.samples.push_back(0.0f);
-    if (options.headerRead)
-        options.headerRead();
-
-    if (auto error = readBinarySamples(in, type, false, scale, record, name))
+        layout.fromHeader = ValueScale{t.sensitivity, 100, false};
+    if (auto error = readBinarySamples(in, layout, record, options, name))
         return *error;
     if (!t.noCrc) {
         const uint16_t computed = in.crc();

@@ -1,7 +1,6 @@
 #include "record/sacreader.h"
 
 #include "record/binaryinput.h"
-#include "session/memory.h"
 
 #include <cmath>
 
@@ -69,20 +68,9 @@ ReadResult readSac(ByteInput &input, const std::string &name, const ReadOptions 
     if (auto error = checkSampleCount(h.integer(npts), 4, in.bytesLeft(), name))
         return *error;
 
-    record.sampleCount = h.integer(npts);
-    record.sampleRate = std::get<int32_t>(rate);
-    record.stationCode = h.text(440);
-    record.componentName = h.text(600);
-    const ValueScale scale = chooseScale(options.sensitivity, record.stationCode, record.componentName,
-                                         std::get<std::optional<ValueScale>>(fromHeader));
-    if (!scale.asTheyStand)
-        record.sensitivity = scale.countsPerMetrePerSecond();
-    reserveLarge(record.samples, static_cast<size_t>(record.sampleCount) + 1);
-    record.samples.push_back(0.0f);
-    if (options.headerRead)
-        options.headerRead();
-
-    if (auto error = readBinarySamples(in, SampleType::float32, h.bigEndian, scale, record, name))
+    const SampleLayout layout{h.integer(npts), std::get<int32_t>(rate), h.text(440), h.text(600),
+                              SampleType::float32, h.bigEndian, std::get<std::optional<ValueScale>>(fromHeader)};
+    if (auto error = readBinarySamples(in, layout, record, options, name))
         return *error;
     return record;
 }
