@@ -32,6 +32,8 @@ public:
 
     uint64_t offset() const { return offset_; }
     uint16_t crc() const { return crc_; }
+    // A format without a CRC need not have it computed.
+    void keepCrc(bool keep) { keepCrc_ = keep; }
     size_t chunkBytes() const { return chunkBytes_; }
     // The bytes after the current one, when the input's size is known.
     std::optional<uint64_t> bytesLeft() const;
@@ -43,6 +45,7 @@ private:
     std::function<void()> tick_;
     uint64_t offset_ = 0;
     uint16_t crc_ = 0;
+    bool keepCrc_ = true;
 };
 
 // A number stored in `bytes` in the given byte order.

@@ -114,6 +114,7 @@ ReadResult readPsnType4(ByteInput &input, const std::string &name, const ReadOpt
     if (!in.take(h, sizeof h))
         return endedEarly(in, name, "the file ends inside its 154-byte header");
     const Type4Header t = parseHeader(h);
+    in.keepCrc(!t.noCrc);
     if (auto reason = refusal(t))
         return LoadError{name, 0, *reason};
     const auto rate = wholeSampleRate(t.rate);

@@ -46,6 +46,7 @@ ReadResult readSac(ByteInput &input, const std::string &name, const ReadOptions 
 {
     PsnRecord record;
     BinaryInput in(input, options.threads.readPartBytes, readTick(input, record, options.progress));
+    in.keepCrc(false);
     char bytes[headerBytes];
     if (!in.take(bytes, sizeof bytes))
         return endedEarly(in, name, "the file ends inside its 632-byte header");
