@@ -5,7 +5,7 @@
 # minutes; the build's and the tools' output go to standard error.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-"$here/scripts/install-deps.sh" >&2
-cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSISMAVUE_BENCHMARKS=ON >&2
+"$here/scripts/install-deps.sh" bench >&2
+cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSISMAVUE_TESTS=ON -DSISMAVUE_BENCHMARKS=ON >&2
 cmake --build "$here/build" -j 2 >&2
 exec "$here/bench/run.sh" "$here/build" "$@"

@@ -5,9 +5,9 @@
 # fuzz run of the record reader. Arguments go to both ctest runs.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-"$here/scripts/install-deps.sh"
+"$here/scripts/install-deps.sh" test
 
-cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSISMAVUE_BENCHMARKS=ON >/dev/null
+cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSISMAVUE_TESTS=ON -DSISMAVUE_BENCHMARKS=ON >/dev/null
 cmake --build "$here/build" -j 2
 ctest --test-dir "$here/build" --output-on-failure -j 2 "$@"
 
@@ -15,7 +15,7 @@ ctest --test-dir "$here/build" --output-on-failure -j 2 "$@"
 # the first one); leaks are reported at exit.
 CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-asan" -G Ninja \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only" \
-  -DSISMAVUE_SANITIZE=ON -DSISMAVUE_FUZZ=ON >/dev/null
+  -DSISMAVUE_TESTS=ON -DSISMAVUE_SANITIZE=ON -DSISMAVUE_FUZZ=ON >/dev/null
 cmake --build "$here/build-asan" -j 2
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
 export UBSAN_OPTIONS="print_stacktrace=1"

@@ -4,11 +4,9 @@ for one record, so that its time is a fair yardstick:
 
     compare_figures.py REPORT_OUTPUT PYTHON_OUTPUT RATE
 
-Label, ID, start and end must be equal; max peak within 0.01 %, Law,max,Slow
-within 0.05 dB, Freq.max within one spectrum line (RATE / 2048 Hz). The RMS
-only within 10 %: the report sums the squares in 32-bit float, which on
-millions of samples drifts by whole percents. Prints "yes" or "no" and the
-reason; exits 1 on "no".
+Label, ID, start and end must be equal; max peak and RMS within 0.01 %,
+Law,max,Slow within 0.05 dB, Freq.max within one spectrum line (RATE / 2048
+Hz). Prints "yes" or "no" and the reason; exits 1 on "no".
 """
 
 import sys
@@ -34,7 +32,7 @@ def main(report_path, python_path, rate):
         p_peak, p_rms, p_law, p_freq = (float(v) for v in theirs[4:])
         if abs(peak - p_peak) > 1e-4 * abs(peak) + 0.01:
             problems.append(f"max peak {peak} against {p_peak}")
-        if abs(rms - p_rms) > 0.1 * abs(rms) + 0.01:
+        if abs(rms - p_rms) > 1e-4 * abs(rms) + 0.01:
             problems.append(f"RMS {rms} against {p_rms}")
         if abs(law - p_law) > 0.05:
             problems.append(f"Law,max,Slow {law} against {p_law}")

@@ -3,8 +3,8 @@
 // Without a record it writes one of 1,000,000 samples into a temporary
 // folder. Stages: Read, Analysis, ReadAndAnalysis (one load), Spectrum (the
 // whole record, with an "identical" counter: 1 when it equals the reference
-// bit for bit), PlotGeometry, ReportRow. Yardsticks: ParseFloor,
-// ReferenceSpectrum, FftwSpectrum; each yardstick's "matches" counter is 1
+// bit for bit), PlotGeometry, ReportRow. Yardsticks: ParseFloor (mapped),
+// StreamingParseFloor, ReferenceSpectrum, FftwSpectrum; each yardstick's "matches" counter is 1
 // when it computed what the stage computes (the same floats as the reader,
 // lines within 0.1 % of the largest reference line), so its time is a fair
 // comparison. Times are wall-clock: a stage may work on several threads.
@@ -48,6 +48,17 @@ void ParseFloor(benchmark::State &state)
     for (auto _ : state)
         benchmark::DoNotOptimize(parseFloor(record));
     const ParsedValues parsed = parseFloor(record);
+    const PsnRecord read = std::get<PsnRecord>(readPsnFile(record));
+    state.counters["matches"] =
+        parsed.count == static_cast<size_t>(read.sampleCount) &&
+        std::memcmp(parsed.values.get(), read.samples.data() + 1, parsed.count * sizeof(float)) == 0;
+}
+
+void StreamingParseFloor(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(streamingParseFloor(record));
+    const ParsedValues parsed = streamingParseFloor(record);
     const PsnRecord read = std::get<PsnRecord>(readPsnFile(record));
     state.counters["matches"] =
         parsed.count == static_cast<size_t>(read.sampleCount) &&
@@ -199,6 +210,7 @@ int main(int argc, char **argv)
     using Function = void (*)(benchmark::State &);
     for (auto [name, function] : std::initializer_list<std::pair<const char *, Function>>{
              {"ParseFloor", ParseFloor},
+             {"StreamingParseFloor", StreamingParseFloor},
              {"Read", Read},
              {"Analysis", Analysis},
              {"ReadAndAnalysis", ReadAndAnalysis},

@@ -7,9 +7,9 @@ process is timed against.
 
 Prints the report's header and one row: path, station code, component name,
 start 0, end N, max peak and RMS (um/s), Law,max,Slow (dB) and the frequency
-of the largest spectrum line (Hz). The figures are computed in 64-bit, so
-they agree with the report's only closely: the report sums the squares in
-32-bit, which on a long record moves its RMS in the third digit.
+of the largest spectrum line (Hz). The figures are computed in 64-bit from
+values that the report keeps in 32-bit, so they agree with the report's
+closely, not to the bit.
 """
 
 import math

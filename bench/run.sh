@@ -10,7 +10,9 @@
 #            (a ctest entry); its figures mean nothing
 #
 # The records are at 100 samples/s: a main one of 1,000,000 samples, a large
-# one of 10,000,000 and a batch of 500 of 60,000. The window's parts are
+# one of 10,000,000, a batch of 500 of 60,000 and a day of 86,400,000
+# (1.25 GB), beside a 2 GiB file that is one endless field (a hole after a
+# header, which the window must refuse without freezing). The window's parts are
 # skipped when the window was not built. With BENCH_KEEP=DIR the raw results
 # are copied there (bench/table.py DIR prints the table again).
 set -euo pipefail
@@ -30,11 +32,12 @@ records="$tmp/records"
 mkdir -p "$results" "$records/batch"
 
 if [ "$quick" = 1 ]; then
-  main=3000 large=6000 files=4 batch_samples=3000
+  main=3000 large=6000 files=4 batch_samples=3000 day=9000 endless_bytes=$((1 << 20))
   repetitions=1 large_repetitions=1 min_time=0.001 runs=1 large_runs=1 warmup=0
   window_runs=1
 else
-  main=1000000 large=10000000 files=500 batch_samples=60000
+  main=1000000 large=10000000 files=500 batch_samples=60000 day=86400000
+  endless_bytes=$((2 << 30))
   repetitions=7 large_repetitions=3 min_time=0.2 runs=5 large_runs=3 warmup=1
   window_runs=3
 fi
@@ -73,6 +76,9 @@ for i in $(seq "$files"); do
   quietly make-batch.log "$build/bench/make_record" "$records/batch/$i.psn" "$batch_samples" $((100 + i))
   batch+=("$records/batch/$i.psn")
 done
+quietly make-day.log "$build/bench/make_record" "$records/day.psn" "$day" 7
+printf 'Number of Samples: 1000000\r\nSPS: 100\r\nData:\r\n' >"$records/endless.psn"
+truncate -s "$endless_bytes" "$records/endless.psn"
 cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
 commit="$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)"
 [ -z "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ] || commit="$commit with changes"
@@ -80,6 +86,8 @@ cat >"$results/meta.json" <<EOF
 {"main": {"samples": $main, "bytes": $(stat -c %s "$records/main.psn")},
  "large": {"samples": $large, "bytes": $(stat -c %s "$records/large.psn")},
  "batch": {"files": $files, "samples": $batch_samples},
+ "day": {"samples": $day, "bytes": $(stat -c %s "$records/day.psn")},
+ "endless": {"bytes": $endless_bytes},
  "machine": "${cpu:-unknown CPU}, $(nproc) cores, load average $(cut -d ' ' -f 1 /proc/loadavg) at the start",
  "commit": "$commit"}
 EOF
@@ -113,6 +121,10 @@ for name in main large; do
   fi
 done
 echo "$agree" >"$results/figures-agree.txt"
+# The RMS field (7th) of the report and of the 64-bit pipeline, large record.
+for file in report python; do
+  sed -n 2p "$tmp/$file-large.txt" | cut -f 7 >>"$results/rms-large.txt"
+done
 
 # The Python pipeline runs without the OpenBLAS settings some machines carry
 # for old libraries, which would slow it.
@@ -132,10 +144,29 @@ quietly hf-jobs.log hyperfine -N --style basic --warmup "$warmup" --runs "$large
   --export-json "$results/hf-jobs.json" \
   "$(command_line "$report" --jobs 1 "${batch[@]}")" "$(command_line "$report" --jobs 2 "${batch[@]}")"
 
+if [ -e "$build/src/sismavue-plot.so" ]; then
+  step "sismavue-report --plot --jobs 2 on $files files"
+  quietly hf-plot.log hyperfine -N --style basic --warmup "$warmup" --runs "$large_runs" \
+    --export-json "$results/hf-plot.json" \
+    "$(command_line "$report" --jobs 2 --force --plot "$tmp/pictures" "${batch[@]}")"
+fi
+
 step "peak memory of sismavue-report ($large samples)"
 for _ in $(seq "$large_runs"); do
   quietly memory.log /usr/bin/time -f %M -o "$tmp/peak" "$report" "$records/large.psn"
   tail -n 1 "$tmp/peak" >>"$results/mem-report.txt"
+done
+
+step "day record ($day samples): streaming parse floor, whole sismavue-report, peak memory"
+quietly core-day.log "$build/bench/core_bench" --record "$records/day.psn" \
+  --benchmark_filter='^StreamingParseFloor/' \
+  --benchmark_repetitions="$large_repetitions" --benchmark_min_time=0.001 \
+  --benchmark_out="$results/core-day.json" --benchmark_out_format=json
+quietly hf-day.log hyperfine -N --style basic --warmup 0 --runs "$large_runs" \
+  --export-json "$results/hf-day.json" "$(command_line "$report" "$records/day.psn")"
+for _ in $(seq "$large_runs"); do
+  quietly memory-day.log /usr/bin/time -f %M -o "$tmp/peak" "$report" "$records/day.psn"
+  tail -n 1 "$tmp/peak" >>"$results/mem-day.txt"
 done
 
 if [ -x "$window" ]; then
@@ -147,6 +178,11 @@ if [ -x "$window" ]; then
     quietly window-large.log env MEASURE_JSON="$results/window-large.jsonl" \
       "$root/tests/e2e/measure_load.sh" "$window" "$records/large.psn" 1
   fi
+  step "window: open the day record ($day samples), and the endless field ($endless_bytes bytes)"
+  quietly window-day.log env MEASURE_JSON="$results/window-day.jsonl" \
+    "$root/tests/e2e/measure_load.sh" "$window" "$records/day.psn" "$window_runs"
+  quietly window-endless.log env MEASURE_JSON="$results/window-endless.jsonl" MEASURE_LOAD_ONLY=1 \
+    "$root/tests/e2e/measure_load.sh" "$window" "$records/endless.psn" 1
 fi
 
 if [ -n "${BENCH_KEEP:-}" ]; then

@@ -11,10 +11,18 @@ plot.json           plot_bench on the main record (absent without the window)
 hf-main.json        hyperfine: sismavue-report, then the Python pipeline
 hf-large.json       the same on the large record
 hf-jobs.json        hyperfine: --jobs 1, then --jobs 2 on the batch of files
+hf-plot.json        hyperfine: --plot with --jobs 2 on the batch (absent without
+                    the window)
 mem-report.txt      peak memory (KiB) of sismavue-report on the large record
 window-main.jsonl   measure_load.sh runs on the main record (absent without
 window-large.jsonl  the window), the large one for its memory
 figures-agree.txt   "yes" when the Python pipeline's figures match the report's
+rms-large.txt       the RMS texts of the report and of the 64-bit pipeline
+core-day.json       core_bench's streaming parse floor on the day record
+hf-day.json         hyperfine: sismavue-report on the day record
+mem-day.txt         peak memory (KiB) of sismavue-report on the day record
+window-day.jsonl    measure_load.sh runs on the day record
+window-endless.jsonl  measure_load.sh on the endless field, load only
 
 Medians of wall-clock times everywhere; for the gaps between event-loop runs the median over
 repetitions (or runs) of each one's longest gap, with the worst in brackets.
@@ -79,6 +87,10 @@ def mb(value):
     return "not measured" if value is None else f"{value:.0f} MB"
 
 
+def binary(size):
+    return f"{size / 2**30:g} GiB" if size >= 2**30 else f"{size / 2**20:g} MiB"
+
+
 def ratio(a, b):
     return None if a is None or b is None or b == 0 else a / b
 
@@ -111,10 +123,17 @@ def main(folder):
     hf_main = load(folder, "hf-main.json")
     hf_large = load(folder, "hf-large.json")
     hf_jobs = load(folder, "hf-jobs.json")
+    hf_plot = load(folder, "hf-plot.json")
     mem_report = load(folder, "mem-report.txt")
     window_main = load(folder, "window-main.jsonl")
     window_large = load(folder, "window-large.jsonl")
     agree = load(folder, "figures-agree.txt")
+    rms_texts = load(folder, "rms-large.txt")
+    core_day = load(folder, "core-day.json")
+    hf_day = load(folder, "hf-day.json")
+    mem_day = load(folder, "mem-day.txt")
+    window_day = load(folder, "window-day.jsonl")
+    window_endless = load(folder, "window-endless.jsonl")
 
     main_n, large_n = meta["main"]["samples"], meta["large"]["samples"]
     main_tag, large_tag = f"{count(main_n)} samples", f"{count(large_n)} samples"
@@ -194,6 +213,13 @@ def main(folder):
         faster(speedup, 2), "≥ 1.7× faster",
         verdict(None if speedup is None else speedup >= 1.7))
 
+    # A picture of each file as well.
+    plotted = hyperfine(hf_plot, 0)
+    row(f"`sismavue-report --plot` on {batch['files']} files of {count(batch['samples'])} samples",
+        "not measured" if plotted is None else
+        f"{batch['files'] / plotted * 1000:.1f} pictures/s ({ms(plotted)}) with `--jobs 2`",
+        "the table alone, `--jobs 2`", ms(two), times(ratio(plotted, two)), "", "")
+
     # Peak memory on the large record.
     budget = (meta["large"]["bytes"] + 10 * large_n + 50e6) / 1e6
     report_mb = statistics.median(int(v) * 1024 / 1e6 for v in mem_report) if mem_report else None
@@ -205,11 +231,52 @@ def main(folder):
             "file + 10 B per sample + 50 MB", mb(budget), times(ratio(value, budget)), "≤ 1×",
             verdict(None if value is None else value <= budget))
 
+    # The day record, against the streaming parse floor.
+    day_n = meta["day"]["samples"]
+    day_tag = f"day record, {count(day_n)} samples"
+    stream_floor = bench(core_day, "StreamingParseFloor")
+    budget = (8 * day_n + 64e6) / 1e6
+    day_mb = statistics.median(int(v) * 1024 / 1e6 for v in mem_day) if mem_day else None
+    row(f"peak memory, `sismavue-report`, {day_tag}", mb(day_mb), "8 B per sample + 64 MB",
+        mb(budget), times(ratio(day_mb, budget)), "≤ 1×",
+        verdict(None if day_mb is None else day_mb <= budget))
+    day_report = hyperfine(hf_day, 0)
+    r = ratio(day_report, stream_floor)
+    row(f"whole `sismavue-report` process, {day_tag}", ms(day_report),
+        "streaming parse floor (`read()` + `std::from_chars`)", ms(stream_floor), times(r),
+        "≤ 1.3×", verdict(None if r is None else r <= 1.3))
+    drawn = statistics.median(w["drawn_ms"] for w in window_day) if window_day else None
+    limit = None if stream_floor is None else stream_floor + 300
+    r = ratio(drawn, limit)
+    row(f"window: start to drawn, {day_tag}", ms(drawn), "streaming parse floor + 300 ms",
+        ms(limit), times(r), "≤ 1×", verdict(None if r is None else r <= 1))
+
+    # The longest wait for the event loop, whatever the size.
+    def longest(runs, names=("load", "spectrum")):
+        if not runs:
+            return None
+        return max(w[f"{n}_longest_gap_ms"] for w in runs for n in names if f"{n}_longest_gap_ms" in w)
+    sizes = [(count(main_n), longest(window_main)), (count(large_n), longest(window_large)),
+             ("day", longest(window_day)),
+             (f"{binary(meta['endless']['bytes'])} endless field", longest(window_endless))]
+    measured = [(name, g) for name, g in sizes if g is not None]
+    worst = max((g for _, g in measured), default=None)
+    row("window: longest gap between event-loop runs, every size",
+        "; ".join(f"{name} {g:.1f} ms" for name, g in measured) or "not measured", "—", "—", "—",
+        "≤ 50 ms at every size", verdict(None if worst is None else worst <= 50))
+
+    # The RMS printed against the 64-bit value of the Python pipeline.
+    same_rms = None if not rms_texts or len(rms_texts) != 2 else rms_texts[0] == rms_texts[1]
+    row(f"RMS of the {large_tag} record", rms_texts[0] if rms_texts else "not measured",
+        "64-bit RMS (Python pipeline)", rms_texts[1] if same_rms is not None else "not measured", "—",
+        "the same printed digits", verdict(same_rms))
+
     header = ("Stage", "Sismavue (median)", "Yardstick", "Yardstick (median)", "Ratio", "Goal",
               "Result")
     print(f"Records at 100 samples/s: {main_tag} ({meta['main']['bytes'] / 1e6:.1f} MB), "
-          f"{large_tag} ({meta['large']['bytes'] / 1e6:.1f} MB); {meta['machine']}; "
-          f"commit {meta['commit']}.")
+          f"{large_tag} ({meta['large']['bytes'] / 1e6:.1f} MB), "
+          f"day record {count(day_n)} samples ({meta['day']['bytes'] / 1e6:.0f} MB); "
+          f"{meta['machine']}; commit {meta['commit']}.")
     print()
     print("| " + " | ".join(header) + " |")
     print("|" + "|".join("---" for _ in header) + "|")
@@ -224,7 +291,8 @@ def main(folder):
         ("read + analysis", load_main), ("parse floor", floor_main), ("spectrum", spectrum),
         ("FFTW", fftw), ("reference spectrum", reference), ("large read + analysis", load_large),
         ("large parse floor", floor_large), ("report process", hyperfine(hf_main, 0)),
-        ("Python pipeline", hyperfine(hf_main, 1)), ("--jobs", two), ("report memory", report_mb))
+        ("Python pipeline", hyperfine(hf_main, 1)), ("--jobs", two), ("report memory", report_mb),
+        ("streaming parse floor", stream_floor), ("day report", day_report), ("day memory", day_mb))
         if value is None]
     if missing:
         failures.append("Not measured: " + ", ".join(missing) + ".")
@@ -233,7 +301,8 @@ def main(folder):
                         "yardstick.")
     if same is False:
         failures.append("The spectrum differs from the straightforward reference.")
-    for data, name in ((core, "ParseFloor"), (core, "FftwSpectrum"), (core_large, "ParseFloor")):
+    for data, name in ((core, "ParseFloor"), (core, "FftwSpectrum"), (core_large, "ParseFloor"),
+                       (core_day, "StreamingParseFloor")):
         matches = bench(data, name, "matches")
         if matches is not None and not all(v == 1 for v in matches):
             failures.append(f"The yardstick {name} did not compute what the stage computes.")

@@ -1,17 +1,62 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Sismavue needs to build, run and test, when
-# any is missing. Runs apt-get as root, or through sudo.
+# Installs the Debian packages of the groups named, when any is missing. Runs
+# apt-get as root, or through sudo.
+#
+# Usage: install-deps.sh GROUP...         install what the groups need
+#        install-deps.sh --list GROUP...  print their packages, one a line
+#
+# Groups:
+#   build    build and run the programs (./sismavue.sh)
+#   package  build the Debian package; includes build
+#   bench    build with the tests and benchmarks and run every benchmark
+#            (./bench.sh); includes build
+#   test     run every test (./test.sh): includes all of the above, since the
+#            suite runs the benchmarks once and checks the package
 set -euo pipefail
 
-packages=(
+build=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  python3 python3-numpy python3-scipy
-  libfftw3-dev hyperfine time
-  xvfb xauth xdotool xclip x11-apps imagemagick
-  libx11-dev clang libclang-rt-14-dev llvm
 )
+# dpkg-shlibdeps finds the package's dependencies, file the programs.
+package=(dpkg-dev file)
+# The benchmarks build in the same tree as the tests, so GoogleTest too.
+bench=(
+  libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
+  python3 python3-numpy python3-scipy
+  hyperfine time
+  xvfb xauth xdotool xclip
+)
+test=(
+  x11-apps imagemagick poppler-utils libx11-dev
+  clang libclang-rt-14-dev llvm
+  lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
+  man-db bash-completion parallel
+)
+
+list=false
+if [ "${1:-}" = "--list" ]; then
+  list=true
+  shift
+fi
+[ $# -gt 0 ] || { sed -n '2,/^set/p' "$0" | sed '$d; s/^# \{0,1\}//' >&2; exit 2; }
+
+packages=()
+for group in "$@"; do
+  case "$group" in
+    build) packages+=("${build[@]}") ;;
+    package) packages+=("${build[@]}" "${package[@]}") ;;
+    bench) packages+=("${build[@]}" "${bench[@]}") ;;
+    test) packages+=("${build[@]}" "${package[@]}" "${bench[@]}" "${test[@]}") ;;
+    *) echo "install-deps.sh: unknown group '$group' (build, package, bench, test)" >&2; exit 2 ;;
+  esac
+done
+mapfile -t packages < <(printf '%s\n' "${packages[@]}" | sort -u)
+
+if $list; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include "session/memory.h"
 #include "session/threads.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <utility>
@@ -28,10 +29,19 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
     a.samples = std::move(record.samples);
     a.sensitivity = record.sensitivity;
     a.largestValue = record.largestValue;
-    reserveLarge(a.slowLevel, static_cast<size_t>(a.sampleCount) + 1);
-    a.slowLevel.assign(static_cast<size_t>(a.sampleCount) + 1, 0.0f);
-
     const int32_t count = a.sampleCount;
+    // Made a few megabytes at a time: on a long record the fresh pages take a
+    // while, and a window lets its events run in between.
+    const size_t levels = static_cast<size_t>(count) + 1;
+    reserveLarge(a.slowLevel, levels);
+    for (size_t made = 0;;) {
+        made = std::min(levels, made + 16 * size_t{progressInterval});
+        a.slowLevel.resize(made);
+        if (made == levels)
+            break;
+        report(10);
+    }
+
     const auto stage = [&](int from) -> SampleTick {
         if (!progress)
             return {};
@@ -56,9 +66,12 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
                     weighted.wait(ready, std::memory_order_acquire);
                     ready = weighted.load(std::memory_order_acquire);
                 }
-                slow.levelRange(a.slowLevel.data(), from, ready);
-                from = ready + 1;
-                levelled.store(ready, std::memory_order_release);
+                // A piece at a time, so that the caller, waiting for the
+                // levels, can report progress between pieces.
+                const int32_t to = std::min(ready, from + (progressInterval - 1));
+                slow.levelRange(a.slowLevel.data(), from, to);
+                from = to + 1;
+                levelled.store(to, std::memory_order_release);
                 levelled.notify_one();
             }
         });

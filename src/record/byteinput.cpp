@@ -18,8 +18,7 @@ ByteInput::ByteInput(int fd, std::optional<uint64_t> size, bool owned)
 }
 
 ByteInput::ByteInput(ByteInput &&other) noexcept
-    : memory_(other.memory_), peeked_(std::move(other.peeked_)), fd_(other.fd_),
-      owned_(other.owned_), ended_(other.ended_),
+    : memory_(other.memory_), peeked_(std::move(other.peeked_)), fd_(other.fd_), owned_(other.owned_), ended_(other.ended_),
       failed_(other.failed_), size_(other.size_), read_(other.read_)
 {
     other.owned_ = false;
@@ -51,8 +50,8 @@ std::string_view ByteInput::peek(size_t count)
 {
     if (fd_ < 0)
         return memory_.substr(read_, count);
-    const size_t had = peeked_.size();
-    if (had < count) {
+    if (peeked_.size() < count) {
+        const size_t had = peeked_.size();
         peeked_.resize(count);
         peeked_.resize(had + readDescriptor(peeked_.data() + had, count - had));
     }

@@ -29,8 +29,9 @@ public:
     // A read that fails ends the input.
     size_t read(char *into, size_t capacity);
 
-    // The next `count` bytes (fewer at the end of the input), which the
-    // following reads still return: a reader is chosen by what they hold.
+    // Up to `count` of the next bytes, without taking them: the next reads
+    // give them again. A reader can be chosen by the bytes a file starts
+    // with, a pipe's too. Valid until the next call.
     std::string_view peek(size_t count);
 
     std::optional<uint64_t> size() const { return size_; }
@@ -43,7 +44,7 @@ private:
     size_t readDescriptor(char *into, size_t capacity);
 
     std::string_view memory_;
-    std::string peeked_;        // read from the descriptor, not yet returned
+    std::string peeked_;   // read from the descriptor, not yet taken
     int fd_ = -1;
     bool owned_ = false;
     bool ended_ = false;

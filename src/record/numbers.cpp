@@ -17,39 +17,6 @@ long long NumberReader::magnitude() const
     return intDigits_ - zeros_ - 1 + (exponentNegative_ ? -exponent_ : exponent_);
 }
 
-// |value| when it needs no more than one correctly rounded operation: up to
-// 15 digits and a power of ten up to 22 are both exact doubles. That covers
-// the usual texts and is much faster than the general conversion.
-bool NumberReader::exactDouble(double &magnitude) const
-{
-    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const long long s = scale();
-    if (significant_ > 15 || s < -22 || s > 22)
-        return false;
-    const auto exact = static_cast<double>(mantissa_);
-    magnitude = s < 0 ? exact / powers[-s] : exact * powers[s];
-    return true;
-}
-
-// Rounding the exact double again to float is correct unless it fell exactly
-// on the midpoint between two floats (the decimal may lie on either side of
-// it) or in the subnormal range; those are left to the general conversion.
-bool NumberReader::nearestFloatFast(float &result) const
-{
-    double value = 0;
-    if (!exactDouble(value) || value < FLT_MIN)
-        return false;
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    constexpr uint64_t belowFloat = (uint64_t{1} << 29) - 1;   // double bits a float drops
-    if ((bits & belowFloat) == (uint64_t{1} << 28))
-        return false;
-    result = static_cast<float>(value);
-    return true;
-}
-
 // The kept digits, a 1 standing for any non-zero dropped ones, and the
 // exponent of the last digit written: the same value, or one that rounds
 // the same way, since 800 digits settle every tie of a double.
@@ -91,7 +58,7 @@ bool NumberReader::toDouble(double &result) const
 {
     double value = 0;
     char text[keptDigits + 40];
-    if (significant_ != 0 && !exactDouble(value) &&
+    if (significant_ != 0 && !(significant_ <= 19 && exactDecimal(mantissa_, scale(), value)) &&
         !fromDecimalText(text, decimalText(text), magnitude(), value))
         return false;
     result = negative_ && hasDigits() ? -value : value;
@@ -102,7 +69,7 @@ bool NumberReader::toFloat(float &result) const
 {
     float value = 0;
     char text[keptDigits + 40];
-    if (significant_ != 0 && !nearestFloatFast(value) &&
+    if (significant_ != 0 && !(significant_ <= 19 && quickFloat(mantissa_, scale(), value)) &&
         !fromDecimalText(text, decimalText(text), magnitude(), value))
         return false;
     if (std::isinf(value))

@@ -1,11 +1,46 @@
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 inline bool isBlank(char c) { return c == ' ' || c == '\t'; }
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// mantissa * 10^scale when one correctly rounded operation gives it: a
+// mantissa below 2^53 and a power of ten up to 10^22 are exact doubles.
+inline bool exactDecimal(uint64_t mantissa, long long scale, double &value)
+{
+    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (mantissa > (uint64_t{1} << 53) || scale < -22 || scale > 22)
+        return false;
+    const auto exact = static_cast<double>(mantissa);
+    value = scale < 0 ? exact / powers[-scale] : exact * powers[scale];
+    return true;
+}
+
+// The float nearest to mantissa * 10^scale, when the exact double rounded
+// again gives it: unless that double lies exactly on the midpoint between
+// two floats (the decimal may lie on either side of it) or in the subnormal
+// range, which are left to the general conversion. This covers the usual
+// texts and is much faster.
+inline bool quickFloat(uint64_t mantissa, long long scale, float &result)
+{
+    double value = 0;
+    if (!exactDecimal(mantissa, scale, value) || (value != 0 && value < FLT_MIN))
+        return false;
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    constexpr uint64_t belowFloat = (uint64_t{1} << 29) - 1;   // double bits a float drops
+    if ((bits & belowFloat) == (uint64_t{1} << 28))
+        return false;
+    result = static_cast<float>(value);
+    return true;
+}
 
 // Reads a decimal number as it arrives, in as many pieces as the input
 // comes in: an optional sign, digits, an optional '.' with digits and an
@@ -59,8 +94,6 @@ private:
     bool hasDigits() const { return intDigits_ + fractionDigits_ > 0; }
     long long scale() const;       // value = mantissa * 10^scale while significant <= 19
     long long magnitude() const;   // decimal exponent of the first non-zero digit
-    bool exactDouble(double &magnitude) const;
-    bool nearestFloatFast(float &result) const;
     // The digits as a text std::from_chars reads to the same rounding.
     int decimalText(char *out) const;
 

@@ -49,10 +49,11 @@ struct ReadOptions {
     SensitivityChoice sensitivity;
 };
 
-// Reads a record from `input`; `name` names it in errors. Only a header
-// count larger than the bytes after the "Data:" line is refused up front
-// where the size is known; from a stream the memory taken grows only with
-// the values read.
+// Reads a record from `input`; `name` names it in errors. A header count
+// whose arrays would not fit in the memory available, or, where the size is
+// known, larger than the bytes after the "Data:" line, is refused before
+// anything is allocated; from a stream of unknown size the memory taken
+// grows only with the values read.
 ReadResult readPsn(ByteInput &input, const std::string &name, const ReadOptions &options = {});
 
 // Parses the whole text of a file.

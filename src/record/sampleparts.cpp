@@ -73,7 +73,10 @@ void scanPart(Part &part)
     part.scan.scan(b + part.from, b + part.to, true, part.values, SIZE_MAX);
 }
 
-// Helper threads that scan the whole lines of posted parts, in turn.
+// Helper threads that scan the whole lines of posted parts, the part read
+// last first: the caller works from the other end, on the part it needs
+// next, and takes back the parts no helper has started. So each side does
+// as much as its speed allows.
 class Helpers {
 public:
     explicit Helpers(int count) : toStart_(std::max(count, 0)) {}
@@ -108,6 +111,17 @@ public:
         return true;
     }
 
+    // True when no helper has started `part`, which is then the caller's.
+    bool takeBack(const Part &part)
+    {
+        std::lock_guard lock(mutex_);
+        const auto queued = std::find(queue_.begin(), queue_.end(), &part);
+        if (queued == queue_.end())
+            return false;
+        queue_.erase(queued);
+        return true;
+    }
+
     // Waits until `part` is scanned, calling `tick` every 20 ms meanwhile.
     void wait(const Part &part, const std::function<void()> &tick)
     {
@@ -127,8 +141,8 @@ private:
             changed_.wait(lock, [&] { return stop_ || !queue_.empty(); });
             if (stop_)
                 return;
-            Part *part = queue_.front();
-            queue_.pop_front();
+            Part *part = queue_.back();
+            queue_.pop_back();
             lock.unlock();
             scanPart(*part);
             lock.lock();
@@ -170,29 +184,32 @@ SamplesRead readSamples(PartReader &parts, std::unique_ptr<Part> current, size_t
     };
 
     const int perStage = std::max(threads.threads, 1);
-    const size_t lookahead = perStage > 1 ? 2 * static_cast<size_t>(perStage) : 0;
+    // A part ahead for each thread and one more, so that no helper waits
+    // while this thread takes over another's values. Each part more would
+    // only cost fresh memory.
+    const auto lookahead = perStage > 1 ? static_cast<size_t>(perStage) + 1 : 0;
     std::deque<std::unique_ptr<Part>> ahead;
     Helpers helpers(perStage - 1);   // stops before the parts it may read go
     bool going = own(*current, at, current->bytes.size(), current->last);
     bool lastRead = current->last;
     parts.recycle(std::move(current));
     tick();
-    for (uint64_t sequence = 1; going;) {
-        // Every perStage-th part is this thread's; the others go to helpers.
-        while (!lastRead && ahead.size() <= lookahead) {
+    while (going) {
+        while (!lastRead && ahead.size() < std::max<size_t>(lookahead, 1)) {
             std::unique_ptr<Part> part = parts.next();
             lastRead = part->last;
-            if (sequence++ % perStage != 0) {
-                markWholeLines(*part);
-                if (part->to > part->from && !helpers.post(*part))
-                    part->from = part->to = 0;
-            }
+            markWholeLines(*part);
+            if (part->to > part->from && !helpers.post(*part))
+                part->from = part->to = 0;
             ahead.push_back(std::move(part));
+            tick();   // fresh buffers may be slow to come
         }
         if (ahead.empty())
             break;
         std::unique_ptr<Part> part = std::move(ahead.front());
         ahead.pop_front();
+        if (part->to > part->from && helpers.takeBack(*part))
+            part->from = part->to = 0;
         size_t rest = 0;
         if (part->to > part->from) {
             going = own(*part, 0, part->from, false);

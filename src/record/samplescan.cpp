@@ -1,5 +1,6 @@
 #include "record/samplescan.h"
 
+
 namespace {
 
 bool endsField(char c) { return c == ',' || isBlank(c) || isLineEnd(c); }
@@ -38,6 +39,51 @@ const char *SampleScan::skipQuoted(const char *p, const char *end)
         }
     }
     return p;
+}
+
+// The usual field: a plain number of up to 19 digits with a short exponent
+// that ends inside the piece, read in one go and converted when quickFloat
+// can. False leaves the field untouched to the reader that can stop and
+// resume anywhere and converts every text; both give the nearest float.
+bool SampleScan::quickValue(const char *&p, const char *end, std::vector<float> &out)
+{
+    const char *q = p;
+    const bool negative = *q == '-';
+    if (*q == '-' || *q == '+')
+        ++q;
+    uint64_t mantissa = 0;
+    int digits = 0, fraction = 0;
+    for (; q != end && isDigit(*q); ++q, ++digits)
+        mantissa = mantissa * 10 + static_cast<uint64_t>(*q - '0');
+    if (q != end && *q == '.')
+        for (++q; q != end && isDigit(*q); ++q, ++digits, ++fraction)
+            mantissa = mantissa * 10 + static_cast<uint64_t>(*q - '0');
+    if (digits == 0 || digits > 19)
+        return false;
+    int exponent = 0;
+    if (q != end && (*q == 'e' || *q == 'E')) {
+        const char *e = q + 1;
+        const bool down = e != end && *e == '-';
+        if (e != end && (*e == '+' || *e == '-'))
+            ++e;
+        if (e != end && isDigit(*e)) {
+            for (int n = 0; e != end && isDigit(*e); ++e, ++n) {
+                if (n == 4)
+                    return false;
+                exponent = exponent * 10 + (*e - '0');
+            }
+            exponent = down ? -exponent : exponent;
+            q = e;
+        } else if (e == end) {
+            return false;   // exponent digits may follow in the next piece
+        }
+    }
+    float value = 0;
+    if (q == end || !quickFloat(mantissa, exponent - fraction, value))
+        return false;
+    out.push_back(negative ? -value : value);
+    p = q;
+    return true;
 }
 
 bool SampleScan::store(std::vector<float> &out)
@@ -85,6 +131,10 @@ const char *SampleScan::scan(const char *p, const char *end, bool last, std::vec
                 ++p;
             if (more())
                 return p;
+            if (p != end && quickValue(p, end, out)) {
+                phase_ = quoted_ ? Phase::QuoteRest : Phase::Rest;
+                break;
+            }
             phase_ = Phase::Number;
             [[fallthrough]];
         case Phase::Number:

@@ -60,6 +60,7 @@ private:
 
     const char *skipSpace(const char *p, const char *end);
     const char *skipQuoted(const char *p, const char *end);
+    bool quickValue(const char *&p, const char *end, std::vector<float> &out);
     bool store(std::vector<float> &out);
 
     Phase phase_ = Phase::Between;

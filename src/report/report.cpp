@@ -1,117 +1,32 @@
 #include "report/report.h"
 
 #include "analysis/loadrecord.h"
+#include "report/plot.h"
+#include "report/progress.h"
+#include "report/table.h"
 #include "session/numbertext.h"
+#include "session/threads.h"
 #include "spectrum/segmentspectrum.h"
 #include "views/selection.h"
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <filesystem>
 #include <mutex>
 #include <new>
 #include <ostream>
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <variant>
 
 namespace {
 
-const char usage[] =
-    "usage: sismavue-report [--segment START:END] [--jobs N] FILE...\n"
-    "       sismavue-report --spectrum [--segment START:END] FILE\n"
-    "\n"
-    "Prints, for each PSN text event file, the figures the window shows: a header\n"
-    "line, then per file the path, station code, component name, start and end\n"
-    "sample, max peak and RMS (um/s), Law,max,Slow (dB) and the frequency of the\n"
-    "spectrum's largest line (Hz), separated by TABs.\n"
-    "\n"
-    "  --segment START:END  analyse samples START..END (clamped into 1..N)\n"
-    "  --spectrum           print the segment's spectrum instead (one file)\n"
-    "  --jobs N             work with at most N threads, on at most N files at once\n"
-    "                       (default: one per core)\n"
-    "  --help               print this text\n"
-    "\n"
-    "Exit status: 0 when every file was reported, 1 when a file could not be\n"
-    "read (reported on standard error), 2 for bad arguments.\n";
-
-struct Options {
-    bool spectrum = false;
-    std::optional<RequestedSegment> segment;
-    int64_t jobs = 0;   // files worked on at once; 0: one per core
-    std::vector<std::string> files;
-};
-
-bool parseInteger(std::string_view text, int64_t &value)
-{
-    if (text.empty())
-        return false;
-    if (text.front() == '+')
-        text.remove_prefix(1);
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size();
-}
-
-bool parseSegment(std::string_view text, RequestedSegment &segment)
-{
-    const auto colon = text.find(':');
-    return colon != std::string_view::npos && parseInteger(text.substr(0, colon), segment.start) &&
-           parseInteger(text.substr(colon + 1), segment.end);
-}
-
-// The value of an option given as "--name VALUE" or "--name=VALUE"; false
-// when arg is not that option. Sets `missing` when VALUE is absent.
-bool optionValue(const std::vector<std::string> &args, size_t &i, std::string_view name,
-                 std::string &value, bool &missing)
-{
-    const std::string &arg = args[i];
-    if (arg == name) {
-        missing = ++i == args.size();
-        if (!missing)
-            value = args[i];
-        return true;
-    }
-    if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
-        value = arg.substr(name.size() + 1);
-        return true;
-    }
-    return false;
-}
-
-// Returns false on bad arguments.
-bool parseArguments(const std::vector<std::string> &args, Options &options, bool &help)
-{
-    bool optionsEnd = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        std::string value;
-        bool missing = false;
-        if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
-            options.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnd = true;
-        } else if (arg == "--help" || arg == "-h") {
-            help = true;
-        } else if (arg == "--spectrum") {
-            options.spectrum = true;
-        } else if (optionValue(args, i, "--segment", value, missing)) {
-            RequestedSegment segment;
-            if (missing || options.segment || !parseSegment(value, segment))
-                return false;
-            options.segment = segment;
-        } else if (optionValue(args, i, "--jobs", value, missing)) {
-            if (missing || options.jobs != 0 || !parseInteger(value, options.jobs) ||
-                options.jobs < 1)
-                return false;
-        } else {
-            return false;
-        }
-    }
-    if (help)
-        return true;
-    return options.spectrum ? options.files.size() == 1 : !options.files.empty();
-}
+const std::string program = "sismavue-report: ";
 
 // The segment the window would keep after a drag from START to END: both
 // ends clamped into 1..N first.
@@ -123,95 +38,28 @@ SegmentBounds fitSegment(std::optional<RequestedSegment> segment, int32_t count)
     return selectSegment(clamp(segment->start), clamp(segment->end), count);
 }
 
-// One file's row, or its error message.
+// One file's output: its row (or its place in a JSON array) for standard
+// output, its error message for standard error.
 struct Outcome {
     bool ok = false;
-    std::string text;
+    std::string row;
+    std::string message;
+    int64_t samples = 0;   // samples analysed, for the progress line
+    std::vector<PlotRecord> plots;   // with --plot: the record, to be drawn
 };
 
-Outcome analyseFile(const std::string &path, const Options &options, const ThreadPolicy &threads)
+Outcome failure(const LoadError &error, const ReportOptions &options, bool last)
 {
-    LoadOptions load;
-    load.threads = threads;
-    LoadResult loaded = loadRecord(path, load);
-    if (const auto *error = std::get_if<LoadError>(&loaded))
-        return {false, "sismavue-report: " + error->message() + "\n"};
-    const AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
-    if (options.spectrum) {
-        const SegmentBounds b = fitSegment(options.segment, record.sampleCount);
-        const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end, {}, threads);
-        return {true, copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n")};
-    }
-    return {true, path + '\t' + summaryRow(summaryFields(record, options.segment, ".", threads)) + '\n'};
+    const std::string place = options.spectrum ? "" : tableError(options.format, error, last);
+    return {false, place, program + error.message() + "\n", 0, {}};
 }
 
-// A record too large for the memory left fails like an unreadable file,
-// without taking the other files down with it.
-Outcome reportFile(const std::string &path, const Options &options, const ThreadPolicy &threads)
+SummaryFields summaryOf(const AnalysedRecord &record, const SegmentBounds &b,
+                        const SegmentSpectrum &spectrum, std::string_view separator)
 {
-    try {
-        return analyseFile(path, options, threads);
-    } catch (const std::bad_alloc &) {
-        return {false, "sismavue-report: " + LoadError{path, 0, "the record does not fit in memory"}.message() + "\n"};
-    }
-}
-
-// Works with at most options.jobs threads (one per core when not given): on
-// several files at once, and on each with the threads left over; rows come
-// out in the order given.
-bool reportAll(const Options &options, std::ostream &out, std::ostream &err)
-{
-    const size_t count = options.files.size();
-    std::vector<Outcome> outcomes(count);
-    std::vector<bool> done(count, false);
-    std::mutex mutex;
-    std::condition_variable ready;
-    std::atomic<size_t> next{0};
-
-    const JobPlan plan = planJobs(options.jobs, count);
-    const size_t workers = plan.filesAtOnce;
-    const auto work = [&] {
-        for (size_t i; (i = next++) < count;) {
-            Outcome outcome = reportFile(options.files[i], options, plan.perFile);
-            std::lock_guard lock(mutex);
-            outcomes[i] = std::move(outcome);
-            done[i] = true;
-            ready.notify_all();
-        }
-    };
-    std::vector<std::jthread> threads;
-    try {
-        for (size_t w = 0; w < workers; ++w)
-            threads.emplace_back(work);
-    } catch (const std::system_error &) {
-        // The system gives no more threads: those started share the files.
-        if (threads.empty())
-            threads.emplace_back(work);
-    }
-
-    bool allOk = true;
-    for (size_t i = 0; i < count; ++i) {
-        std::unique_lock lock(mutex);
-        ready.wait(lock, [&] { return done[i]; });
-        Outcome outcome = std::move(outcomes[i]);
-        lock.unlock();
-        (outcome.ok ? out : err) << outcome.text << std::flush;
-        allOk = allOk && outcome.ok;
-    }
-    return allOk;
-}
-
-} // namespace
-
-SummaryFields summaryFields(const AnalysedRecord &record, std::optional<RequestedSegment> segment,
-                            std::string_view separator, const ThreadPolicy &threads)
-{
-    const SegmentBounds b = fitSegment(segment, record.sampleCount);
     const Figures figures =
         b.hasSegment ? segmentFigures(record.samples, record.slowLevel, b.start, b.end)
                      : record.figures;
-    const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end, {}, threads);
-
     SummaryFields f;
     f.label = record.stationCode;
     f.id = record.componentName;
@@ -225,19 +73,314 @@ SummaryFields summaryFields(const AnalysedRecord &record, std::optional<Requeste
     return f;
 }
 
-int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
+// `last`: the file is the last one given. With --plot the record goes on,
+// to be drawn as the window shows it (one picture per record the file holds).
+Outcome analyseFile(const std::string &path, const ReportOptions &options, bool last,
+                    const ThreadPolicy &threads)
 {
-    Options options;
-    bool help = false;
-    if (!parseArguments(args, options, help)) {
-        err << usage;
+    LoadOptions load;
+    load.threads = threads;
+    LoadResult loaded = loadRecord(path, load);
+    if (const auto *error = std::get_if<LoadError>(&loaded))
+        return failure(*error, options, last);
+    AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
+    const SegmentBounds b = fitSegment(options.segment, record.sampleCount);
+    const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end, {}, threads);
+    Outcome outcome{true, {}, {}, record.sampleCount, {}};
+    if (options.spectrum) {
+        outcome.row = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");
+        if (options.noHeader)
+            outcome.row.erase(0, outcome.row.find('\n') + 1);
+    } else {
+        const ReportRow row{path, summaryOf(record, b, spectrum, "."), record.sampleRate,
+                            record.sampleCount, std::nullopt};
+        outcome.row = tableRow(options.format, row, last);
+    }
+    if (options.plotDir)
+        outcome.plots.push_back({path, std::move(record), b, spectrum});
+    return outcome;
+}
+
+// A record too large for the memory left fails like an unreadable file,
+// without taking the other files down with it.
+Outcome reportFile(const std::string &path, const ReportOptions &options, bool last,
+                   const ThreadPolicy &threads)
+{
+    try {
+        return analyseFile(path, options, last, threads);
+    } catch (const std::bad_alloc &) {
+        return failure(LoadError{path, 0, "the record does not fit in memory"}, options, last);
+    }
+}
+
+// Writes and flushes standard output. A write that fails (a full disk, a
+// closed pipe) is said on err; returns false then.
+bool writeOut(std::ostream &out, std::ostream &err, ProgressLine &progress, const std::string &text)
+{
+    errno = 0;
+    out << text << std::flush;
+    if (out)
+        return true;
+    const int error = errno;
+    progress.clear();
+    err << program << "standard output: " << (error != 0 ? std::strerror(error) : "write error") << "\n"
+        << std::flush;
+    return false;
+}
+
+enum class Run { allReported, fileFailed, writeFailed };
+
+// A picture drawn on the main thread, to be encoded and written by a worker.
+struct PictureJob {
+    size_t file = 0;
+    PlotPicture picture;   // PNG: the pixels
+    std::string bytes;     // PDF: the file as drawn
+};
+
+// With --plot: the module that draws, and where each file's picture goes.
+struct Pictures {
+    const PlotModule *module = nullptr;
+    std::filesystem::path folder;
+    std::vector<std::string> names;   // per file given
+    int scale = 2;
+    PictureFormat format = PictureFormat::png;
+    bool replace = false;
+
+    // On the thread that started the module; `pixels` as a written
+    // picture left them, so that their memory is used again.
+    PictureJob draw(size_t file, PlotRecord &&plot, std::vector<uint32_t> &&pixels) const
+    {
+        if (format == PictureFormat::pdf)
+            return {file, {}, module->drawPdf(std::move(plot))};
+        return {file, module->draw(std::move(plot), scale, std::move(pixels)), {}};
+    }
+
+    // On any thread; the reason when the picture cannot be written.
+    std::optional<std::string> write(const PictureJob &job) const
+    {
+        const std::string path = (folder / names[job.file]).string();
+        const std::string bytes = format == PictureFormat::pdf ? job.bytes : module->encodePng(job.picture);
+        if (bytes.empty())
+            return path + ": the picture could not be drawn";
+        if (const std::optional<std::string> failed = writePictureFile(path, bytes, replace))
+            return path + ": " + *failed;
+        return std::nullopt;
+    }
+};
+
+// Records waiting to be drawn hold their samples, and drawn pictures their
+// pixels: with --plot the files are analysed at most this many ahead of the
+// one being drawn, and as many pictures wait to be written.
+constexpr size_t plotAhead = 4;
+
+// Works with at most options.jobs threads (one per core when not given): on
+// several files at once, and on each with the threads left over; rows come
+// out in the order given, and the work stops when they cannot be written.
+// Pictures are drawn on this thread, which owns the toolkit, and encoded and
+// written by the workers, before they take the next file.
+Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostream &out, std::ostream &err,
+              ProgressLine &progress, bool outIsTerminal)
+{
+    const size_t count = options.files.size();
+    std::vector<Outcome> outcomes(count);
+    std::vector<bool> done(count, false);
+    size_t finished = 0;        // files done, in any order
+    int64_t samplesDone = 0;    // in the files done
+    std::mutex mutex;
+    std::condition_variable ready;
+    size_t next = 0;            // the next file to start
+    size_t emitted = 0;         // files whose output is written and pictures drawn
+    std::deque<PictureJob> toWrite;
+    size_t writing = 0;         // pictures taken from toWrite, not yet written
+    std::vector<std::vector<uint32_t>> spare;   // pixels of written pictures
+    std::vector<std::string> pictureErrors(count);
+    bool drawingDone = pictures == nullptr;
+    bool stopping = false;
+
+    const JobPlan plan = planJobs(options.jobs, count);
+    const size_t workers = plan.filesAtOnce;
+    const size_t ahead = plotAhead + workers;
+    const auto work = [&] {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            ready.wait(lock, [&] {
+                return stopping || !toWrite.empty() ||
+                       (next < count && (!pictures || next < emitted + ahead)) ||
+                       (next == count && drawingDone);
+            });
+            if (stopping)
+                return;
+            if (!toWrite.empty()) {
+                PictureJob job = std::move(toWrite.front());
+                toWrite.pop_front();
+                ++writing;
+                lock.unlock();
+                const std::optional<std::string> failed = pictures->write(job);
+                lock.lock();
+                --writing;
+                spare.push_back(std::move(job.picture.pixels));
+                if (failed)
+                    pictureErrors[job.file] += program + *failed + "\n";
+                ready.notify_all();
+            } else if (next < count) {
+                const size_t i = next++;
+                lock.unlock();
+                Outcome outcome = reportFile(options.files[i], options, i + 1 == count, plan.perFile);
+                lock.lock();
+                ++finished;
+                samplesDone += outcome.samples;
+                outcomes[i] = std::move(outcome);
+                done[i] = true;
+                ready.notify_all();
+            } else {
+                return;
+            }
+        }
+    };
+    std::vector<std::jthread> threads;
+    try {
+        for (size_t w = 0; w < workers; ++w)
+            threads.emplace_back(work);
+    } catch (const std::system_error &) {
+        // The system gives no more threads: those started share the files.
+        if (threads.empty())
+            threads.emplace_back(work);
+    }
+
+    const auto stop = [&] {
+        std::lock_guard lock(mutex);
+        stopping = true;
+        ready.notify_all();
+    };
+    bool allOk = true;
+    for (size_t i = 0; i < count; ++i) {
+        std::unique_lock lock(mutex);
+        // The progress line moves on while the next row in order is awaited.
+        while (!ready.wait_for(lock, std::chrono::milliseconds(100), [&] { return done[i]; })) {
+            const auto [files, samples] = std::pair(finished, samplesDone);
+            lock.unlock();
+            progress.show(files, samples);
+            lock.lock();
+        }
+        Outcome outcome = std::move(outcomes[i]);
+        const auto [files, samples] = std::pair(finished, samplesDone);
+        lock.unlock();
+        // Rows and messages go above the progress line.
+        if (outIsTerminal || !outcome.message.empty())
+            progress.clear();
+        err << outcome.message << std::flush;
+        if (!writeOut(out, err, progress, outcome.row)) {
+            stop();
+            return Run::writeFailed;
+        }
+        for (PlotRecord &plot : outcome.plots) {
+            std::vector<uint32_t> pixels;
+            lock.lock();
+            if (!spare.empty()) {
+                pixels = std::move(spare.back());
+                spare.pop_back();
+            }
+            lock.unlock();
+            PictureJob job = pictures->draw(i, std::move(plot), std::move(pixels));
+            lock.lock();
+            ready.wait(lock, [&] { return toWrite.size() < ahead; });
+            toWrite.push_back(std::move(job));
+            ready.notify_all();
+            lock.unlock();
+        }
+        lock.lock();
+        emitted = i + 1;
+        ready.notify_all();
+        lock.unlock();
+        progress.show(files, samples);
+        allOk = allOk && outcome.ok;
+    }
+    if (pictures) {
+        std::unique_lock lock(mutex);
+        drawingDone = true;
+        ready.notify_all();
+        ready.wait(lock, [&] { return toWrite.empty() && writing == 0; });
+        progress.clear();
+        for (const std::string &message : pictureErrors) {
+            err << message << std::flush;
+            allOk = allOk && message.empty();
+        }
+    }
+    return allOk ? Run::allReported : Run::fileFailed;
+}
+
+// Loads and starts the module, makes the folder and names the pictures;
+// the reason when it cannot.
+std::variant<Pictures, std::string> preparePictures(const ReportOptions &options)
+{
+    Pictures pictures;
+    std::string error;
+    pictures.module = loadPlotModule(error);
+    if (!pictures.module)
+        return "--plot: the picture module cannot be loaded: " + error;
+    pictures.folder = *options.plotDir;
+    std::error_code ec;
+    std::filesystem::create_directories(pictures.folder, ec);
+    if (ec || !std::filesystem::is_directory(pictures.folder))
+        return *options.plotDir + ": " + (ec ? ec.message() : std::string("not a folder"));
+    pictures.scale = static_cast<int>(options.plotScale.value_or(2));
+    pictures.format = options.plotFormat.value_or(PictureFormat::png);
+    pictures.replace = options.force;
+    std::vector<std::string> names;
+    for (const std::string &file : options.files)
+        names.push_back(pictureName(file, "", pictures.format));
+    pictures.names = uniquePictureNames(names);
+    if (!pictures.module->start(error))
+        return "--plot: " + error;
+    return pictures;
+}
+
+} // namespace
+
+SummaryFields summaryFields(const AnalysedRecord &record, std::optional<RequestedSegment> segment,
+                            std::string_view separator, const ThreadPolicy &threads)
+{
+    const SegmentBounds b = fitSegment(segment, record.sampleCount);
+    return summaryOf(record, b, segmentSpectrum(record.samples, b.start, b.end, {}, threads), separator);
+}
+
+int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
+              const ReportTerminal &terminal)
+{
+    const auto parsed = parseArguments(args);
+    if (const auto *error = std::get_if<ArgumentError>(&parsed)) {
+        err << program << error->message << "\nTry 'sismavue-report --help'.\n" << std::flush;
         return 2;
     }
-    if (help) {
-        out << usage;
-        return 0;
+    const ReportOptions &options = std::get<ReportOptions>(parsed);
+    ProgressLine progress(err, terminal.errIsTerminal && !options.quiet && !options.help,
+                          options.files.size(), terminal.progressAfter);
+    if (options.help)
+        return writeOut(out, err, progress, helpText()) ? 0 : 1;
+    if (options.version)
+        return writeOut(out, err, progress, "sismavue-report " SISMAVUE_VERSION "\n") ? 0 : 1;
+
+    std::optional<Pictures> pictures;
+    if (options.plotDir) {
+        auto prepared = preparePictures(options);
+        if (const auto *error = std::get_if<std::string>(&prepared)) {
+            err << program << *error << "\n" << std::flush;
+            return 1;
+        }
+        pictures = std::get<Pictures>(std::move(prepared));
     }
-    if (!options.spectrum)
-        out << "File\tLabel\tID\tStart\tEnd\tMaxPeak\tRMS\tLaw,max,Slow\tFreq.max\n";
-    return reportAll(options, out, err) ? 0 : 1;
+    const std::string start = options.spectrum ? "" : tableStart(options.format, !options.noHeader);
+    if (!writeOut(out, err, progress, start))
+        return 1;
+    const Run run = reportAll(options, pictures ? &*pictures : nullptr, out, err, progress,
+                              terminal.outIsTerminal);
+    if (pictures)
+        pictures->module->stop();
+    progress.clear();
+    if (run == Run::writeFailed)
+        return 1;
+    const std::string end = options.spectrum ? "" : tableEnd(options.format);
+    if (!writeOut(out, err, progress, end))
+        return 1;
+    return run == Run::allReported ? 0 : 1;
 }

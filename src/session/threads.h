@@ -12,7 +12,7 @@
 // figures are the same whatever it says.
 struct ThreadPolicy {
     int threads = 1;                      // per stage, the caller's included; 1: no helper
-    size_t readPartBytes = 4 << 20;       // the reader reads and parses in parts of this
+    size_t readPartBytes = 1 << 20;       // the reader reads and parses in parts of this
                                           // size; parts after the first may go to helpers
     int32_t levelFromSamples = 2 << 16;   // the slow level follows the weighting on a
                                           // helper from this many samples on

@@ -1,16 +1,50 @@
 #include "window/mainwindow.h"
 
 #include <QApplication>
+#include <QFile>
+
+#include <cstdio>
+
+namespace {
+
+const char usage[] =
+    "usage: sismavue [FILE]\n"
+    "\n"
+    "Opens FILE, a vibration record, in the Sismavue window. The whole command\n"
+    "line is one file name: blanks stay part of it, and one leading and one\n"
+    "trailing double quote are removed.\n"
+    "\n"
+    "  --help      print this text\n"
+    "  --version   print the program's name and version\n"
+    "\n"
+    "Only a command line that is exactly --help or --version asks for them; a\n"
+    "file of either name opens as ./--help or ./--version.\n";
+
+} // namespace
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    // The command line is one file name: take it before the toolkit could
+    // read words such as "-style" or "-platform" from it, and give the
+    // toolkit none of it.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    if (arguments == QStringList{QStringLiteral("--version")}) {
+        std::fputs("sismavue " SISMAVUE_VERSION "\n", stdout);
+        return 0;
+    }
+    if (arguments == QStringList{QStringLiteral("--help")}) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Sismavue"));
-    QApplication::setDesktopFileName(QStringLiteral("sismavue"));
+    QApplication::setApplicationVersion(QStringLiteral(SISMAVUE_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("org.sismavue.Sismavue"));
 
     MainWindow window;
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
     // The record is read and drawn before the window is first shown.
     window.Form_Load(MainWindow::joinCommandLine(arguments));
     window.show();

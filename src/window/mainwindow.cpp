@@ -4,6 +4,7 @@
 #include "views/clipboardtext.h"
 #include "window/icon.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
@@ -11,7 +12,9 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -22,6 +25,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -103,8 +108,14 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     setWindowIcon(sismavueIcon());
     setFixedSize(qRound(10296 / twips), qRound(8328 / twips));
     createControls();
+    createShortcuts();
     setTabOrder();
     fitFont();
+    // Files dropped anywhere load as if dropped on the path box. The text
+    // boxes take dropped text themselves, so their drags pass by the window.
+    setAcceptDrops(true);
+    for (QLineEdit *box : {Ss, Es, Fs, MaxPeak, RMS, Law, Fmax})
+        box->installEventFilter(this);
 
     chooseFile = [this](const QString &initialName) -> std::optional<QString> {
         // The filter already offers *.psn; a previous file opens its folder.
@@ -115,6 +126,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
         if (path.isEmpty())
             return std::nullopt;
         return path;
+    };
+    choosePictureFile = [this](const QString &suggestedName) {
+        return choosePictureFileByDialog(suggestedName);
     };
     showMessage = [this](const QString &text) {
         // A failure at start-up is shown once the window is up, over it.
@@ -193,6 +207,7 @@ void MainWindow::createControls()
     HScroll1->setSingleStep(1);
     HScroll1->setEnabled(false);
     HScroll1->setFocusPolicy(Qt::StrongFocus);
+    HScroll1->installEventFilter(this);
     Label18 = label(Frame1, QStringLiteral("value (µm/s) ="), 120, 720, 1092, 252);
     value = label(Frame1, QString(), 1320, 720, 852, 252);
 
@@ -264,42 +279,77 @@ void MainWindow::mouseReleaseEvent(QMouseEvent *event)
         Form_Click();
 }
 
+// Keys of the window; no control is added and no caption changes.
+void MainWindow::createShortcuts()
+{
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), &QShortcut::activated, this,
+            &MainWindow::Command3_Click);
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_Q), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
+    // Also offered by the views' context menu.
+    savePictureAction = new QAction(QStringLiteral("Save Picture\u2026"), this);
+    savePictureAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    addAction(savePictureAction);
+    connect(savePictureAction, &QAction::triggered, this, &MainWindow::savepicture);
+}
+
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != Label2)
-        return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto *drag = static_cast<QDragMoveEvent *>(event);
-        if (Label2_OLEDragOver(drag->mimeData(), drag->possibleActions())) {
-            drag->setDropAction(Qt::CopyAction);
-            drag->accept();
-        } else {
-            drag->ignore();
-        }
+    if (watched == HScroll1 && event->type() == QEvent::KeyPress)
+        return cursorKey(static_cast<QKeyEvent *>(event));
+    if (watched == Label2 && event->type() == QEvent::ToolTip) {
+        showPathTip(static_cast<QHelpEvent *>(event));
         return true;
     }
-    case QEvent::Drop: {
-        auto *drop = static_cast<QDropEvent *>(event);
-        if (!Label2_OLEDragOver(drop->mimeData(), drop->possibleActions())) {
-            drop->ignore();
-            return true;
-        }
-        QStringList files;
-        for (const QUrl &url : drop->mimeData()->urls())
-            if (url.isLocalFile())
-                files << url.toLocalFile();
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        // Loaded once the drop has returned, so the source is not kept waiting.
-        QMetaObject::invokeMethod(this, [this, files] { Label2_OLEDragDrop(files); },
-                                  Qt::QueuedConnection);
-        return true;
+    if (watched == Label2 || qobject_cast<QLineEdit *>(watched))
+        return takeFileDrag(event) || QWidget::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!takeFileDrag(event))
+        event->ignore();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!takeFileDrag(event))
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    if (!takeFileDrag(event))
+        event->ignore();
+}
+
+// A scroll bar's controls are inverted so that the wheel scrolls down, which
+// turns Left and Right against its own arrows. Here Right moves the cursor
+// to higher frequencies and Left to lower ones, as the arrows do.
+bool MainWindow::cursorKey(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Right && event->key() != Qt::Key_Left)
+        return false;
+    HScroll1->triggerAction(event->key() == Qt::Key_Right ? QAbstractSlider::SliderSingleStepAdd
+                                                          : QAbstractSlider::SliderSingleStepSub);
+    return true;
+}
+
+// The path box cuts a long path at its right edge: its tooltip holds the
+// whole path, as plain text on one line whatever characters it holds.
+void MainWindow::showPathTip(QHelpEvent *event)
+{
+    const QString path = Label2->text();
+    if (path.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return;
     }
-    default:
-        return QWidget::eventFilter(watched, event);
-    }
+    QToolTip::showText(event->globalPos(),
+                       QStringLiteral("<p style='white-space:pre'>") + path.toHtmlEscaped() +
+                           QStringLiteral("</p>"),
+                       Label2);
 }
 
 void MainWindow::Command2_Click()

@@ -11,7 +11,14 @@
 #include <optional>
 #include <string>
 
+class QAction;
+class QContextMenuEvent;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QGroupBox;
+class QHelpEvent;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -21,6 +28,8 @@ class QPushButton;
 class QScrollBar;
 
 struct AnalysedRecord;
+struct SegmentBounds;
+struct SegmentSpectrum;
 
 // The one window: its controls keep their layout names, and its handlers and
 // procedures work on the session it owns. Every figure, text layout and
@@ -46,6 +55,10 @@ public:
     std::function<std::optional<QString>(const QString &initialName)> chooseFile;
     // Shows a failure to the person. Replaceable, for tests.
     std::function<void(const QString &text)> showMessage;
+    // The save dialog of "Save Picture...": given a suggested path, returns
+    // the chosen one ending in .png or .pdf, or nothing on cancel.
+    // Replaceable, for tests.
+    std::function<std::optional<QString>(const QString &suggestedName)> choosePictureFile;
     // The system beep. Replaceable, for tests.
     std::function<void()> beep;
     // Asks for a sensitivity: given the question and the text to offer,
@@ -81,6 +94,28 @@ public:
     void plotwave();
     void computefft();
 
+    // "Save Picture...": the window as it is, at pictureScale(), through the
+    // save dialog, as PNG or PDF by the name's ending.
+    void savepicture();
+    // The client area drawn into an image at `scale` times its size (text,
+    // lines, band and cursor drawn at that resolution), never grabbed from
+    // a screen.
+    QImage drawpicture(int scale);
+    // The same into `image`, of that size and format RGB32.
+    void drawpicture(QImage &image, int scale);
+    // The same as one PDF page, the views' lines as vectors.
+    QByteArray drawpdf();
+    // Writes drawpicture(scale) as PNG, or drawpdf() when the name ends in
+    // .pdf; on failure returns the reason.
+    std::optional<QString> writepicture(const QString &fileName, int scale);
+    // Twice the window's size, or the screen's pixel ratio when larger.
+    int pictureScale() const;
+    // The window as it shows `record`, read from fileName, after a load, a
+    // drag over `segment` and "OK - compute FFT" giving `spectrum`, with no
+    // cursor: what sismavue-report --plot draws.
+    void plotrecord(const QString &fileName, AnalysedRecord &&record, const SegmentBounds &segment,
+                    const SegmentSpectrum &spectrum);
+
     // Controls, under the names of the layout.
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9,
         *Label10, *Label11, *Label12, *Label13, *Label14, *Label15, *Label16, *Label17,
@@ -96,16 +131,27 @@ public:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void createControls();
+    void createShortcuts();
     void setTabOrder();
+    bool takeFileDrag(QEvent *event);
+    std::optional<QString> choosePictureFileByDialog(const QString &suggestedName);
+    bool cursorKey(QKeyEvent *event);
+    void showPathTip(QHelpEvent *event);
     void fitFont();
     void takeRecord(AnalysedRecord &&record);
     void shownotices(const AnalysedRecord &record);
     void showFigures(double peak, double rms, float lawMaxSlow);
     void keepSegmentAfterLoad();
     void clearSpectrumView();
+    void drawspectrum(const SegmentSpectrum &result);
+    void spectrumReady();
     void toggleBand(double startX, double endX);
     void eraseShownBand();
     void drawCursor(int16_t bin, float value);
@@ -122,6 +168,7 @@ private:
     bool busy = false;            // a load or a spectrum computation is running
     bool hourglass = false;
     QElapsedTimer sinceEvents;    // time since pending events last ran
+    QAction *savePictureAction = nullptr;
     // The band as it is on Picture1 (start and end x in twips), so that it
     // is always removed by drawing exactly the same figure.
     std::optional<std::pair<double, double>> shownBand;

@@ -8,6 +8,7 @@
 #include "views/waveplot.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,6 +79,48 @@ bool MainWindow::Label2_OLEDragOver(const QMimeData *data, Qt::DropActions possi
         return false;
     const QList<QUrl> urls = data->urls();
     return std::any_of(urls.begin(), urls.end(), [](const QUrl &url) { return url.isLocalFile(); });
+}
+
+// Files dragged over any part of the window follow the path box's rules;
+// other data is left to the control under the pointer (text to a text box).
+bool MainWindow::takeFileDrag(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (!drag->mimeData() || !drag->mimeData()->hasUrls())
+            return false;
+        if (Label2_OLEDragOver(drag->mimeData(), drag->possibleActions())) {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (!drop->mimeData() || !drop->mimeData()->hasUrls())
+            return false;
+        if (!Label2_OLEDragOver(drop->mimeData(), drop->possibleActions())) {
+            drop->ignore();
+            return true;
+        }
+        QStringList files;
+        for (const QUrl &url : drop->mimeData()->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        // Loaded once the drop has returned, so the source is not kept waiting.
+        QMetaObject::invokeMethod(this, [this, files] { Label2_OLEDragDrop(files); },
+                                  Qt::QueuedConnection);
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 void MainWindow::Label2_OLEDragDrop(const QStringList &files)

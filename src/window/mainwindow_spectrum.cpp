@@ -34,13 +34,19 @@ void MainWindow::Command1_Click()
     Command5->setEnabled(false);
     HScroll1->setEnabled(false);
     computefft();
+    spectrumReady();
+    busy = false;
+}
+
+// The spectrum on display belongs to the selected segment; no cursor yet.
+void MainWindow::spectrumReady()
+{
     Picture1->setEnabled(true);
     Command5->setEnabled(true);
     HScroll1->setEnabled(true);
     state.cursorShown = false;
     freq->setText(QString());
     value->setText(QString());
-    busy = false;
 }
 
 void MainWindow::computefft()
@@ -55,15 +61,22 @@ void MainWindow::computefft()
             setProgress(percent);
             letEventsRun();
         });
+    drawspectrum(result);
+    setProgress(0);
+    setHourglass(false);
+}
+
+// On the cleared spectrum view: the lines, the peak at the top of the scale
+// and the frequency of the largest line.
+void MainWindow::drawspectrum(const SegmentSpectrum &result)
+{
+    setSpectrumScale(Picture2);
     state.spectrum = result.lines;
     state.spectrumPeak = result.peak;
-
     const std::string separator = decimalSeparator();
     Label14->setText(number(format2(static_cast<double>(result.peak) * 1000000, separator)));
     Fmax->setText(number(format2(lineFrequency(result.peakLine, state.sampleRate), separator)));
     Picture2->lines(spectrumSegments(state.spectrum, state.spectrumPeak), Qt::black);
-    setProgress(0);
-    setHourglass(false);
 }
 
 void MainWindow::drawCursor(int16_t bin, float lineValue)

@@ -12,9 +12,15 @@
 // A picture view: what is drawn goes into a backing image that keeps it, and
 // painting only copies that image, so nothing is redrawn on expose.
 // Coordinates are twips (15 per pixel, y downwards) until setScale gives the
-// view a scale of its own. A user coordinate maps onto pixel column
-// floor((x - left) / width * pixels), so x = left + width lies just past the
-// right edge.
+// view a scale of its own. A user coordinate maps onto device pixel column
+// floor((x - left) / width * columns), where columns is the view's width
+// times its pixel ratio, so x = left + width lies just past the right edge.
+//
+// The view also keeps the figures drawn since the last clear, so that it can
+// draw them again at another pixel ratio (a screen of another density, a
+// picture at a larger scale) and as vectors (a PDF).
+class QPainterPath;
+
 class PictureView : public QWidget {
     Q_OBJECT
 
@@ -34,7 +40,7 @@ public:
     void setDrawMode(DrawMode mode) { drawMode = mode; }
     DrawMode currentDrawMode() const { return drawMode; }
 
-    // The view's outer size in twips, whatever its scale.
+    // The view's outer size in twips, whatever its scale and pixel ratio.
     double widthTwips() const { return width() * twipsPerPixel; }
     double heightTwips() const { return height() * twipsPerPixel; }
 
@@ -45,6 +51,12 @@ public:
     // A filled box between two corners, both edges included.
     void box(PlotRect rect, QColor colour);
 
+    // Device pixels per layout pixel of the backing image. It follows the
+    // device the view is painted on; setting it draws the kept figures again.
+    qreal pixelRatio() const { return ratio; }
+    void setPixelRatio(qreal deviceRatio);
+
+    // The backing image, in device pixels.
     const QImage &image() const { return backing; }
     QColor background() const;
 
@@ -65,14 +77,30 @@ private:
     struct Scale {
         double left = 0, top = 0, width = 0, height = 0;
     };
+    // One drawing call, in the scale it was made in.
+    struct Figure {
+        enum Kind { Lines, Polyline, Box } kind = Lines;
+        bool exclusiveOr = false;
+        QRgb colour = 0;
+        Scale scale;
+        std::vector<PlotPoint> points;  // Lines: two per segment; Polyline: the vertices
+        PlotRect rect;                  // Box
+    };
 
+    QSize pixelSize() const;
     void fitBacking();
     Scale currentScale() const;
-    QPoint toPixel(double x, double y) const;
+    QPoint toPixel(const Scale &s, double x, double y) const;
+    QPointF toLayout(const Scale &s, double x, double y) const;
     QPointF toUser(QPointF pixel) const;
-    void preparePainter(QPainter &painter, QColor colour) const;
+    void draw(Figure figure);
+    void drawPixels(QPainter &painter, const Figure &figure) const;
+    void drawVectors(QPainter &painter, size_t count, QRgb mask) const;
+    QPainterPath vectorPath(const Figure &figure) const;
 
     QImage backing;
+    qreal ratio = 1;
+    std::vector<Figure> figures;  // drawn since the last clear
     DrawMode drawMode = CopyPen;
     bool customScale = false;
     Scale scale;

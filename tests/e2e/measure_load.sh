@@ -20,6 +20,8 @@
 #     and the start of the next, and from the last yield to the end;
 #   - the window's peak resident memory (VmHWM) after the spectrum.
 # With MEASURE_JSON=FILE it also appends one JSON object per run to FILE.
+# With MEASURE_LOAD_ONLY=1 the record is one the window refuses: only its
+# load is measured, up to the refusal, and no spectrum is asked for.
 # The timings come from yieldlog.c, preloaded into the window; it needs a C
 # compiler.
 set -uo pipefail
@@ -102,7 +104,9 @@ def gaps(start, end, yields):
 ops = operations()
 show = next(t for t, w in notes if w == "show")
 drawn = next((t for t, w in notes if w == "drawn"), None)
-load, spectrum = ops[0], ops[1]
+load_only = os.environ.get("MEASURE_LOAD_ONLY") == "1"
+load = ops[0]
+measured = (("load", load),) if load_only else (("load", load), ("spectrum", ops[1]))
 print(f"  start -> load ended (record drawn): {1000 * (load[1] - launched):7.0f} ms"
       f"   (load itself {1000 * (load[1] - load[0]):.0f} ms)")
 print(f"  start -> window shown:              {1000 * (show - launched):7.0f} ms")
@@ -112,7 +116,7 @@ print(f"  start -> window mapped (polled):    {1000 * (mapped - launched):7.0f} 
 result = {"show_ms": 1000 * (show - launched),
           "drawn_ms": 1000 * ((drawn if drawn is not None else show) - launched),
           "peak_kb": peak_kb}
-for name, (start, end, yields) in (("load", load), ("spectrum", spectrum)):
+for name, (start, end, yields) in measured:
     g = sorted(gaps(start, end, yields))
     print(f"  {name:8s} {1000 * (end - start):6.0f} ms, {len(yields):4d} yields,"
           f" longest gap {1000 * g[-1]:5.1f} ms, median gap {1000 * g[len(g) // 2]:5.1f} ms")
@@ -135,13 +139,18 @@ for run in $(seq "$runs"); do
   start_window env LD_PRELOAD="$tmp/yieldlog.so" YIELDLOG="$tmp/yields.log" \
     "$sismavue" "$record"
   mapped=$(date +%s.%N)
-  click "${command1[@]}"
+  operations=2
+  if [ "${MEASURE_LOAD_ONLY:-0}" = 1 ]; then
+    operations=1
+  else
+    click "${command1[@]}"
+  fi
   for _ in $(seq 600); do
-    [ "$(grep -c ' idle$' "$tmp/yields.log" 2>/dev/null)" -ge 2 ] && break
+    [ "$(grep -c ' idle$' "$tmp/yields.log" 2>/dev/null)" -ge "$operations" ] && break
     sleep 0.1
   done
-  [ "$(grep -c ' idle$' "$tmp/yields.log" 2>/dev/null)" -ge 2 ] ||
-    fail "the spectrum did not finish within 60 s"
+  [ "$(grep -c ' idle$' "$tmp/yields.log" 2>/dev/null)" -ge "$operations" ] ||
+    fail "the load and spectrum did not finish within 60 s"
   peak_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$window_pid/status" 2>/dev/null)
   echo "run $run:"
   summarise "$tmp/yields.log" "$launched" "$mapped" "${peak_kb:-none}" ||

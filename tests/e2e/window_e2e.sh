@@ -6,11 +6,13 @@
 #
 # Usage: window_e2e.sh [--screenshot FILE] SISMAVUE REPORT RECORD
 #
-# The record is copied into a folder and under a name with blanks and handed
-# to the window as several arguments, as an unquoted command line would.
+# The record is copied into a folder under a name with blanks that starts
+# like a toolkit option, and handed to the window as several arguments, as
+# an unquoted command line would.
 # With --screenshot the record is opened under the name given instead, and
 # after the checks the spectrum cursor is put on the largest line and the
-# window saved to FILE as PNG.
+# window saved to FILE as PNG. SISMAVUE_E2E_SCALE=2 does all of it on a
+# screen of twice the density.
 set -uo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -43,10 +45,14 @@ if [ -n "$screenshot" ]; then
   opened="$record"
   arguments=("$record")
 else
+  # Named relative to the folder the window starts in, in words of which the
+  # first would be a toolkit option (-style, taking the next word): the
+  # window must take them all as the name.
   mkdir "$tmp/record folder"
-  opened="$tmp/record folder/an example record.psn"
+  cd "$tmp/record folder" || fail "no folder for the record"
+  opened="$PWD/-style an example record.psn"
   cp "$record" "$opened"
-  read -ra arguments <<<"$opened"
+  read -ra arguments <<<"$(basename "$opened")"
 fi
 count=$(sed -n 's/^Number of Samples: *\([0-9]*\).*/\1/p' "$opened" | head -n 1)
 rate=$(sed -n 's/^SPS: *\([0-9]*\).*/\1/p' "$opened" | head -n 1)
@@ -102,11 +108,12 @@ start_window "$sismavue" "${arguments[@]}"
 view_left=$(twips "${picture1[0]}")
 view_y=$(twips $((picture1[1] + picture1[3] / 2)))
 press=124 release=273
-xdotool mousemove --window "$window_id" $((view_left + press)) "$view_y" mousedown 1 \
-  sleep 0.1 mousemove --window "$window_id" $((view_left + 200)) "$view_y" \
-  sleep 0.1 mousemove --window "$window_id" $((view_left + 360)) "$view_y" \
-  sleep 0.1 mousemove --window "$window_id" $((view_left + 300)) "$view_y" \
-  sleep 0.1 mousemove --window "$window_id" $((view_left + release)) "$view_y" \
+at() { echo $((view_left + $1 * scale)); }
+xdotool mousemove --window "$window_id" "$(at $press)" "$view_y" mousedown 1 \
+  sleep 0.1 mousemove --window "$window_id" "$(at 200)" "$view_y" \
+  sleep 0.1 mousemove --window "$window_id" "$(at 360)" "$view_y" \
+  sleep 0.1 mousemove --window "$window_id" "$(at 300)" "$view_y" \
+  sleep 0.1 mousemove --window "$window_id" "$(at $release)" "$view_y" \
   sleep 0.1 mouseup 1
 
 # "Copy All" before any spectrum: the segment and its figures, no frequency.
@@ -166,7 +173,7 @@ cmp -s "$tmp/clip" "$tmp/spectrum" ||
   fail "\"Copy Spectrum\" differs from the report: $(cmp "$tmp/clip" "$tmp/spectrum" 2>&1)"
 
 shoot "$tmp/shot.png"
-"$python" "$here/check_screenshot.py" "$tmp/shot.png" "$count" "$rate" "$start" "$end" "${row[7]}" ||
+"$python" "$here/check_screenshot.py" "$tmp/shot.png" "$count" "$rate" "$start" "$end" "${row[7]}" "$scale" ||
   { kept="${TMPDIR:-/tmp}/sismavue-e2e-failed-$$.png"
     cp "$tmp/shot.png" "$kept" && echo "screenshot kept as $kept" >&2
     fail "the screenshot does not show the views as expected"; }
@@ -175,8 +182,12 @@ if [ -n "$screenshot" ]; then
   # The cursor on the largest line: a click in the spectrum view at its x.
   line=$("$python" -c "print(round(${row[7]} * 2048 / $rate))")
   xdotool mousemove --window "$window_id" \
-    "$("$python" -c "print(round((${picture2[0]} + ($line + 0.5) / 1024 * ${picture2[2]}) / 15))")" \
-    "$(twips $((picture2[1] + picture2[3] / 2)))" click 1 mousemove --window "$window_id" 680 545
+    "$("$python" -c "
+left = round(${picture2[0]} / 15)
+width = round((${picture2[0]} + ${picture2[2]}) / 15) - left
+print(round((left + $line / 1024 * width) * $scale))")" \
+    "$(twips $((picture2[1] + picture2[3] / 2)))" click 1 mousemove --window "$window_id" \
+    $((680 * scale)) $((545 * scale))
   sleep 1
   shoot "$screenshot"
   echo "screenshot written to $screenshot"

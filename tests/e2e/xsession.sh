@@ -3,8 +3,11 @@
 # server, the window on a record, and clean-up of both whatever happens.
 #
 # Needs: tmp (a fresh temporary folder, removed by cleanup).
+# SISMAVUE_E2E_SCALE=2 runs the window on a screen of twice the density
+# (QT_SCALE_FACTOR): positions below are then in device pixels.
 # shellcheck disable=SC2154 # tmp is set by the script that sources this
 
+scale="${SISMAVUE_E2E_SCALE:-1}"
 xvfb_pid=""
 window_pid=""
 
@@ -63,7 +66,7 @@ numpy_python() {
 # Starts Xvfb on a display number it picks itself (-displayfd), so that runs
 # in parallel never meet, and exports DISPLAY.
 start_x() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+  Xvfb -displayfd 3 -screen 0 "$((1024 * scale))x$((768 * scale))x24" -nolisten tcp -noreset \
     3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
   xvfb_pid=$!
   local _ number
@@ -81,7 +84,7 @@ start_x() {
 # separator and waits for it to be mapped; sets window_id.
 start_window() {
   mkdir -p "$tmp/runtime" && chmod 700 "$tmp/runtime"
-  env LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$tmp/runtime" \
+  env LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" XDG_RUNTIME_DIR="$tmp/runtime" \
     "$@" >"$tmp/window.log" 2>&1 &
   window_pid=$!
   window_id=""
@@ -95,8 +98,9 @@ start_window() {
   fail "no window named Sismavue within 30 s"
 }
 
-# Layout positions are twips, 15 to the pixel, relative to the client area.
-twips() { echo $((($1 + 7) / 15)); }
+# Layout positions are twips, 15 to the layout pixel, relative to the client
+# area; this gives device pixels.
+twips() { echo $((($1 * scale + 7) / 15)); }
 
 # click LEFT TOP WIDTH HEIGHT : the centre of a control given in twips.
 click() {
@@ -112,6 +116,6 @@ clipboard() {
 shoot() {
   local X Y
   eval "$(xdotool getwindowgeometry --shell "$window_id" | grep -E '^[XY]=')"
-  xwd -root -silent | convert xwd:- -crop "686x555+${X}+${Y}" +repage -strip "png:$1" ||
+  xwd -root -silent | convert xwd:- -crop "$((686 * scale))x$((555 * scale))+${X}+${Y}" +repage -strip "png:$1" ||
     fail "could not take a screenshot"
 }

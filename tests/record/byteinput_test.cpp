@@ -88,6 +88,8 @@ TEST(ByteInput, ReadsFromAPipeWhoseSizeIsUnknown)
             ::close(ends[1]);
         });
         ByteInput input(ends[0], std::nullopt, true);
+        // A look at the first bytes, as to choose a reader, takes nothing.
+        EXPECT_EQ(input.peek(7), "Number ");
         ReadOptions options;
         options.threads.threads = 2;
         options.threads.readPartBytes = 16;

@@ -162,34 +162,71 @@ TEST_F(Report, SpectrumText)
     EXPECT_NE(text.find("\n49.9512\t"), std::string::npos);   // line 1023 at 100 samples/s
 }
 
-TEST_F(Report, BadArgumentsPrintTheUsage)
+TEST_F(Report, BadArgumentsNameTheArgumentAndWhatWasExpected)
 {
     const std::string path = record("x.psn", 10);
-    for (const auto &args : std::vector<std::vector<std::string>>{
-             {},
-             {"--spectrum"},
-             {"--spectrum", path, path},
-             {"--segment", path},
-             {"--segment", "1-5", path},
-             {"--segment", "a:5", path},
-             {"--segment", "1:5", "--segment", "2:6", path},
-             {"--bogus", path},
-             {"--jobs", path},
-             {path, "--jobs"},
-             {"--jobs", "0", path},
-             {"--jobs=-2", path},
-             {"--jobs=", path},
-             {"--jobs", "2x", path},
-             {"--jobs", "1", "--jobs", "2", path},
-         }) {
-        SCOPED_TRACE(args.size());
+    const std::string segment = "--segment: expected START:END with whole numbers, got ";
+    const std::string jobs = "--jobs: expected a whole number of at least 1, got ";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "missing FILE"},
+        {{"--spectrum"}, "--spectrum: expected one FILE, got none"},
+        {{"--spectrum", path, path}, "--spectrum: expected one FILE, got 2"},
+        {{"--spectrum", "--format", "csv", path}, "--format: expected tsv with --spectrum, got \"csv\""},
+        {{"--segment", "5", path}, segment + "\"5\""},
+        {{"--segment", path}, segment + "\"" + path + "\""},
+        {{"--segment", "1-5", path}, segment + "\"1-5\""},
+        {{"--segment=a:5", path}, segment + "\"a:5\""},
+        {{"--segment", "1:5\n", path}, segment + "\"1:5\\n\""},
+        {{"--segment", "1:5", "--segment", "2:6", path}, "--segment: given more than once"},
+        {{"--bogus", path}, "--bogus: unknown option"},
+        {{"--bogus=1", path}, "--bogus: unknown option"},
+        {{"--quiet=yes", path}, "--quiet: expected no value, got \"yes\""},
+        {{path, "--jobs"}, "--jobs: missing N"},
+        {{"--jobs", "0", path}, jobs + "\"0\""},
+        {{"--jobs=-2", path}, jobs + "\"-2\""},
+        {{"--jobs=", path}, jobs + "\"\""},
+        {{"--jobs", "2x", path}, jobs + "\"2x\""},
+        {{"--format", "xml", path}, "--format: expected tsv, csv or json, got \"xml\""},
+        {{"--plot", "p", "--plot-scale", "5", path}, "--plot-scale: expected a whole number from 1 to 4, got \"5\""},
+        {{"--plot", "p", "--plot-format", "gif", path}, "--plot-format: expected png or pdf, got \"gif\""},
+        {{"--plot-scale", "2", path}, "--plot-scale: expected together with --plot DIR"},
+        {{"--force", path}, "--force: expected together with --plot DIR"},
+        {{"--version", path}, "--version: expected no other argument"},
+    };
+    for (const auto &[args, message] : cases) {
+        SCOPED_TRACE(message);
         EXPECT_EQ(run(args), 2);
-        EXPECT_TRUE(err.str().starts_with("usage: sismavue-report")) << err.str();
+        EXPECT_EQ(err.str(), "sismavue-report: " + message + "\nTry 'sismavue-report --help'.\n");
         EXPECT_EQ(out.str(), "");
     }
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_TRUE(out.str().starts_with("usage: sismavue-report"));
+    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_EQ(out.str(), "sismavue-report " SISMAVUE_VERSION "\n");
     EXPECT_EQ(run({"--", "--segment"}), 1);   // a file named like an option
+}
+
+// The progress line goes to a terminal only, and is erased before a message
+// is written, so that the message stands on a line of its own.
+TEST_F(Report, ProgressLineOnlyOnATerminalAndNeverUnderAMessage)
+{
+    const std::string good = record("good.psn", 100), missing = (dir / "missing.psn").string();
+    for (const bool terminal : {false, true}) {
+        SCOPED_TRACE(terminal);
+        EXPECT_EQ(runReport({"--quiet", good, missing}, out, err, {false, terminal, {}}), 1);
+        EXPECT_EQ(err.str(), "sismavue-report: " + missing + ": cannot be opened: No such file or directory\n");
+        err.str("");
+    }
+    EXPECT_EQ(runReport({good, missing}, out, err, {false, false, {}}), 1);
+    EXPECT_EQ(err.str().find('\r'), std::string::npos);
+    err.str("");
+    EXPECT_EQ(runReport({good, missing}, out, err, {false, true, {}}), 1);
+    const std::string shown = err.str(), erase = "\r\x1b[K";
+    EXPECT_TRUE(shown.starts_with("\r")) << shown;
+    EXPECT_NE(shown.find(erase + "sismavue-report: " + missing + ": "), std::string::npos) << shown;
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 1) << shown;
+    EXPECT_NE(shown.find("\r2 of 2 files, "), std::string::npos) << shown;
+    EXPECT_TRUE(shown.ends_with(" left\x1b[K" + erase)) << shown;
 }
 
 // Each hostile file between two good ones: a message on standard error that

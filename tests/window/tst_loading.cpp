@@ -3,6 +3,7 @@
 #include "window/mainwindow.h"
 
 #include <QDropEvent>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -10,9 +11,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QtTest>
 
 #include <cmath>
+#include <map>
 #include <utility>
 
 class LoadingTest : public QObject {
@@ -37,6 +41,8 @@ class LoadingTest : public QObject {
         for (const QString &p : paths)
             urls << QUrl::fromLocalFile(p);
         data->setUrls(urls);
+        // As file managers offer them: the paths also as text.
+        data->setText(paths.join('\n'));
         return data;
     }
 
@@ -148,20 +154,41 @@ private slots:
         QVERIFY(w->Label10->text().isEmpty());
     }
 
+    // Files dropped anywhere on the window load as if dropped on the path
+    // box, also over a text box (which would take the path as text) and
+    // over a disabled view.
+    void droppedFileListLoadsTheLastFile_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("path box") << "Label2" << QPoint(10, 10);
+        QTest::newRow("window background") << "" << QPoint(300, 44);
+        QTest::newRow("text box") << "Ss" << QPoint(10, 10);
+        QTest::newRow("disabled level view") << "Picture3" << QPoint(50, 50);
+        QTest::newRow("disabled button") << "Command1" << QPoint(10, 10);
+        QTest::newRow("cursor frame") << "Frame1" << QPoint(5, 60);
+    }
+
     void droppedFileListLoadsTheLastFile()
     {
+        QFETCH(QString, target);
+        QFETCH(QPoint, at);
         auto w = window();
+        const std::map<QString, QWidget *> controls = {
+            {"", w.get()}, {"Label2", w->Label2}, {"Ss", w->Ss}, {"Picture3", w->Picture3},
+            {"Command1", w->Command1}, {"Frame1", w->Frame1}};
+        QWidget *receiver = controls.at(target);
         auto data = files({first, second});
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, data.get(),
-                              Qt::LeftButton, {});
-        QCoreApplication::sendEvent(w->Label2, &enter);
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QCoreApplication::sendEvent(receiver, &enter);
         QVERIFY(enter.isAccepted());
         QCOMPARE(enter.dropAction(), Qt::CopyAction);
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, {});
-        QCoreApplication::sendEvent(w->Label2, &drop);
+        QDropEvent drop(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QCoreApplication::sendEvent(receiver, &drop);
         QTRY_COMPARE(w->session().sampleCount, 500);
         QCOMPARE(w->Label2->text(), second);
         QCOMPARE(w->Fs->text(), QStringLiteral(" 200"));
+        QCOMPARE(w->Ss->text(), QStringLiteral("0"));
         QVERIFY(w->Picture1->isEnabled());
     }
 
@@ -174,9 +201,44 @@ private slots:
         QCoreApplication::sendEvent(w->Label2, &textEnter);
         QVERIFY(!textEnter.isAccepted());
         auto data = files({first});
-        QDragEnterEvent moveOnly(QPoint(10, 10), Qt::MoveAction, data.get(), Qt::LeftButton, {});
-        QCoreApplication::sendEvent(w->Label2, &moveOnly);
-        QVERIFY(!moveOnly.isAccepted());
+        for (QWidget *over : {static_cast<QWidget *>(w->Label2), static_cast<QWidget *>(w->Es)}) {
+            QDragEnterEvent moveOnly(QPoint(10, 10), Qt::MoveAction, data.get(), Qt::LeftButton, {});
+            QCoreApplication::sendEvent(over, &moveOnly);
+            QVERIFY(!moveOnly.isAccepted());
+        }
+    }
+
+    // The box cuts a long path; its tooltip shows it whole, as plain text.
+    void pathBoxTooltipIsTheWholePath()
+    {
+        auto w = window();
+        const QString path = QStringLiteral("/a  folder/<b>not bold</b> & more/") + QString(200, 'x') + ".psn";
+        w->Label2->setText(path);
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), w->Label2->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(w->Label2, &help);
+        QTextDocument shown;
+        shown.setHtml(QToolTip::text());
+        QCOMPARE(shown.toPlainText(), path);
+        QCOMPARE(w->Label2->text(), path);
+        QToolTip::hideText();
+    }
+
+    void ctrlOOpensTheDialogAndCtrlWClosesTheWindow()
+    {
+        auto w = window();
+        int dialogs = 0;
+        w->chooseFile = [&](const QString &) {
+            ++dialogs;
+            return std::optional<QString>(first);
+        };
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QTest::keyClick(w.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(w->session().sampleCount, 3000);
+        QTest::keyClick(w.get(), Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!w->isVisible());
     }
 
     void dialogOpensOnThePreviousFile()

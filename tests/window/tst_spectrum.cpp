@@ -79,6 +79,22 @@ private slots:
         QTest::mouseRelease(w->Picture2, Qt::RightButton, {}, QPoint(200, 75));
     }
 
+    // Right goes to higher frequencies and Left to lower ones, the way of
+    // the scroll bar's own arrows.
+    void arrowKeysMoveTheCursorTheWayOfTheArrows()
+    {
+        open(sine);
+        w->Command1_Click();
+        w->HScroll1->setValue(100);
+        QTest::keyClick(w->HScroll1, Qt::Key_Right);
+        QCOMPARE(w->HScroll1->value(), 101);
+        QCOMPARE(w->freq->text(), QStringLiteral("4.93"));
+        QTest::keyClick(w->HScroll1, Qt::Key_Left);
+        QTest::keyClick(w->HScroll1, Qt::Key_Left);
+        QCOMPARE(w->HScroll1->value(), 99);
+        QCOMPARE(w->freq->text(), QStringLiteral("4.83"));
+    }
+
     void cursorMovesAndBackgroundClickLeaveTheSpectrumExactly()
     {
         open(sine);

@@ -854,10 +854,11 @@ class StormTest : public QObject {
         w->chooseFile = [this](const QString &initial) { return chooseFile(initial); };
         connect(w->ProgressBar1, &QProgressBar::valueChanged, this, [this](int v) { duringLongWork(v); });
         // Right clicks open no menus: a text box's menu could edit Ss or Es,
-        // which the window shows but never reads, and the scroll bar's runs
-        // a modal loop.
+        // which the window shows but never reads, and the scroll bar's and
+        // the views' (the window's own) run a modal loop.
         for (QWidget *child : w->findChildren<QWidget *>())
             child->setContextMenuPolicy(Qt::NoContextMenu);
+        w->setContextMenuPolicy(Qt::NoContextMenu);
         w->show();
         waveKey = levelKey = spectrumKey = -1;
         wasCurrent = false;

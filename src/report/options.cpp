@@ -1,0 +1,230 @@
+#include "report/options.h"
+
+#include "report/escape.h"
+
+#include <algorithm>
+#include <charconv>
+#include <system_error>
+
+namespace {
+
+bool parseInteger(std::string_view text, int64_t &value)
+{
+    if (text.empty())
+        return false;
+    if (text.front() == '+')
+        text.remove_prefix(1);
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+std::string applySegment(std::string_view value, ReportOptions &options)
+{
+    RequestedSegment segment;
+    const auto colon = value.find(':');
+    if (colon == std::string_view::npos || !parseInteger(value.substr(0, colon), segment.start) ||
+        !parseInteger(value.substr(colon + 1), segment.end))
+        return "expected START:END with whole numbers";
+    options.segment = segment;
+    return {};
+}
+
+std::string applyFormat(std::string_view value, ReportOptions &options)
+{
+    if (value == "tsv")
+        options.format = TableFormat::tsv;
+    else if (value == "csv")
+        options.format = TableFormat::csv;
+    else if (value == "json")
+        options.format = TableFormat::json;
+    else
+        return "expected tsv, csv or json";
+    return {};
+}
+
+std::string applyJobs(std::string_view value, ReportOptions &options)
+{
+    if (!parseInteger(value, options.jobs) || options.jobs < 1)
+        return "expected a whole number of at least 1";
+    return {};
+}
+
+std::string applyPlot(std::string_view value, ReportOptions &options)
+{
+    if (value.empty())
+        return "expected a folder";
+    options.plotDir = std::string(value);
+    return {};
+}
+
+std::string applyPlotScale(std::string_view value, ReportOptions &options)
+{
+    int64_t scale = 0;
+    if (!parseInteger(value, scale) || scale < 1 || scale > 4)
+        return "expected a whole number from 1 to 4";
+    options.plotScale = scale;
+    return {};
+}
+
+std::string applyPlotFormat(std::string_view value, ReportOptions &options)
+{
+    if (value == "png")
+        options.plotFormat = PictureFormat::png;
+    else if (value == "pdf")
+        options.plotFormat = PictureFormat::pdf;
+    else
+        return "expected png or pdf";
+    return {};
+}
+
+const std::vector<OptionSpec> table = {
+    {"--segment", "", "START:END", "analyse samples START to END (each clamped into 1..N)", applySegment},
+    {"--spectrum", "", "", "print the segment's spectrum instead of the table (one FILE)",
+     [](std::string_view, ReportOptions &o) { o.spectrum = true; return std::string(); }},
+    {"--format", "", "tsv|csv|json", "write the table as TSV (the default), CSV or JSON", applyFormat},
+    {"--no-header", "", "", "leave out the header line",
+     [](std::string_view, ReportOptions &o) { o.noHeader = true; return std::string(); }},
+    {"--quiet", "", "", "show no progress line on a terminal",
+     [](std::string_view, ReportOptions &o) { o.quiet = true; return std::string(); }},
+    {"--jobs", "", "N", "work with at most N threads (default: one per core)", applyJobs},
+    {"--plot", "", "DIR", "also write a picture of each record, as the window shows it, into DIR", applyPlot},
+    {"--plot-scale", "", "N", "pictures at N times the window's size, 1 to 4 (default 2)", applyPlotScale},
+    {"--plot-format", "", "png|pdf", "pictures as PNG (the default) or PDF", applyPlotFormat},
+    {"--force", "", "", "let pictures replace existing files",
+     [](std::string_view, ReportOptions &o) { o.force = true; return std::string(); }},
+    {"--help", "-h", "", "print this text",
+     [](std::string_view, ReportOptions &o) { o.help = true; return std::string(); }},
+    {"--version", "", "", "print the program's name and version",
+     [](std::string_view, ReportOptions &o) { o.version = true; return std::string(); }},
+};
+
+const OptionSpec *findOption(std::string_view name)
+{
+    const auto it = std::find_if(table.begin(), table.end(), [name](const OptionSpec &spec) {
+        return spec.name == name || (!spec.shortName.empty() && spec.shortName == name);
+    });
+    return it == table.end() ? nullptr : &*it;
+}
+
+// Applies the option in args[i] ("--name", "--name VALUE", "--name=VALUE"),
+// moving i past its value; returns the error, or an empty text.
+std::string applyOption(const std::vector<std::string> &args, size_t &i, std::vector<const OptionSpec *> &seen,
+                        ReportOptions &options)
+{
+    const std::string &arg = args[i];
+    const size_t equals = arg.starts_with("--") ? arg.find('=') : std::string::npos;
+    const std::string name = arg.substr(0, equals);
+    const OptionSpec *spec = findOption(name);
+    if (!spec)
+        return name + ": unknown option";
+    const std::string shown(spec->name);
+    std::optional<std::string> value;
+    if (equals != std::string::npos)
+        value = arg.substr(equals + 1);
+    if (spec->argument.empty()) {
+        if (value)
+            return shown + ": expected no value, got " + jsonString(*value);
+    } else {
+        if (!value && i + 1 == args.size())
+            return shown + ": missing " + std::string(spec->argument);
+        if (!value)
+            value = args[++i];
+        if (std::find(seen.begin(), seen.end(), spec) != seen.end())
+            return shown + ": given more than once";
+        seen.push_back(spec);
+    }
+    const std::string expected = spec->apply(value.value_or(""), options);
+    return expected.empty() ? expected : shown + ": " + expected + ", got " + jsonString(*value);
+}
+
+// The checks that involve more than one argument.
+std::string checkTogether(const ReportOptions &options)
+{
+    if (options.help || options.version)
+        return {};
+    if (options.spectrum && options.format != TableFormat::tsv)
+        return "--format: expected tsv with --spectrum, got " +
+               std::string(options.format == TableFormat::csv ? "\"csv\"" : "\"json\"");
+    if (options.spectrum && options.files.size() != 1)
+        return "--spectrum: expected one FILE, got " +
+               (options.files.empty() ? std::string("none") : std::to_string(options.files.size()));
+    if (options.files.empty())
+        return "missing FILE";
+    if (!options.plotDir) {
+        // Given without --plot, these would silently do nothing.
+        for (const auto &[given, name] : {std::pair(options.plotScale.has_value(), "--plot-scale"),
+                                          std::pair(options.plotFormat.has_value(), "--plot-format"),
+                                          std::pair(options.force, "--force")})
+            if (given)
+                return std::string(name) + ": expected together with --plot DIR";
+    }
+    return {};
+}
+
+} // namespace
+
+const std::vector<OptionSpec> &optionTable()
+{
+    return table;
+}
+
+std::variant<ReportOptions, ArgumentError> parseArguments(const std::vector<std::string> &args)
+{
+    ReportOptions options;
+    std::vector<const OptionSpec *> seen;
+    bool optionsEnd = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        // "-" alone names a file.
+        if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
+            options.files.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnd = true;
+        } else if (std::string error = applyOption(args, i, seen, options); !error.empty()) {
+            return ArgumentError{error};
+        }
+    }
+    // As in the window, only a command line that is exactly --version asks
+    // for it.
+    if (options.version && args.size() != 1)
+        return ArgumentError{"--version: expected no other argument"};
+    if (std::string error = checkTogether(options); !error.empty())
+        return ArgumentError{error};
+    return options;
+}
+
+std::string helpText()
+{
+    std::string text =
+        "usage: sismavue-report [OPTION]... FILE...\n"
+        "       sismavue-report --spectrum [OPTION]... FILE\n"
+        "\n"
+        "Prints, for each PSN text event file, the figures the window shows: a header\n"
+        "line, then per file the path, station code, component name, start and end\n"
+        "sample, max peak and RMS (um/s), Law,max,Slow (dB) and the frequency of the\n"
+        "spectrum's largest line (Hz), separated by TABs (or as CSV or JSON).\n"
+        "\n"
+        "Options:\n";
+    const auto label = [](const OptionSpec &spec) {
+        std::string shown = spec.shortName.empty() ? "    " : std::string(spec.shortName) + ", ";
+        shown += spec.name;
+        if (!spec.argument.empty()) {
+            shown += ' ';
+            shown += spec.argument;
+        }
+        return shown;
+    };
+    size_t width = 0;
+    for (const OptionSpec &spec : table)
+        width = std::max(width, label(spec).size());
+    for (const OptionSpec &spec : table) {
+        const std::string shown = label(spec);
+        text += "  " + shown + std::string(width + 2 - shown.size(), ' ') + std::string(spec.help) + "\n";
+    }
+    text +=
+        "\n"
+        "Exit status: 0 when every file was reported, 1 when a file could not be\n"
+        "read or the output could not be written (reported on standard error),\n"
+        "2 for bad arguments.\n";
+    return text;
+}

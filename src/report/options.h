@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+// A segment as given on the command line, before it is fitted to a record.
+struct RequestedSegment {
+    int64_t start = 0;
+    int64_t end = 0;
+};
+
+enum class TableFormat { tsv, csv, json };
+enum class PictureFormat { png, pdf };
+
+// Everything the command line sets.
+struct ReportOptions {
+    bool help = false;
+    bool version = false;    // given alone
+    bool spectrum = false;
+    bool quiet = false;      // no progress line
+    bool noHeader = false;
+    TableFormat format = TableFormat::tsv;
+    std::optional<RequestedSegment> segment;
+    int64_t jobs = 0;        // files worked on at once; 0: one per core
+    std::optional<std::string> plotDir;   // a picture of each record goes here
+    std::optional<int64_t> plotScale;         // pictures at this many times the window's size (2)
+    std::optional<PictureFormat> plotFormat;  // PNG when not given
+    bool force = false;      // pictures may replace existing files
+    std::vector<std::string> files;
+};
+
+// One command-line option. `apply` reads the value (empty for an option
+// without argument) into the options and returns what was expected when the
+// value is wrong, else an empty text.
+struct OptionSpec {
+    std::string_view name;        // "--segment"
+    std::string_view shortName;   // "-h", or empty
+    std::string_view argument;    // "START:END"; empty: the option takes no value
+    std::string_view help;        // one line for --help
+    std::string (*apply)(std::string_view value, ReportOptions &options);
+};
+
+// Every option, in the order --help lists them.
+const std::vector<OptionSpec> &optionTable();
+
+// The one-line reason when the arguments are wrong ("--segment: expected
+// START:END with whole numbers, got \"5\""), without the program's name.
+struct ArgumentError {
+    std::string message;
+};
+
+std::variant<ReportOptions, ArgumentError> parseArguments(const std::vector<std::string> &args);
+
+// The --help text: the usage lines, then one line per option.
+std::string helpText();

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "report/options.h"
+#include "report/plotmodule.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The name of the picture of the record read from `path`: the file's name
+// (without its folder; "stdin" for "-"), then ".CHANNEL" for a file holding
+// several channels, then the format's ending.
+std::string pictureName(const std::string &path, const std::string &channel, PictureFormat format);
+
+// The names of one run's pictures, in the order given: a name that an
+// earlier picture of the run already has becomes NAME-2, NAME-3, ... before
+// its ending, so that no picture of the run replaces another.
+std::vector<std::string> uniquePictureNames(const std::vector<std::string> &names);
+
+// Loads the picture module from beside the program, or from
+// ../lib/sismavue when installed; nothing, with the reason, when it cannot.
+const PlotModule *loadPlotModule(std::string &error);
+
+// Writes `bytes` as a new file at `path`, or over an existing one only when
+// `replace`. A file left incomplete by a failed write is removed. Returns
+// the reason of a failure.
+std::optional<std::string> writePictureFile(const std::string &path, const std::string &bytes,
+                                            bool replace);

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "analysis/loadrecord.h"
+#include "spectrum/segmentspectrum.h"
+#include "views/selection.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The pictures of --plot are drawn by the window's own code, in a module
+// that links the toolkit. sismavue-report loads it only when pictures are
+// asked for, so that its other runs do not pay for loading the toolkit.
+
+// What the window shows a record with: read from `path` (as given, shown in
+// the path box), `segment` selected, and its spectrum computed.
+struct PlotRecord {
+    std::string path;
+    AnalysedRecord record;
+    SegmentBounds segment;
+    SegmentSpectrum spectrum;
+};
+
+// A picture's pixels, row after row, 0xffRRGGBB.
+struct PlotPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+struct PlotModule {
+    // Starts the toolkit without a display. Once, on the thread that then
+    // draws every picture; false with the reason when it cannot.
+    bool (*start)(std::string &error);
+    // On that thread: the window at `scale` times its size, drawn into
+    // `pixels` (the buffer of an earlier picture, or empty), whose memory is
+    // used again when large enough.
+    PlotPicture (*draw)(PlotRecord &&record, int scale, std::vector<uint32_t> &&pixels);
+    // On that thread: the window as a one-page PDF, its views as vectors.
+    std::string (*drawPdf)(PlotRecord &&record);
+    // On any thread: the picture as PNG.
+    std::string (*encodePng)(const PlotPicture &picture);
+    // On the drawing thread, after the last picture.
+    void (*stop)();
+};
+
+// The one symbol the module exports.
+extern "C" const PlotModule *sismavuePlotModule();
+inline constexpr char plotModuleSymbol[] = "sismavuePlotModule";
+inline constexpr char plotModuleFile[] = "sismavue-plot.so";

@@ -1,0 +1,98 @@
+// The module sismavue-report loads for --plot: the window, never shown,
+// drawing a record into an image or a PDF.
+#include "report/plotmodule.h"
+#include "window/mainwindow.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImageWriter>
+#include <QLocale>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+int argc = 1;
+char programName[] = "sismavue-report";
+char *argv[] = {programName, nullptr};
+std::unique_ptr<QApplication> application;
+
+// No display is needed, nor used when there is one; nor a desktop theme or
+// style, so that a picture does not depend on where it was made. Numbers
+// are written with "." as in the report's tables.
+// Standard error carries the report's own messages: the toolkit's notes
+// (no runtime folder, no keyboard grab offscreen) stay off it.
+void keepQuiet(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "sismavue-report: %s\n", qPrintable(text));
+}
+
+bool start(std::string &)
+{
+    qInstallMessageHandler(keepQuiet);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qunsetenv("QT_QPA_PLATFORMTHEME");
+    qunsetenv("QT_STYLE_OVERRIDE");
+    application = std::make_unique<QApplication>(argc, argv);
+    QLocale::setDefault(QLocale::c());
+    return true;
+}
+
+void show(MainWindow &window, PlotRecord &&plot)
+{
+    window.showMessage = [](const QString &) {};
+    window.plotrecord(QString::fromLocal8Bit(plot.path), std::move(plot.record), plot.segment,
+                      plot.spectrum);
+}
+
+PlotPicture draw(PlotRecord &&plot, int scale, std::vector<uint32_t> &&pixels)
+{
+    MainWindow window;
+    // Drawn once, at the picture's resolution.
+    for (PictureView *view : {window.Picture1, window.Picture2, window.Picture3})
+        view->setPixelRatio(scale);
+    show(window, std::move(plot));
+    PlotPicture picture{window.width() * scale, window.height() * scale, std::move(pixels)};
+    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
+    // Drawn straight into the picture's pixels.
+    QImage image(reinterpret_cast<uchar *>(picture.pixels.data()), picture.width, picture.height,
+                 picture.width * 4, QImage::Format_RGB32);
+    window.drawpicture(image, scale);
+    return picture;
+}
+
+std::string drawPdf(PlotRecord &&plot)
+{
+    MainWindow window;
+    show(window, std::move(plot));
+    const QByteArray pdf = window.drawpdf();
+    return pdf.toStdString();
+}
+
+std::string encodePng(const PlotPicture &picture)
+{
+    const QImage image(reinterpret_cast<const uchar *>(picture.pixels.data()), picture.width,
+                       picture.height, picture.width * 4, QImage::Format_RGB32);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
+        return {};
+    return buffer.data().toStdString();
+}
+
+void stop()
+{
+    application.reset();
+}
+
+const PlotModule module = {start, draw, drawPdf, encodePng, stop};
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) const PlotModule *sismavuePlotModule()
+{
+    return &module;
+}

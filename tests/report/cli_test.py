@@ -1,0 +1,146 @@
+#!/usr/bin/python3
+"""sismavue-report as a program in a pipe: the three table formats read back
+with Python's own csv and json modules, and failed writes to standard output.
+
+    cli_test.py PATH-OF-SISMAVUE-REPORT
+"""
+
+import csv
+import io
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+REPORT = None
+
+
+def record(path, count, station="ABC"):
+    lines = ["Number of Samples: %d" % count, "SPS: 100",
+             "Station Code: " + station, "Component Name: Z", "Data:"]
+    lines += ["%.6e" % (((i * 37) % 101 - 50) * 1e-6) for i in range(1, count + 1)]
+    with open(path, "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode("utf-8"))
+
+
+def run(args, **kwargs):
+    return subprocess.run([REPORT] + args, capture_output=True, timeout=60, **kwargs)
+
+
+def tsv_unescape(field):
+    out, i = [], 0
+    while i < len(field):
+        if field[i] == "\\":
+            out.append({"t": "\t", "r": "\r", "n": "\n", "\\": "\\"}[field[i + 1]])
+            i += 2
+        else:
+            out.append(field[i])
+            i += 1
+    return "".join(out)
+
+
+def text(data):
+    # Paths are bytes; a byte that is not UTF-8 comes back as it went in.
+    return data.decode("utf-8", "surrogateescape")
+
+
+class Tables(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="sismavue-cli-")
+        self.addCleanup(shutil.rmtree, self.dir)
+        names = ["plain.psn", 'comma,quote"line\nfeed.psn', "tab\tcr\rback\\slash.psn"]
+        self.files = [os.path.join(self.dir, n) for n in names]
+        for i, path in enumerate(self.files):
+            record(path, 3000 + 500 * i, 'A,"B\tC' if i == 1 else "ABC")
+        # A name that is not UTF-8, and a file that cannot be read, in the middle.
+        self.files.insert(2, os.path.join(self.dir, "missing.psn"))
+        self.files.append(os.fsdecode(os.path.join(self.dir, "latin\xe9.psn").encode("latin-1")))
+        record(self.files[-1], 2000)
+        self.args = ["--segment", "10:2800"] + self.files
+
+    def table(self, fmt, extra=()):
+        proc = run(["--format", fmt] + list(extra) + self.args)
+        self.assertEqual(proc.returncode, 1, proc.stderr)
+        return proc
+
+    def test_csv_and_json_agree_with_tsv_field_for_field(self):
+        tsv_proc = run(self.args)
+        self.assertEqual(tsv_proc.returncode, 1)
+        lines = tsv_proc.stdout.split(b"\n")
+        self.assertEqual(lines.pop(), b"")
+        tsv = [[tsv_unescape(text(f)) for f in line.split(b"\t")] for line in lines]
+        self.assertTrue(all(len(row) == 9 for row in tsv), tsv)
+        self.assertEqual([row[0] for row in tsv[1:]],
+                         [f for f in self.files if "missing" not in f])
+
+        csv_text = text(self.table("csv").stdout)
+        self.assertTrue(csv_text.endswith("\r\n"))
+        rows = list(csv.reader(io.StringIO(csv_text, newline=""), strict=True))
+        self.assertEqual(rows[0], tsv[0])
+        self.assertEqual(len(rows), len(tsv))
+        for got, want in zip(rows[1:], tsv[1:]):
+            self.assertEqual(got, want[:3] + [f.lstrip(" ") for f in want[3:]])
+
+        items = json.loads(self.table("json").stdout.decode("utf-8"))
+        self.assertEqual(len(items), len(self.files))
+        self.assertEqual(items[2]["file"], self.files[2])
+        self.assertTrue(items[2]["error"].startswith("cannot be opened"), items[2])
+        del items[2]
+        keys = ["file", "station", "component", "start", "end", "maxPeak", "rms",
+                "lawMaxSlow", "freqMax"]
+        for item, want in zip(items, tsv[1:]):
+            self.assertEqual(list(item)[:9], keys)
+            name = want[0].encode("utf-8", "surrogateescape").decode("utf-8", "replace")
+            self.assertEqual([item[k] for k in keys[:3]], [name] + want[1:3])
+            self.assertEqual([item["start"], item["end"]], [int(want[3]), int(want[4])])
+            self.assertEqual([item[k] for k in keys[5:]], [float(f) for f in want[5:]])
+            self.assertEqual(item["sampleRate"], 100)
+            self.assertIsNone(item["sensitivity"])
+        self.assertEqual([i["sampleCount"] for i in items], [3000, 3500, 4000, 2000])
+
+    def test_no_header_leaves_out_only_the_header_line(self):
+        for fmt in ("tsv", "csv"):
+            whole = self.table(fmt).stdout
+            bare = self.table(fmt, ["--no-header"]).stdout
+            self.assertEqual(bare, whole[whole.index(b"\n") + 1:], fmt)
+        whole = run(["--spectrum", self.files[0]]).stdout
+        bare = run(["--spectrum", "--no-header", self.files[0]]).stdout
+        self.assertEqual(bare, whole[whole.index(b"\n") + 1:])
+
+
+class FailedWrites(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="sismavue-cli-")
+        self.addCleanup(shutil.rmtree, self.dir)
+        self.file = os.path.join(self.dir, "r.psn")
+        record(self.file, 3000)
+
+    def test_a_full_device_is_an_error(self):
+        for args in ([self.file], ["--format", "json", self.file],
+                     ["--spectrum", self.file], ["--help"]):
+            with open("/dev/full", "wb") as full:
+                proc = subprocess.run([REPORT] + args, stdout=full, stderr=subprocess.PIPE,
+                                      timeout=60)
+            self.assertEqual(proc.returncode, 1, args)
+            self.assertEqual(proc.stderr, b"sismavue-report: standard output: "
+                             b"No space left on device\n", args)
+
+    def test_a_closed_pipe_is_an_error(self):
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        try:
+            proc = subprocess.run([REPORT, self.file, self.file], stdout=write_end,
+                                  stderr=subprocess.PIPE, timeout=60)
+        finally:
+            os.close(write_end)
+        self.assertEqual(proc.returncode, 1)
+        self.assertEqual(proc.stderr, b"sismavue-report: standard output: Broken pipe\n")
+
+
+if __name__ == "__main__":
+    REPORT = os.path.abspath(sys.argv.pop(1))
+    sys.dont_write_bytecode = True
+    unittest.main()
