@@ -30,6 +30,8 @@ struct ReportOptions {
     std::optional<int64_t> plotScale;         // pictures at this many times the window's size (2)
     std::optional<PictureFormat> plotFormat;  // PNG when not given
     bool force = false;      // pictures may replace existing files
+    std::optional<double> sensitivity;          // counts per m/s of every file
+    std::optional<std::string> sensitivities;   // the sensitivity table to read
     std::vector<std::string> files;
 };
 

@@ -3,6 +3,7 @@
 #include "analysis/loadrecord.h"
 #include "report/plot.h"
 #include "report/progress.h"
+#include "report/sensitivities.h"
 #include "report/table.h"
 #include "session/numbertext.h"
 #include "session/threads.h"
@@ -76,24 +77,25 @@ SummaryFields summaryOf(const AnalysedRecord &record, const SegmentBounds &b,
 // `last`: the file is the last one given. With --plot the record goes on,
 // to be drawn as the window shows it (one picture per record the file holds).
 Outcome analyseFile(const std::string &path, const ReportOptions &options, bool last,
-                    const ThreadPolicy &threads)
+                    const ThreadPolicy &threads, const RunSensitivities &sensitivities)
 {
     LoadOptions load;
     load.threads = threads;
+    load.sensitivity = sensitivities.choice();
     LoadResult loaded = loadRecord(path, load);
     if (const auto *error = std::get_if<LoadError>(&loaded))
         return failure(*error, options, last);
     AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
     const SegmentBounds b = fitSegment(options.segment, record.sampleCount);
     const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end, {}, threads);
-    Outcome outcome{true, {}, {}, record.sampleCount, {}};
+    Outcome outcome{true, {}, recordWarnings(path, record, sensitivities), record.sampleCount, {}};
     if (options.spectrum) {
         outcome.row = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");
         if (options.noHeader)
             outcome.row.erase(0, outcome.row.find('\n') + 1);
     } else {
         const ReportRow row{path, summaryOf(record, b, spectrum, "."), record.sampleRate,
-                            record.sampleCount, std::nullopt};
+                            record.sampleCount, record.sensitivity};
         outcome.row = tableRow(options.format, row, last);
     }
     if (options.plotDir)
@@ -104,10 +106,10 @@ Outcome analyseFile(const std::string &path, const ReportOptions &options, bool 
 // A record too large for the memory left fails like an unreadable file,
 // without taking the other files down with it.
 Outcome reportFile(const std::string &path, const ReportOptions &options, bool last,
-                   const ThreadPolicy &threads)
+                   const ThreadPolicy &threads, const RunSensitivities &sensitivities)
 {
     try {
-        return analyseFile(path, options, last, threads);
+        return analyseFile(path, options, last, threads, sensitivities);
     } catch (const std::bad_alloc &) {
         return failure(LoadError{path, 0, "the record does not fit in memory"}, options, last);
     }
@@ -178,8 +180,9 @@ constexpr size_t plotAhead = 4;
 // out in the order given, and the work stops when they cannot be written.
 // Pictures are drawn on this thread, which owns the toolkit, and encoded and
 // written by the workers, before they take the next file.
-Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostream &out, std::ostream &err,
-              ProgressLine &progress, bool outIsTerminal)
+Run reportAll(const ReportOptions &options, const RunSensitivities &sensitivities,
+              const Pictures *pictures, std::ostream &out, std::ostream &err, ProgressLine &progress,
+              bool outIsTerminal)
 {
     const size_t count = options.files.size();
     std::vector<Outcome> outcomes(count);
@@ -225,7 +228,8 @@ Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostre
             } else if (next < count) {
                 const size_t i = next++;
                 lock.unlock();
-                Outcome outcome = reportFile(options.files[i], options, i + 1 == count, plan.perFile);
+                Outcome outcome =
+                    reportFile(options.files[i], options, i + 1 == count, plan.perFile, sensitivities);
                 lock.lock();
                 ++finished;
                 samplesDone += outcome.samples;
@@ -360,6 +364,11 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
     if (options.version)
         return writeOut(out, err, progress, "sismavue-report " SISMAVUE_VERSION "\n") ? 0 : 1;
 
+    const auto sensitivities = runSensitivities(options);
+    if (const auto *error = std::get_if<LoadError>(&sensitivities)) {
+        err << program << error->message() << "\n" << std::flush;
+        return 1;
+    }
     std::optional<Pictures> pictures;
     if (options.plotDir) {
         auto prepared = preparePictures(options);
@@ -372,8 +381,8 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
     const std::string start = options.spectrum ? "" : tableStart(options.format, !options.noHeader);
     if (!writeOut(out, err, progress, start))
         return 1;
-    const Run run = reportAll(options, pictures ? &*pictures : nullptr, out, err, progress,
-                              terminal.outIsTerminal);
+    const Run run = reportAll(options, std::get<RunSensitivities>(sensitivities),
+                              pictures ? &*pictures : nullptr, out, err, progress, terminal.outIsTerminal);
     if (pictures)
         pictures->module->stop();
     progress.clear();

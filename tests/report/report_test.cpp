@@ -22,8 +22,12 @@ protected:
               ("sismavue-report-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
+        // The person's own sensitivity table would change the figures.
+        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
     }
     void TearDown() override { fs::remove_all(dir); }
+
+    std::string userTable() const { return (dir / "config/sismavue/sensitivities.tsv").string(); }
 
     std::string write(const std::string &name, const std::string &text)
     {
@@ -69,7 +73,53 @@ TEST_F(Report, OneTwoThreeRecord)
     EXPECT_TRUE(row.starts_with(path + "\tST\tHHZ\t0\t 3\t1000000.\t816496.58\t")) << row;
     EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 8);
     EXPECT_EQ(row.back(), '\n');
-    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(err.str(), "sismavue-report: " + path + ": warning: the largest value is 3, which cannot be m/s: "
+                         "the values look like counts; give their sensitivity in counts per m/s with "
+                         "--sensitivity S, or as a line STATION<TAB>COMPONENT<TAB>S in " + userTable() + "\n");
+}
+
+// The sensitivity comes from --sensitivity, else from the table of
+// --sensitivities or the person's own; the JSON row tells which was used.
+TEST_F(Report, SensitivityComesFromTheOptionOrATableAndWarningsGoToStandardError)
+{
+    std::string text = "Number of Samples: 400\r\nSPS: 20\r\nStation Code: ABC\r\nComponent Name: Z\r\nData:\r\n";
+    for (int i = 0; i < 400; ++i)
+        text += std::to_string(2048 + (i * 37) % 11) + "\r\n";
+    const std::string counts = write("counts.psn", text);
+    const std::string other = write("other.tsv", "ABC\tZ\t1000\n");
+    const std::string broken = write("broken.tsv", "ABC Z 1000\n");
+    fs::create_directories(dir / "config/sismavue");
+    const std::string lowRate = "sismavue-report: " + counts + ": warning: at 20 samples per second the weighting "
+                                "attenuates 2 Hz by 3.4 dB more than at 100 samples per second: levels read lower\n";
+    const std::string countsWarning = "sismavue-report: " + counts + ": warning: the largest value is 2.058";
+    struct Row { const char *name; std::string table; std::vector<std::string> args; int status; std::string sensitivity, err; };
+    const Row rows[] = {
+        {"none", "", {}, 0, "null", "sismavue-report: " + counts + ": warning: the largest value is 2058, which cannot be m/s"},
+        {"the person's table", "ABC\t*\t2048e3\n", {}, 0, "2048000", lowRate},
+        {"--sensitivities before the person's table", "ABC\t*\t2048e3\n", {"--sensitivities", other}, 0, "1000",
+         countsWarning + " m/s with a sensitivity of 1000 counts per m/s, which cannot be right: the sensitivity looks wrong\n"},
+        {"--sensitivity before any table", "ABC\tZ\t7\n", {"--sensitivity=5e5"}, 0, "5e+05", lowRate},
+        {"a broken table", "", {"--sensitivities", broken}, 1, "",
+         "sismavue-report: " + broken + ": line 1: expected STATION<TAB>COMPONENT<TAB>SENSITIVITY\n"},
+        {"a missing table", "", {"--sensitivities", other + ".missing"}, 1, "",
+         "sismavue-report: " + other + ".missing: cannot be opened: No such file or directory\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove(userTable());
+        if (!row.table.empty())
+            write("config/sismavue/sensitivities.tsv", row.table);
+        std::vector<std::string> args = row.args;
+        args.insert(args.end(), {"--format", "json", counts});
+        EXPECT_EQ(run(args), row.status);
+        EXPECT_TRUE(err.str().starts_with(row.err)) << err.str();
+        EXPECT_TRUE(err.str().ends_with(row.status == 0 ? lowRate : row.err)) << err.str();
+        if (row.status == 0) {
+            EXPECT_NE(out.str().find("\"sensitivity\": " + row.sensitivity + "}"), std::string::npos) << out.str();
+        } else {
+            EXPECT_EQ(out.str(), "");
+        }
+    }
 }
 
 TEST_F(Report, SegmentIsClampedSwappedAndEqualEndsMeanTheWholeRecord)
@@ -192,6 +242,9 @@ TEST_F(Report, BadArgumentsNameTheArgumentAndWhatWasExpected)
         {{"--plot-scale", "2", path}, "--plot-scale: expected together with --plot DIR"},
         {{"--force", path}, "--force: expected together with --plot DIR"},
         {{"--version", path}, "--version: expected no other argument"},
+        {{"--sensitivity", "0", path}, "--sensitivity: expected a number of counts per m/s above 0, got \"0\""},
+        {{"--sensitivity", "1e6", "--sensitivities", "t.tsv", path},
+         "--sensitivities: expected no --sensitivity with it, which holds for every FILE"},
     };
     for (const auto &[args, message] : cases) {
         SCOPED_TRACE(message);
