@@ -210,9 +210,9 @@ std::string fixedText(const char *bytes, size_t size)
     return headerText(text);
 }
 
-LoadError endedEarly(const BinaryInput &in, const std::string &name, const std::string &reason)
+LoadError endedEarly(const ByteInput &input, const std::string &name, const std::string &reason)
 {
-    if (in.input().cutShort())
+    if (input.cutShort())
         return LoadError{name, 0, "could not be read to its end: it was shortened, or a read "
                                   "failed, while it was read"};
     return LoadError{name, 0, reason};

@@ -141,4 +141,8 @@ std::string fixedText(const char *bytes, size_t size);
 
 // `reason` for an input that ended early, unless it was cut short while
 // it was read.
-LoadError endedEarly(const BinaryInput &in, const std::string &name, const std::string &reason);
+LoadError endedEarly(const ByteInput &input, const std::string &name, const std::string &reason);
+inline LoadError endedEarly(const BinaryInput &in, const std::string &name, const std::string &reason)
+{
+    return endedEarly(in.input(), name, reason);
+}

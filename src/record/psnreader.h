@@ -26,6 +26,9 @@ struct PsnRecord {
     // were taken as they stand.
     std::optional<double> sensitivity;
     float largestValue = 0;        // largest |value| of samples[1..sampleCount]
+    // Of a file of several channels (miniSEED), the name of the one read
+    // ("EHZ"); empty otherwise.
+    std::string channel;
 };
 
 using ReadResult = std::variant<PsnRecord, LoadError>;
@@ -47,6 +50,16 @@ struct ReadOptions {
     ThreadPolicy threads = defaultThreads();
     // Where the sensitivity of a record of counts comes from.
     SensitivityChoice sensitivity;
+    // Of a file of several channels (miniSEED), the one to read: its
+    // channel code ("EHZ"), or NET.STA.LOC.CHA where the code is not enough.
+    // The others are passed over undecoded.
+    std::optional<std::string> channel;
+    // Asked, when a file holds several channels and `channel` names none,
+    // which one to read: given their names in file order, returns one of
+    // them, or nothing to read none (the load then ends with an error whose
+    // `cancelled` is set). Without it such a file is refused where one
+    // record is read.
+    std::function<std::optional<std::string>(const std::vector<std::string> &names)> chooseChannel;
 };
 
 // Reads a record from `input`; `name` names it in errors. A header count

@@ -1,6 +1,7 @@
 #include "record/recordreader.h"
 
 #include "record/binaryinput.h"
+#include "record/mseedreader.h"
 #include "record/psntype4.h"
 #include "record/sacreader.h"
 
@@ -50,6 +51,9 @@ RecordFormat recogniseRecord(std::string_view head)
         return RecordFormat::psnType4;
     if (head.starts_with("PSNVOLUME"))
         return RecordFormat::psnVolume;
+    // Before SAC: a record's data could hold 6 where SAC keeps its version.
+    if (startsMiniSeed(head))
+        return RecordFormat::miniSeed;
     // The header version, 6, in either byte order.
     if (head.size() >= 308) {
         const std::string_view version = head.substr(304, 4);
@@ -69,10 +73,22 @@ ReadResult readRecord(ByteInput &input, const std::string &name, const ReadOptio
                                   "opens single PSN event files"};
     case RecordFormat::sac:
         return readSac(input, name, options);
+    case RecordFormat::miniSeed:
+        return readMiniSeedChannel(input, name, options);
     case RecordFormat::psnText:
         break;
     }
     return scaleText(readPsn(input, name, options), name, options.sensitivity);
+}
+
+RecordsResult readRecords(ByteInput &input, const std::string &name, const ReadOptions &options)
+{
+    if (recogniseRecord(input.peek(recogniseBytes)) == RecordFormat::miniSeed)
+        return readMiniSeed(input, name, options);
+    ReadResult read = readRecord(input, name, options);
+    if (auto *error = std::get_if<LoadError>(&read))
+        return std::move(*error);
+    return std::vector<ReadResult>{std::move(read)};
 }
 
 ReadResult parseRecord(std::string_view bytes, const std::string &name, const ReadOptions &options)

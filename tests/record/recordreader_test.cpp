@@ -1,7 +1,9 @@
 #include "record/recordreader.h"
 
 #include "analysis/loadrecord.h"
+#include "mseedwriter.h"
 #include "readertest.h"
+#include "record/mseedchannels.h"
 #include "recordwriters.h"
 #include "report/report.h"
 #include "spectrum/segmentspectrum.h"
@@ -135,6 +137,15 @@ TEST(RecordReader, TheSameSamplesGiveTheSameFiguresInEveryFormat)
         s.idep = idep;
         return s.bytes();
     };
+    const auto mseed = [&](int encoding, bool bigEndian) {
+        MiniSeed m;
+        m.values = c;
+        m.encoding = encoding;
+        m.bigEndian = bigEndian;
+        m.station = "ABC";
+        m.channel = "HHZ";
+        return m.bytes();
+    };
     const std::vector<float> nanometres = converted<float>(c, 1);
     std::vector<float> fromNanometres;
     for (float v : nanometres)
@@ -157,6 +168,10 @@ TEST(RecordReader, TheSameSamplesGiveTheSameFiguresInEveryFormat)
         {"SAC little-endian counts, sensitivity given", sac(false, 5, nanometres), given, metres, 1 / perCount},
         {"SAC big-endian counts, sensitivity given", sac(true, -12345, nanometres), given, metres, 1 / perCount},
         {"SAC big-endian nm/s", sac(true, 7, nanometres), {}, fromNanometres, 1 / 1e-9},
+        {"miniSEED int32, sensitivity given", mseed(DE_INT32, true), given, metres, 1 / perCount},
+        {"miniSEED Steim-1 little-endian, sensitivity given", mseed(DE_STEIM1, false), given, metres, 1 / perCount},
+        {"miniSEED Steim-2, sensitivity from a table", mseed(DE_STEIM2, true), fromTable, metres, 1 / perCount},
+        {"miniSEED float32, sensitivity given", mseed(DE_FLOAT32, true), given, metres, 1 / perCount},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -239,6 +254,28 @@ TEST(RecordReader, BrokenAndUnsupportedFilesAreRefusedWithTheReason)
                       xmodemCrc(good4.substr(0, good4.size() - 2)));
         return std::string(text);
     }();
+    const auto mseed = [](auto change) {
+        MiniSeed m;
+        m.values = {1, 2, 3};
+        m.channel = "HHZ";
+        change(m);
+        return m.bytes();
+    };
+    // A second run of records after the first's 100 samples (1 s).
+    const auto twoRuns = [&](double startsLate, double rate) {
+        MiniSeed m;
+        m.values = std::vector<double>(100, 7);
+        m.channel = "HHZ";
+        std::string bytes = m.bytes();
+        m.start += static_cast<hptime_t>((1 + startsLate) * HPTMODULUS);
+        m.rate = rate;
+        return bytes + m.bytes();
+    };
+    const auto patched = [](std::string bytes, size_t at, std::string with) {
+        return bytes.replace(at, with.size(), with);
+    };
+    const std::string steim = mseed([](MiniSeed &m) { m.values = std::vector<double>(1000, 5); });
+    const std::string gapEnd = "; Sismavue reads channels without gaps or overlaps";
     const std::string velocityOnly = "; Sismavue analyses velocity records";
     const std::string tooLow = " samples per second is too low: the 2 Hz weighting filter cannot be designed below 12 samples per second";
     struct Row { const char *name; std::string bytes, reason; };
@@ -296,6 +333,32 @@ TEST(RecordReader, BrokenAndUnsupportedFilesAreRefusedWithTheReason)
          "the header announces 4 samples (16 bytes) but only 12 bytes follow the header"},
         {"SAC NaN sample", sac([&](Sac &s) { s.values[0] = nan; }), "sample 1 is not a number"},
         {"SAC infinite sample", sac([&](Sac &s) { s.values[2] = inf; }), "sample 3 is infinite"},
+        {"miniSEED cut inside a record", steim.substr(0, 812), "the file ends inside the record at byte 512"},
+        {"miniSEED followed by other bytes", steim + std::string(100, 'x'), "byte 1024 does not start a miniSEED record"},
+        {"miniSEED record length beyond 1 MiB", patched(steim, 54, "\x1e"),
+         "the record at byte 0 announces a length that does not fit: Record length is out of range: 1073741824 (allowed: 128 to 1048576)"},
+        {"miniSEED record without blockette 1000", patched(patched(steim, 39, std::string(1, '\0')), 46, std::string(2, '\0')),
+         "the record at byte 0 has no blockette 1000, which gives a record's length"},
+        {"miniSEED int32 count beyond the record", patched(mseed([](MiniSeed &m) { m.encoding = DE_INT32; }), 30, "\x03\xe8"),
+         "channel HHZ: the record at byte 0 announces 1000 samples, more than its 456 bytes of samples hold"},
+        {"miniSEED Steim-2 count beyond the record", patched(mseed([](MiniSeed &) {}), 30, "\x03\xe8"),
+         "channel HHZ: the record at byte 0 cannot be decoded: only decoded 3 samples of 1000 expected"},
+        {"miniSEED Steim-2 first sample damaged", patched(mseed([](MiniSeed &) {}), 71, std::string(1, '\0')),
+         "channel HHZ: the record at byte 0 is damaged: Data integrity check for Steim2 failed, Last sample=2, Xn=3"},
+        {"miniSEED encoding not read", patched(mseed([](MiniSeed &) {}), 52, "\x0c"),
+         "channel HHZ: the record at byte 0 holds samples in encoding 12 (GEOSCOPE Muxed 24 bit int), which Sismavue does not read"},
+        {"miniSEED NaN sample", mseed([&](MiniSeed &m) { m.encoding = DE_FLOAT32; m.values[1] = nan; }),
+         "channel HHZ: sample 2 is not a number"},
+        {"miniSEED infinite sample", mseed([&](MiniSeed &m) { m.encoding = DE_FLOAT64; m.values[2] = -inf; }),
+         "channel HHZ: sample 3 is infinite"},
+        {"miniSEED rate too low", mseed([](MiniSeed &m) { m.rate = 10; }), "channel HHZ: a sampling rate of 10" + tooLow},
+        {"miniSEED gap", twoRuns(2, 100),
+         "channel HHZ: a gap of 2 s from 2024-03-01 10:00:01.000000 UTC to 2024-03-01 10:00:03.000000 UTC" + gapEnd},
+        {"miniSEED overlap", twoRuns(-0.5, 100), "channel HHZ: an overlap of 0.5 s at 2024-03-01 10:00:00.500000 UTC" + gapEnd},
+        {"miniSEED rate changing", twoRuns(0, 50),
+         "channel HHZ: the sampling rate changes from 100 to 50 samples per second at 2024-03-01 10:00:01.000000 UTC"},
+        {"miniSEED of text alone", mseed([](MiniSeed &m) { m.encoding = DE_ASCII; m.text = "clock locked"; }),
+         "holds no samples: its records hold text, or nothing"},
     };
     // Read with their size unknown, the cut ones get as far as the cut.
     const Row cutRows[] = {
@@ -322,8 +385,13 @@ TEST(RecordReader, BrokenAndUnsupportedFilesAreRefusedWithTheReason)
 
 TEST(RecordReader, FormatIsToldByContentAloneAndTextIsTheRest)
 {
+    const auto patched = [](std::string bytes, size_t at, std::string_view with) {
+        return bytes.replace(at, with.size(), with);
+    };
     Sac sac;
     sac.values = {1};
+    MiniSeed miniSeed;
+    miniSeed.values = {1};
     std::string versionOnly(308, ' ');
     put<int32_t>(versionOnly, 304, 6, true);
     struct Row { const char *name; std::string head; RecordFormat format; };
@@ -335,10 +403,89 @@ TEST(RecordReader, FormatIsToldByContentAloneAndTextIsTheRest)
         {"PSN text", header(3), RecordFormat::psnText},
         {"lower case", "psntype4", RecordFormat::psnText},
         {"too short to hold a version", std::string(307, '\x06'), RecordFormat::psnText},
+        {"miniSEED", miniSeed.bytes(), RecordFormat::miniSeed},
+        {"miniSEED whose data hold the SAC version", patched(miniSeed.bytes(), 304, versionOnly.substr(304)),
+         RecordFormat::miniSeed},
+        {"a record header's start alone", "000001D ", RecordFormat::psnText},
         {"empty", "", RecordFormat::psnText},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(recogniseRecord(std::string_view(row.head).substr(0, recogniseBytes)), row.format);
     }
+}
+
+TEST(RecordReader, ChannelsOfAMiniSeedFileAreReadApartInFileOrder)
+{
+    const auto channel = [](const char *code, float value, const char *station = "BGLD") {
+        MiniSeed m;
+        m.station = station;
+        m.channel = code;
+        m.values = std::vector<double>(2000, value);
+        return m.bytes();
+    };
+    MiniSeed gapped;
+    gapped.channel = "EHE";
+    gapped.values = std::vector<double>(2000, 3);
+    std::string withGap = gapped.bytes();
+    gapped.start += 30 * HPTMODULUS;
+    withGap += gapped.bytes();
+    // Recorded side by side, a record of each channel in turn.
+    const std::string file = interleaved({channel("EHN", 1), channel("EHZ", 2), withGap});
+    const auto all = [&](std::optional<std::string> asked) {
+        ReadOptions options;
+        options.channel = asked;
+        ByteInput input(file);
+        const RecordsResult read = readRecords(input, "record", options);
+        std::vector<std::string> seen;
+        if (const auto *error = std::get_if<LoadError>(&read))
+            return std::vector<std::string>{error->message()};
+        for (const ReadResult &one : std::get<std::vector<ReadResult>>(read)) {
+            const auto *record = std::get_if<PsnRecord>(&one);
+            seen.push_back(record ? record->channel + " " + record->componentName + " " +
+                                        std::to_string(record->sampleCount) + " of " +
+                                        std::to_string(record->samples.back())
+                                  : describe(one));
+        }
+        return seen;
+    };
+    using Seen = std::vector<std::string>;
+    EXPECT_EQ(all(std::nullopt),
+              (Seen{"EHN EHN 2000 of 1.000000", "EHZ EHZ 2000 of 2.000000",
+                    "record: channel EHE: a gap of 10 s from 2024-03-01 10:00:20.000000 UTC to "
+                    "2024-03-01 10:00:30.000000 UTC; Sismavue reads channels without gaps or overlaps"}));
+    EXPECT_EQ(all("EHZ"), Seen{"EHZ EHZ 2000 of 2.000000"});
+    EXPECT_EQ(all("XX.BGLD..EHZ"), Seen{"EHZ EHZ 2000 of 2.000000"});
+    EXPECT_EQ(all("HHZ"), Seen{"record: holds no channel HHZ; its channels: EHN, EHZ, EHE"});
+
+    // Where one record is read, one channel is chosen, or none.
+    const auto one = [&](std::optional<std::string> answer, bool ask = true) {
+        ReadOptions options;
+        std::vector<std::string> offered;
+        if (ask)
+            options.chooseChannel = [&](const std::vector<std::string> &names) {
+                offered = names;
+                return answer;
+            };
+        const ReadResult read = parseRecord(file, "record", options);
+        EXPECT_EQ(offered, ask ? Seen({"EHN", "EHZ", "EHE"}) : Seen());
+        const auto *record = std::get_if<PsnRecord>(&read);
+        return record ? record->channel : describe(read) + (std::get<LoadError>(read).cancelled ? " (cancelled)" : "");
+    };
+    EXPECT_EQ(one("EHZ"), "EHZ");
+    EXPECT_EQ(one(std::nullopt), "record: no channel was chosen (cancelled)");
+    EXPECT_EQ(one(std::nullopt, false), "record: holds several channels (EHN, EHZ, EHE); one must be chosen");
+    EXPECT_EQ(offeredChannel(Seen{"EHN", "EHZ", "EHE"}), 1u);
+    EXPECT_EQ(offeredChannel(Seen{"EHN", "EHE"}), 0u);
+
+    // A code two stations share names neither.
+    const std::string twoStations = interleaved({channel("EHZ", 1, "AAA"), channel("EHZ", 2, "BBB")});
+    ReadOptions ehz;
+    ehz.channel = "EHZ";
+    EXPECT_EQ(describe(parseRecord(twoStations, "record", ehz)),
+              "record: holds several channels EHZ (XX.AAA..EHZ, XX.BBB..EHZ); name one as NET.STA.LOC.CHA");
+    ByteInput input(twoStations);
+    const auto both = std::get<std::vector<ReadResult>>(readRecords(input, "record"));
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(std::get<PsnRecord>(both[1]).channel, "XX.BBB..EHZ");
 }
