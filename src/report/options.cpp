@@ -92,6 +92,14 @@ std::string applySensitivities(std::string_view value, ReportOptions &options)
     return {};
 }
 
+std::string applyChannel(std::string_view value, ReportOptions &options)
+{
+    if (value.empty())
+        return "expected a channel code";
+    options.channel = std::string(value);
+    return {};
+}
+
 const std::vector<OptionSpec> table = {
     {"--segment", "", "START:END", "analyse samples START to END (each clamped into 1..N)", applySegment},
     {"--spectrum", "", "", "print the segment's spectrum instead of the table (one FILE)",
@@ -101,6 +109,8 @@ const std::vector<OptionSpec> table = {
      [](std::string_view, ReportOptions &o) { o.noHeader = true; return std::string(); }},
     {"--quiet", "", "", "show no progress line on a terminal",
      [](std::string_view, ReportOptions &o) { o.quiet = true; return std::string(); }},
+    {"--channel", "", "CODE", "of each miniSEED file, report channel CODE alone (EHZ, or NET.STA.LOC.CHA)",
+     applyChannel},
     {"--sensitivity", "", "S", "take the values as counts, S of them per m/s, in every FILE", applySensitivity},
     {"--sensitivities", "", "FILE", "read the sensitivity table from FILE instead of the user's", applySensitivities},
     {"--jobs", "", "N", "work with at most N threads (default: one per core)", applyJobs},
@@ -167,6 +177,8 @@ std::string checkTogether(const ReportOptions &options)
                (options.files.empty() ? std::string("none") : std::to_string(options.files.size()));
     if (options.files.empty())
         return "missing FILE";
+    if (std::count(options.files.begin(), options.files.end(), "-") > 1)
+        return "-: given more than once (standard input is read once)";
     if (options.sensitivity && options.sensitivities)
         return "--sensitivities: expected no --sensitivity with it, which holds for every FILE";
     if (!options.plotDir) {
@@ -218,8 +230,9 @@ std::string helpText()
         "usage: sismavue-report [OPTION]... FILE...\n"
         "       sismavue-report --spectrum [OPTION]... FILE\n"
         "\n"
-        "Prints, for each record (PSN text or Type 4 event file, SAC file), the figures\n"
-        "the window shows: a header line, then per file the path, station code,\n"
+        "Prints, for each record (PSN text or Type 4 event file, SAC file, miniSEED\n"
+        "file; \"-\" reads standard input), the figures the window shows: a header line,\n"
+        "then per file, and per channel of a miniSEED file, the path, station code,\n"
         "component name, start and end sample, max peak and RMS (um/s), Law,max,Slow\n"
         "(dB) and the frequency of the spectrum's largest line (Hz), separated by TABs\n"
         "(or as CSV or JSON). Values of counts become m/s with --sensitivity, a line of\n"

@@ -32,7 +32,8 @@ struct ReportOptions {
     bool force = false;      // pictures may replace existing files
     std::optional<double> sensitivity;          // counts per m/s of every file
     std::optional<std::string> sensitivities;   // the sensitivity table to read
-    std::vector<std::string> files;
+    std::optional<std::string> channel;   // of miniSEED files, the one channel to report
+    std::vector<std::string> files;   // "-": standard input
 };
 
 // One command-line option. `apply` reads the value (empty for an option

@@ -39,14 +39,15 @@ SegmentBounds fitSegment(std::optional<RequestedSegment> segment, int32_t count)
     return selectSegment(clamp(segment->start), clamp(segment->end), count);
 }
 
-// One file's output: its row (or its place in a JSON array) for standard
-// output, its error message for standard error.
+// One file's output: its rows (or their places in a JSON array) for
+// standard output, its error messages and warnings for standard error.
 struct Outcome {
     bool ok = false;
     std::string row;
     std::string message;
     int64_t samples = 0;   // samples analysed, for the progress line
-    std::vector<PlotRecord> plots;   // with --plot: the record, to be drawn
+    std::vector<PlotRecord> plots;   // with --plot: the records, to be drawn
+    bool badArguments = false;       // --spectrum on a file of several channels
 };
 
 Outcome failure(const LoadError &error, const ReportOptions &options, bool last)
@@ -74,32 +75,95 @@ SummaryFields summaryOf(const AnalysedRecord &record, const SegmentBounds &b,
     return f;
 }
 
-// `last`: the file is the last one given. With --plot the record goes on,
-// to be drawn as the window shows it (one picture per record the file holds).
+// The channels of the file at `path` ("-": standard input), each read or
+// refused: all of them, or with --spectrum the one --channel names or the
+// file's only one. Of a file of several channels --spectrum puts their
+// names into `several` and reads none.
+RecordsResult readChannels(const std::string &path, const ReportOptions &options, const LoadOptions &load,
+                           std::vector<std::string> &several)
+{
+    auto opened = path == "-" ? openStandardInput(path) : openRecordFile(path);
+    if (auto *error = std::get_if<LoadError>(&opened))
+        return std::move(*error);
+    ByteInput &input = std::get<ByteInput>(opened);
+    if (!options.spectrum)
+        return readRecords(input, path, load);
+    LoadOptions one = load;
+    one.chooseChannel = [&several](const std::vector<std::string> &names) {
+        several = names;
+        return std::optional<std::string>();
+    };
+    ReadResult read = readRecord(input, path, one);
+    if (auto *error = std::get_if<LoadError>(&read))
+        return std::move(*error);
+    return std::vector<ReadResult>{std::move(read)};
+}
+
+// One record's row, warnings and picture, added to the file's outcome.
+void analyseChannel(ReadResult &&read, const std::string &path, const ReportOptions &options, bool last,
+                    const LoadOptions &load, const RunSensitivities &sensitivities, Outcome &outcome)
+{
+    const std::string channel = std::holds_alternative<PsnRecord>(read) ? std::get<PsnRecord>(read).channel : "";
+    LoadResult loaded = std::holds_alternative<LoadError>(read)
+                            ? LoadResult(std::get<LoadError>(std::move(read)))
+                            : analyseRecord(std::get<PsnRecord>(std::move(read)), path, load);
+    if (auto *error = std::get_if<LoadError>(&loaded)) {
+        if (!channel.empty())
+            error->reason = "channel " + channel + ": " + error->reason;
+        const Outcome failed = failure(*error, options, last);
+        outcome.ok = false;
+        outcome.row += failed.row;
+        outcome.message += failed.message;
+        return;
+    }
+    AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
+    const SegmentBounds b = fitSegment(options.segment, record.sampleCount);
+    const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end, {}, load.threads);
+    outcome.message += recordWarnings(channel.empty() ? path : path + ": channel " + channel, record, sensitivities);
+    outcome.samples += record.sampleCount;
+    if (options.spectrum) {
+        std::string text = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");
+        if (options.noHeader)
+            text.erase(0, text.find('\n') + 1);
+        outcome.row += text;
+    } else {
+        const ReportRow row{path, summaryOf(record, b, spectrum, "."), record.sampleRate,
+                            record.sampleCount, record.sensitivity};
+        outcome.row += tableRow(options.format, row, last);
+    }
+    if (options.plotDir)
+        outcome.plots.push_back({path, channel, std::move(record), b, spectrum});
+}
+
+// `last`: the file is the last one given. A row per channel the file holds,
+// in file order; with --plot the records go on, to be drawn as the window
+// shows them.
 Outcome analyseFile(const std::string &path, const ReportOptions &options, bool last,
                     const ThreadPolicy &threads, const RunSensitivities &sensitivities)
 {
     LoadOptions load;
     load.threads = threads;
     load.sensitivity = sensitivities.choice();
-    LoadResult loaded = loadRecord(path, load);
-    if (const auto *error = std::get_if<LoadError>(&loaded))
-        return failure(*error, options, last);
-    AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
-    const SegmentBounds b = fitSegment(options.segment, record.sampleCount);
-    const SegmentSpectrum spectrum = segmentSpectrum(record.samples, b.start, b.end, {}, threads);
-    Outcome outcome{true, {}, recordWarnings(path, record, sensitivities), record.sampleCount, {}};
-    if (options.spectrum) {
-        outcome.row = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");
-        if (options.noHeader)
-            outcome.row.erase(0, outcome.row.find('\n') + 1);
-    } else {
-        const ReportRow row{path, summaryOf(record, b, spectrum, "."), record.sampleRate,
-                            record.sampleCount, record.sensitivity};
-        outcome.row = tableRow(options.format, row, last);
+    load.channel = options.channel;
+    std::vector<std::string> several;
+    RecordsResult read = readChannels(path, options, load, several);
+    if (!several.empty()) {
+        std::string names;
+        for (const std::string &name : several)
+            names += (names.empty() ? "" : ", ") + name;
+        Outcome outcome;
+        outcome.badArguments = true;
+        outcome.message = "--spectrum: expected a file of one channel or --channel CODE, got " + path + " of " +
+                          std::to_string(several.size()) + " channels (" + names + ")";
+        return outcome;
     }
-    if (options.plotDir)
-        outcome.plots.push_back({path, std::move(record), b, spectrum});
+    if (const auto *error = std::get_if<LoadError>(&read))
+        return failure(*error, options, last);
+    auto &channels = std::get<std::vector<ReadResult>>(read);
+    Outcome outcome{true, {}, {}, 0, {}};
+    for (size_t c = 0; c < channels.size(); ++c)
+        analyseChannel(std::move(channels[c]), path, options, last && c + 1 == channels.size(), load,
+                       sensitivities, outcome);
     return outcome;
 }
 
@@ -130,37 +194,39 @@ bool writeOut(std::ostream &out, std::ostream &err, ProgressLine &progress, cons
     return false;
 }
 
-enum class Run { allReported, fileFailed, writeFailed };
+enum class Run { allReported, fileFailed, writeFailed, badArguments };
 
 // A picture drawn on the main thread, to be encoded and written by a worker.
 struct PictureJob {
     size_t file = 0;
+    std::string name;
     PlotPicture picture;   // PNG: the pixels
     std::string bytes;     // PDF: the file as drawn
 };
 
-// With --plot: the module that draws, and where each file's picture goes.
+// With --plot: the module that draws, and where each record's picture goes.
 struct Pictures {
     const PlotModule *module = nullptr;
     std::filesystem::path folder;
-    std::vector<std::string> names;   // per file given
+    PictureNames names;   // taken on the main thread, in the order drawn
     int scale = 2;
     PictureFormat format = PictureFormat::png;
     bool replace = false;
 
     // On the thread that started the module; `pixels` as a written
     // picture left them, so that their memory is used again.
-    PictureJob draw(size_t file, PlotRecord &&plot, std::vector<uint32_t> &&pixels) const
+    PictureJob draw(size_t file, PlotRecord &&plot, std::vector<uint32_t> &&pixels)
     {
+        std::string name = names.take(pictureName(plot.path, plot.channel, format));
         if (format == PictureFormat::pdf)
-            return {file, {}, module->drawPdf(std::move(plot))};
-        return {file, module->draw(std::move(plot), scale, std::move(pixels)), {}};
+            return {file, std::move(name), {}, module->drawPdf(std::move(plot))};
+        return {file, std::move(name), module->draw(std::move(plot), scale, std::move(pixels)), {}};
     }
 
     // On any thread; the reason when the picture cannot be written.
     std::optional<std::string> write(const PictureJob &job) const
     {
-        const std::string path = (folder / names[job.file]).string();
+        const std::string path = (folder / job.name).string();
         const std::string bytes = format == PictureFormat::pdf ? job.bytes : module->encodePng(job.picture);
         if (bytes.empty())
             return path + ": the picture could not be drawn";
@@ -181,7 +247,7 @@ constexpr size_t plotAhead = 4;
 // Pictures are drawn on this thread, which owns the toolkit, and encoded and
 // written by the workers, before they take the next file.
 Run reportAll(const ReportOptions &options, const RunSensitivities &sensitivities,
-              const Pictures *pictures, std::ostream &out, std::ostream &err, ProgressLine &progress,
+              Pictures *pictures, std::ostream &out, std::ostream &err, ProgressLine &progress,
               bool outIsTerminal)
 {
     const size_t count = options.files.size();
@@ -269,6 +335,12 @@ Run reportAll(const ReportOptions &options, const RunSensitivities &sensitivitie
         Outcome outcome = std::move(outcomes[i]);
         const auto [files, samples] = std::pair(finished, samplesDone);
         lock.unlock();
+        if (outcome.badArguments) {
+            progress.clear();
+            err << program << outcome.message << "\nTry 'sismavue-report --help'.\n" << std::flush;
+            stop();
+            return Run::badArguments;
+        }
         // Rows and messages go above the progress line.
         if (outIsTerminal || !outcome.message.empty())
             progress.clear();
@@ -330,10 +402,10 @@ std::variant<Pictures, std::string> preparePictures(const ReportOptions &options
     pictures.scale = static_cast<int>(options.plotScale.value_or(2));
     pictures.format = options.plotFormat.value_or(PictureFormat::png);
     pictures.replace = options.force;
-    std::vector<std::string> names;
+    std::vector<std::string> planned;
     for (const std::string &file : options.files)
-        names.push_back(pictureName(file, "", pictures.format));
-    pictures.names = uniquePictureNames(names);
+        planned.push_back(pictureName(file, "", pictures.format));
+    pictures.names = PictureNames(planned);
     if (!pictures.module->start(error))
         return "--plot: " + error;
     return pictures;
@@ -388,6 +460,8 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
     progress.clear();
     if (run == Run::writeFailed)
         return 1;
+    if (run == Run::badArguments)
+        return 2;
     const std::string end = options.spectrum ? "" : tableEnd(options.format);
     if (!writeOut(out, err, progress, end))
         return 1;

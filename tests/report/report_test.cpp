@@ -1,8 +1,11 @@
 #include "report/report.h"
 
+#include "../record/mseedwriter.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -120,6 +123,53 @@ TEST_F(Report, SensitivityComesFromTheOptionOrATableAndWarningsGoToStandardError
             EXPECT_EQ(out.str(), "");
         }
     }
+}
+
+// A row per channel in file order, a failed channel in its place; the
+// rows equal those of each channel's values as m/s in PSN text.
+TEST_F(Report, MiniSeedGivesARowPerChannel)
+{
+    MiniSeed z, n, e;
+    z.values.resize(3000);
+    for (int i = 0; i < 3000; ++i)
+        z.values[i] = std::round(900 * std::sin(i * 0.2));
+    n.values = std::vector<double>(z.values.rbegin(), z.values.rend());
+    n.channel = "EHN";
+    e.values = std::vector<double>(100, 1);
+    e.channel = "EHE";
+    std::string eBytes = e.bytes();
+    e.start += 3 * HPTMODULUS;
+    eBytes += e.bytes();
+    const std::string file = write("three.mseed", interleaved({z.bytes(), n.bytes(), eBytes}));
+    const auto rowOf = [&](const MiniSeed &m) {
+        std::string text = "Number of Samples: 3000\r\nSPS: 100\r\nStation Code: BGLD\r\nComponent Name: " + m.channel + "\r\nData:\r\n";
+        for (double v : m.values)
+            text += std::to_string(v / 1e6) + "\r\n";
+        const std::string psn = write(m.channel + ".psn", text);
+        run({"--no-header", psn});
+        return file + out.str().substr(psn.size());
+    };
+    const std::string gap = "sismavue-report: " + file + ": channel EHE: a gap of 2 s from 2024-03-01 10:00:01.000000 UTC "
+                            "to 2024-03-01 10:00:03.000000 UTC; Sismavue reads channels without gaps or overlaps\n";
+    const std::string zRow = rowOf(z), nRow = rowOf(n);
+    EXPECT_EQ(run({"--no-header", "--sensitivity", "1e6", file}), 1);
+    EXPECT_EQ(out.str(), zRow + nRow);
+    EXPECT_EQ(err.str(), gap);
+    EXPECT_EQ(run({"--no-header", "--channel", "EHN", "--sensitivity", "1e6", file}), 0);
+    EXPECT_EQ(out.str(), nRow);
+    EXPECT_EQ(run({"--format", "json", "--channel=XX.BGLD..EHE", file}), 1);
+    const std::string reason = gap.substr(gap.find("channel EHE"));
+    EXPECT_EQ(out.str(), "[\n{\"file\": \"" + file + "\", \"error\": \"" + reason.substr(0, reason.size() - 1) + "\"}\n]\n");
+    EXPECT_EQ(run({"--channel", "EHZ", file}), 0);
+    EXPECT_TRUE(err.str().starts_with("sismavue-report: " + file + ": channel EHZ: warning: the largest value is 900,")) << err.str();
+
+    EXPECT_EQ(run({"--spectrum", file}), 2);
+    EXPECT_EQ(err.str(), "sismavue-report: --spectrum: expected a file of one channel or --channel CODE, got " + file +
+                             " of 3 channels (EHZ, EHN, EHE)\nTry 'sismavue-report --help'.\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(run({"--spectrum", "--channel", "EHN", file}), 0);
+    const std::string spectrum = out.str();
+    EXPECT_EQ(std::count(spectrum.begin(), spectrum.end(), '\n'), 1025);
 }
 
 TEST_F(Report, SegmentIsClampedSwappedAndEqualEndsMeanTheWholeRecord)
@@ -243,6 +293,8 @@ TEST_F(Report, BadArgumentsNameTheArgumentAndWhatWasExpected)
         {{"--force", path}, "--force: expected together with --plot DIR"},
         {{"--version", path}, "--version: expected no other argument"},
         {{"--sensitivity", "0", path}, "--sensitivity: expected a number of counts per m/s above 0, got \"0\""},
+        {{"-", path, "-"}, "-: given more than once (standard input is read once)"},
+        {{"--channel=", path}, "--channel: expected a channel code, got \"\""},
         {{"--sensitivity", "1e6", "--sensitivities", "t.tsv", path},
          "--sensitivities: expected no --sensitivity with it, which holds for every FILE"},
     };
