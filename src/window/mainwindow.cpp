@@ -122,7 +122,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
         const QString start = initialName == QLatin1String("*.psn") ? QString() : initialName;
         const QString path = QFileDialog::getOpenFileName(
             this, QStringLiteral("Load a .PSN File"), start,
-            QStringLiteral("Records (*.psn *.sac *.SAC);;All files (*)"));
+            QStringLiteral("Records (*.psn *.sac *.SAC *.mseed *.miniseed);;All files (*)"));
         if (path.isEmpty())
             return std::nullopt;
         return path;
@@ -143,6 +143,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
             isVisible() ? Qt::DirectConnection : Qt::QueuedConnection);
     };
     beep = [] { QApplication::beep(); };
+    chooseChannel = [this](const QStringList &channels, int offered) {
+        return chooseChannelByDialog(channels, offered);
+    };
     askSensitivity = [this](const QString &question, const QString &offered) -> std::optional<QString> {
         bool ok = false;
         const QString text = QInputDialog::getText(this, QStringLiteral("Sensitivity"), question,

@@ -61,6 +61,10 @@ public:
     std::function<std::optional<QString>(const QString &suggestedName)> choosePictureFile;
     // The system beep. Replaceable, for tests.
     std::function<void()> beep;
+    // Asks which channel of a file of several to open: given their names in
+    // file order and the one to offer first, returns the one chosen, or
+    // nothing on cancel. Replaceable, for tests.
+    std::function<std::optional<QString>(const QStringList &channels, int offered)> chooseChannel;
     // Asks for a sensitivity: given the question and the text to offer,
     // returns the text entered, or nothing on cancel. Replaceable, for tests.
     std::function<std::optional<QString>(const QString &question, const QString &offered)>
@@ -85,7 +89,9 @@ public:
     void Picture2_MouseDown(Qt::MouseButtons buttons, QPointF pos);
     void Picture2_MouseMove(Qt::MouseButtons buttons, QPointF pos);
     void HScroll1_Change();
-    bool loadfile(const QString &fileName);
+    // Of a file of several channels, loads `channel`, or the one the person
+    // chooses when it is empty.
+    bool loadfile(const QString &fileName, const std::string &channel = {});
     // The context menu of the station and component boxes.
     std::unique_ptr<QMenu> sensitivitymenu();
     // Asks the record's sensitivity, writes it into the person's table and
@@ -142,6 +148,7 @@ private:
     void setTabOrder();
     bool takeFileDrag(QEvent *event);
     std::optional<QString> choosePictureFileByDialog(const QString &suggestedName);
+    std::optional<QString> chooseChannelByDialog(const QStringList &channels, int offered);
     bool cursorKey(QKeyEvent *event);
     void showPathTip(QHelpEvent *event);
     void fitFont();
@@ -164,6 +171,7 @@ private:
 
     Session state;
     QString loadedFile;           // the record in the session, for a failed load
+    std::string loadedChannel;    // of a file of several channels, the one in the session
     std::optional<double> loadedSensitivity;   // counts per m/s of that record, when used
     bool busy = false;            // a load or a spectrum computation is running
     bool hourglass = false;

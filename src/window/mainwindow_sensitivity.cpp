@@ -68,5 +68,5 @@ void MainWindow::setsensitivity()
         showMessage(QString::fromLocal8Bit(path + ": " + *reason));
         return;
     }
-    loadfile(loadedFile);
+    loadfile(loadedFile, loadedChannel);
 }

@@ -1,3 +1,4 @@
+#include "../record/mseedwriter.h"
 #include "../record/recordwriters.h"
 #include "testrecord.h"
 #include "window/mainwindow.h"
@@ -460,6 +461,69 @@ private slots:
         QVERIFY(!w->loadfile(first));
         QCOMPARE(messages, QStringList(tablePath + ": line 2: expected STATION<TAB>COMPONENT<TAB>SENSITIVITY"));
         QCOMPARE(w->MaxPeak->text(), countsPeak);
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+    }
+
+    // Of a file of several channels the person picks one, the vertical
+    // offered first; Cancel leaves the window as it was, and the load for a
+    // new sensitivity keeps the channel without asking again.
+    void channelOfAFileOfSeveralIsAskedFor()
+    {
+        QTemporaryDir config;
+        const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        MiniSeed north, vertical;
+        north.channel = "EHN";
+        vertical.channel = "EHZ";
+        std::vector<double> scaled;
+        for (int i = 0; i < 3000; ++i) {
+            north.values.push_back(std::round(500 * std::sin(i * 0.1)));
+            vertical.values.push_back(std::round(900 * std::sin(i * 0.2)));
+            scaled.push_back(static_cast<float>(north.values.back() / 1e3));
+        }
+        const QString both = writeBytes("both.mseed", interleaved({north.bytes(), vertical.bytes()}));
+        auto text = window();
+        text->Form_Load(writeRecord(dir, "north.psn", scaled));
+
+        auto w = window();
+        QStringList offered;
+        int first = -1, asked = 0;
+        std::optional<QString> answer = QStringLiteral("EHN");
+        w->chooseChannel = [&](const QStringList &channels, int at) {
+            ++asked;
+            offered = channels;
+            first = at;
+            return answer;
+        };
+        w->Form_Load(both);
+        QCOMPARE(offered, QStringList({"EHN", "EHZ"}));
+        QCOMPARE(first, 1);
+        QCOMPARE(w->Label9->text(), QStringLiteral("BGLD"));
+        QCOMPARE(w->Label10->text(), QStringLiteral("EHN"));
+        QCOMPARE(w->Es->text(), QStringLiteral(" 3000"));
+
+        w->askSensitivity = [](const QString &, const QString &) { return QStringLiteral("1e3"); };
+        w->setsensitivity();
+        QCOMPARE(asked, 1);
+        QCOMPARE(w->Label10->text(), QStringLiteral("EHN"));
+        QCOMPARE(w->MaxPeak->text(), text->MaxPeak->text());
+        QCOMPARE(w->Picture1->image(), text->Picture1->image());
+
+        answer.reset();
+        const QImage wave = w->Picture1->image();
+        const QString peak = w->MaxPeak->text();
+        w->Label2->setText(this->first);
+        QVERIFY(w->loadfile(this->first));
+        const Session before = w->session();
+        w->Label2->setText(both);
+        QVERIFY(!w->loadfile(both));
+        QCOMPARE(asked, 2);
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+        QCOMPARE(w->Label2->text(), this->first);
+        QCOMPARE(w->Label10->text(), QStringLiteral("Z"));
+        QCOMPARE(w->session().samples, before.samples);
+        QCOMPARE(w->ProgressBar1->value(), 0);
+        QVERIFY(!QGuiApplication::overrideCursor());
         qputenv("XDG_CONFIG_HOME", savedConfig);
     }
 
