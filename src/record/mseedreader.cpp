@@ -2,77 +2,32 @@
 
 #include "record/binaryinput.h"
 #include "record/mseedchannels.h"
-
-#include <libmseed.h>
+#include "record/mseedlibrary.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <memory>
-#include <mutex>
 
 namespace {
 
 constexpr size_t fixedHeaderBytes = 48;
 
-// What libmseed last said on this thread. The library writes its messages
-// here, never to the terminal: the reader says what went wrong itself and
-// adds the library's words where they help.
-thread_local std::string libraryMessage;
+// How far past a record's start the library may read to find its length,
+// whatever bytes it is told are there: it reads blockette headers where the
+// record's 16-bit offsets put them. Each record is parsed with this much of
+// the input in memory (or all that is left), and zeros after the input's
+// end, so that what the library reads is always the same bytes of the file,
+// in whatever parts it came.
+constexpr size_t libraryReach = 65536 + 64;
 
-void keepMessage(char *text)
-{
-    if (libraryMessage.empty())
-        libraryMessage = text;
-}
-
-void prepareLibrary()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        ms_loginit(keepMessage, "", keepMessage, "");
-        // Records are decoded as they say, whatever UNPACK_* variables the
-        // environment holds (the library would otherwise read them on first
-        // use, from whichever thread comes first).
-        MS_UNPACKHEADERBYTEORDER(-1);
-        MS_UNPACKDATABYTEORDER(-1);
-        MS_UNPACKENCODINGFORMAT(-1);
-        MS_UNPACKENCODINGFALLBACK(DE_STEIM1);
-    });
-}
-
-// The library's words for a failure, without the function and stream
-// names it puts before them.
-std::string libraryReason(int code)
-{
-    std::string text = libraryMessage.empty() ? std::string(ms_errorstr(code)) : libraryMessage;
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.pop_back();
-    for (size_t colon; (colon = text.find(": ")) != std::string::npos &&
-                       text.find(' ') > colon;)
-        text.erase(0, colon + 2);
-    return text;
-}
-
-struct FreeRecord {
-    void operator()(MSRecord *record) const { msr_free(&record); }
-};
-using RecordPtr = std::unique_ptr<MSRecord, FreeRecord>;
-
-// Parses the record at `bytes`; `length` 0 finds its length.
-int parse(RecordPtr &record, char *bytes, size_t available, int length, bool samples)
-{
-    libraryMessage.clear();
-    MSRecord *raw = record.release();
-    const int code = msr_parse(bytes, static_cast<int>(available), &raw, length > 0 ? length : -1, samples, 0);
-    record.reset(raw);
-    return code;
-}
-
-// The input's bytes from the current record on, read in parts.
+// The input's bytes from the current record on, read in parts, with
+// libraryReach zeros after the last byte read.
 class RecordBuffer {
 public:
-    RecordBuffer(ByteInput &input, const ReadOptions &options) : input_(input), options_(options) {}
+    RecordBuffer(ByteInput &input, const ReadOptions &options)
+        : input_(input), options_(options), bytes_(libraryReach)
+    {
+    }
 
     // At least `count` bytes from the current record on, unless the input
     // ends first; returns how many there are.
@@ -80,14 +35,18 @@ public:
     {
         const size_t part = std::max<size_t>(1, options_.threads.readPartBytes);
         while (end_ - begin_ < count && !ended_) {
-            if (bytes_.size() - begin_ < count || end_ == bytes_.size()) {
-                if (begin_ > 0)
-                    std::memmove(bytes_.data(), bytes_.data() + begin_, end_ - begin_);
-                end_ -= begin_;
+            if (room() == 0 || bytes_.size() - libraryReach - begin_ < count) {
+                const size_t kept = end_ - begin_;
+                if (begin_ > 0) {
+                    std::memmove(bytes_.data(), bytes_.data() + begin_, kept);
+                    std::memset(bytes_.data() + kept, 0, begin_);
+                }
                 begin_ = 0;
-                bytes_.resize(std::max({bytes_.size(), count, std::min<size_t>(part, MAXRECLEN)}));
+                end_ = kept;
+                bytes_.resize(std::max({bytes_.size(), count + libraryReach,
+                                        std::min<size_t>(part, MAXRECLEN) + libraryReach}));
             }
-            const size_t wanted = std::min(part, bytes_.size() - end_);
+            const size_t wanted = std::min(part, room());
             const size_t got = input_.read(bytes_.data() + end_, wanted);
             end_ += got;
             ended_ = got < wanted;
@@ -113,6 +72,8 @@ public:
     }
 
 private:
+    size_t room() const { return bytes_.size() - libraryReach - end_; }
+
     ByteInput &input_;
     const ReadOptions &options_;
     std::vector<char> bytes_;
@@ -179,9 +140,9 @@ void decodeInto(ChannelTrace &trace, RecordPtr &record, RecordBuffer &buffer, co
     const int length = record->reclen;
     if (auto reason = undecodable(*record, where)) {
         trace.problem = std::move(reason);
-    } else if (const int code = parse(record, buffer.data(), static_cast<size_t>(length), length, true); code != 0) {
+    } else if (const int code = parseRecordAt(record, buffer.data(), static_cast<size_t>(length), length, true); code != 0) {
         trace.problem = where + " cannot be decoded: " + libraryReason(code);
-    } else if (!libraryMessage.empty()) {
+    } else if (librarySpoke()) {
         // A Steim record whose last sample does not check out decodes, with a warning.
         trace.problem = where + " is damaged: " + libraryReason(0);
     } else if (record->numsamples != record->samplecnt) {
@@ -200,25 +161,25 @@ void decodeInto(ChannelTrace &trace, RecordPtr &record, RecordBuffer &buffer, co
 std::variant<std::vector<ChannelTrace>, LoadError> readTraces(ByteInput &input, const std::string &name,
                                                               const ReadOptions &options)
 {
-    prepareLibrary();
     RecordBuffer buffer(input, options);
     RecordPtr record;
     std::vector<ChannelTrace> traces;
     bool first = true;
-    while (buffer.fill(fixedHeaderBytes) > 0) {
+    while (buffer.fill(libraryReach) > 0) {
         const std::string where = "the record at byte " + std::to_string(buffer.offset());
         if (buffer.available() < fixedHeaderBytes)
             return endedEarly(input, name, "the file ends inside " + where);
         if (!startsMiniSeed(std::string_view(buffer.data(), buffer.available())))
             return LoadError{name, 0, "byte " + std::to_string(buffer.offset()) + " does not start a miniSEED record"};
         int code = 0;
-        // A positive code is how many more bytes the record needs.
-        while ((code = parse(record, buffer.data(), buffer.available(), 0, false)) > 0) {
-            const size_t needed = buffer.available() + static_cast<size_t>(code);
+        // A positive code is how many more bytes the record may need: the
+        // whole smallest record while its length is not yet in sight.
+        while ((code = parseRecordAt(record, buffer.data(), buffer.available(), 0, false)) > 0) {
+            const size_t had = buffer.available();
             // Only a record without its length (blockette 1000) needs more.
-            if (needed > MAXRECLEN)
+            if (had >= MAXRECLEN)
                 return LoadError{name, 0, where + " has no blockette 1000, which gives a record's length"};
-            if (buffer.fill(needed) < needed)
+            if (buffer.fill(std::min<size_t>(had + static_cast<size_t>(code), MAXRECLEN)) == had)
                 return endedEarly(input, name, "the file ends inside " + where);
         }
         if (code == MS_OUTOFRANGE)
@@ -255,26 +216,34 @@ std::string namesOf(const std::vector<ChannelTrace> &traces)
     return names;
 }
 
-// The channels to read: the one options.channel names, else all.
-std::variant<std::vector<size_t>, LoadError> chosen(const std::vector<ChannelTrace> &traces,
-                                                    const std::string &name, const ReadOptions &options)
-{
+// A file's channels, and those to read: the one options.channel names, else all.
+struct Channels {
+    std::vector<ChannelTrace> traces;
     std::vector<size_t> picked;
-    for (size_t i = 0; i < traces.size(); ++i)
-        if (traces[i].wanted)
-            picked.push_back(i);
+};
+
+std::variant<Channels, LoadError> readChannels(ByteInput &input, const std::string &name,
+                                               const ReadOptions &options)
+{
+    auto read = readTraces(input, name, options);
+    if (auto *error = std::get_if<LoadError>(&read))
+        return std::move(*error);
+    Channels c{std::get<std::vector<ChannelTrace>>(std::move(read)), {}};
+    for (size_t i = 0; i < c.traces.size(); ++i)
+        if (c.traces[i].wanted)
+            c.picked.push_back(i);
     if (!options.channel)
-        return picked;
-    if (picked.empty())
-        return LoadError{name, 0, "holds no channel " + *options.channel + "; its channels: " + namesOf(traces)};
-    if (picked.size() > 1) {
+        return c;
+    if (c.picked.empty())
+        return LoadError{name, 0, "holds no channel " + *options.channel + "; its channels: " + namesOf(c.traces)};
+    if (c.picked.size() > 1) {
         std::string ids;
-        for (size_t i : picked)
-            ids += (ids.empty() ? "" : ", ") + channelId(traces[i]);
+        for (size_t i : c.picked)
+            ids += (ids.empty() ? "" : ", ") + channelId(c.traces[i]);
         return LoadError{name, 0, "holds several channels " + *options.channel + " (" + ids +
                                       "); name one as NET.STA.LOC.CHA"};
     }
-    return picked;
+    return c;
 }
 
 std::function<void()> moveTick(const ReadOptions &options)
@@ -301,29 +270,23 @@ bool startsMiniSeed(std::string_view head)
 std::variant<std::vector<ReadResult>, LoadError> readMiniSeed(ByteInput &input, const std::string &name,
                                                                const ReadOptions &options)
 {
-    auto read = readTraces(input, name, options);
+    auto read = readChannels(input, name, options);
     if (auto *error = std::get_if<LoadError>(&read))
         return std::move(*error);
-    auto &traces = std::get<std::vector<ChannelTrace>>(read);
-    const auto picked = chosen(traces, name, options);
-    if (const auto *error = std::get_if<LoadError>(&picked))
-        return *error;
+    auto &[traces, picked] = std::get<Channels>(read);
     std::vector<ReadResult> channels;
-    for (size_t i : std::get<std::vector<size_t>>(picked))
+    for (size_t i : picked)
         channels.push_back(takeChannel(std::move(traces[i]), name, traces.size() > 1, moveTick(options)));
     return channels;
 }
 
 ReadResult readMiniSeedChannel(ByteInput &input, const std::string &name, const ReadOptions &options)
 {
-    auto read = readTraces(input, name, options);
+    auto read = readChannels(input, name, options);
     if (auto *error = std::get_if<LoadError>(&read))
         return std::move(*error);
-    auto &traces = std::get<std::vector<ChannelTrace>>(read);
-    const auto picked = chosen(traces, name, options);
-    if (const auto *error = std::get_if<LoadError>(&picked))
-        return *error;
-    size_t one = std::get<std::vector<size_t>>(picked).front();
+    auto &[traces, picked] = std::get<Channels>(read);
+    size_t one = picked.front();
     if (!options.channel && traces.size() > 1) {
         if (!options.chooseChannel)
             return LoadError{name, 0, "holds several channels (" + namesOf(traces) + "); one must be chosen"};

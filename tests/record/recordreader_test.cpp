@@ -137,11 +137,12 @@ TEST(RecordReader, TheSameSamplesGiveTheSameFiguresInEveryFormat)
         s.idep = idep;
         return s.bytes();
     };
-    const auto mseed = [&](int encoding, bool bigEndian) {
+    const auto mseed = [&](int encoding, bool bigEndian, int recordLength = 512) {
         MiniSeed m;
         m.values = c;
         m.encoding = encoding;
         m.bigEndian = bigEndian;
+        m.recordLength = recordLength;
         m.station = "ABC";
         m.channel = "HHZ";
         return m.bytes();
@@ -169,7 +170,8 @@ TEST(RecordReader, TheSameSamplesGiveTheSameFiguresInEveryFormat)
         {"SAC big-endian counts, sensitivity given", sac(true, -12345, nanometres), given, metres, 1 / perCount},
         {"SAC big-endian nm/s", sac(true, 7, nanometres), {}, fromNanometres, 1 / 1e-9},
         {"miniSEED int32, sensitivity given", mseed(DE_INT32, true), given, metres, 1 / perCount},
-        {"miniSEED Steim-1 little-endian, sensitivity given", mseed(DE_STEIM1, false), given, metres, 1 / perCount},
+        {"miniSEED Steim-1 little-endian in records of 128 bytes, sensitivity given", mseed(DE_STEIM1, false, 128),
+         given, metres, 1 / perCount},
         {"miniSEED Steim-2, sensitivity from a table", mseed(DE_STEIM2, true), fromTable, metres, 1 / perCount},
         {"miniSEED float32, sensitivity given", mseed(DE_FLOAT32, true), given, metres, 1 / perCount},
     };
