@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes to the record readers of every format and, when they accept them,
+// Feeds arbitrary bytes to the record readers of every format (each channel
+// of a miniSEED file of several) and, when they accept them,
 // through everything a loaded record goes through: the load's analysis, a
 // segment and its spectrum, the plot geometry, the cursor and the clipboard
 // texts. Any crash, sanitizer report, leak or hang is a fault.
@@ -120,6 +121,34 @@ void fuzzTable(std::string_view text)
         __builtin_trap();
 }
 
+bool sameRead(const ReadResult &a, const ReadResult &b)
+{
+    const auto *x = std::get_if<PsnRecord>(&a), *y = std::get_if<PsnRecord>(&b);
+    if (!x || !y)
+        return !x && !y && std::get<LoadError>(a).message() == std::get<LoadError>(b).message();
+    return x->samples.size() == y->samples.size() &&
+           std::memcmp(x->samples.data(), y->samples.data(), x->samples.size() * sizeof(float)) == 0 &&
+           std::memcmp(&x->sum, &y->sum, sizeof(double)) == 0 && x->channel == y->channel &&
+           x->sensitivity == y->sensitivity && x->largestValue == y->largestValue;
+}
+
+// A miniSEED file as the report reads it, every channel apart, and as the
+// window does, one chosen: the chosen channel is read alike.
+void fuzzChannels(std::string_view text, const ReadOptions &options)
+{
+    ByteInput input(text);
+    const RecordsResult all = readRecords(input, "fuzz.mseed", options);
+    ReadOptions pick = options;
+    pick.chooseChannel = [](const std::vector<std::string> &names) { return std::optional(names.back()); };
+    const ReadResult one = parseRecord(text, "fuzz.mseed", pick);
+    if (const auto *channels = std::get_if<std::vector<ReadResult>>(&all)) {
+        if (channels->empty() || !sameRead(channels->back(), one))
+            __builtin_trap();
+    } else if (!sameRead(std::get<LoadError>(all), one)) {
+        __builtin_trap();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -134,6 +163,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Some inputs are read as counts with a sensitivity given.
     if (size > 1 && data[1] % 4 == 0)
         whole.sensitivity.given = 0.5 + data[size - 1];
+    if (recogniseRecord(text.substr(0, recogniseBytes)) == RecordFormat::miniSeed)
+        fuzzChannels(text, whole);
     ReadResult read = parseRecord(text, "fuzz.psn", whole);
 
     // Read again in parts of a few bytes, chosen by the input, on two
