@@ -127,7 +127,7 @@ class Tables(unittest.TestCase):
         self.assertEqual(bare, whole[whole.index(b"\n") + 1:])
 
 
-class StandardInput(unittest.TestCase):
+class Records(unittest.TestCase):
     def test_a_record_through_dash_gives_the_rows_of_the_file(self):
         folder = tempfile.mkdtemp(prefix="sismavue-cli-")
         self.addCleanup(shutil.rmtree, folder)
@@ -147,6 +147,21 @@ class StandardInput(unittest.TestCase):
                 self.assertEqual(got.returncode, 0, got.stderr)
                 self.assertEqual(got.stdout.replace(b"-\t", path.encode() + b"\t", 1), want.stdout)
                 self.assertIn(b"\tBGLD\tEHZ\t" if path == binary else b"\tABC\tZ\t", got.stdout)
+
+
+    def test_the_librarys_messages_stay_off_standard_error(self):
+        folder = tempfile.mkdtemp(prefix="sismavue-cli-")
+        self.addCleanup(shutil.rmtree, folder)
+        path = os.path.join(folder, "long.mseed")
+        mseed(path, list(range(100)))
+        with open(path, "r+b") as f:
+            f.seek(54)
+            f.write(bytes([30]))   # a record of 2^30 bytes
+        proc = run([path])
+        self.assertEqual(proc.returncode, 1)
+        self.assertEqual(proc.stderr, ("sismavue-report: %s: the record at byte 0 announces a length that does "
+                                       "not fit: Record length is out of range: 1073741824 (allowed: 128 to "
+                                       "1048576)\n" % path).encode())
 
 
 class FailedWrites(unittest.TestCase):
