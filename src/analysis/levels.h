@@ -113,4 +113,6 @@ struct AnalysedRecord {
     double sumSquares = 0;
     float lawMaxSlow = 0;
     Figures figures;                // of the whole record
+    std::optional<double> sensitivity;   // counts per m/s used; none: values as they stand
+    float largestValue = 0;         // largest |value| as read, before the mean was removed
 };

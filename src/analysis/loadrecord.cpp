@@ -26,6 +26,8 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
     a.stationCode = std::move(record.stationCode);
     a.componentName = std::move(record.componentName);
     a.samples = std::move(record.samples);
+    a.sensitivity = record.sensitivity;
+    a.largestValue = record.largestValue;
     const int32_t count = a.sampleCount;
     if (options.keepLevels)
         reserveLarge(a.slowLevel, static_cast<size_t>(count) + 1);
@@ -50,7 +52,7 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
 
 LoadResult loadRecord(const std::string &path, const LoadOptions &options)
 {
-    ReadResult read = readPsnFile(path, options);
+    ReadResult read = readRecordFile(path, options);
     if (auto *error = std::get_if<LoadError>(&read))
         return std::move(*error);
     if (options.progress)

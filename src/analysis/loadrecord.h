@@ -2,7 +2,7 @@
 
 #include "analysis/levels.h"
 #include "analysis/levelstages.h"
-#include "record/psnreader.h"
+#include "record/recordreader.h"
 
 #include <functional>
 #include <variant>
@@ -24,5 +24,5 @@ struct LoadOptions : ReadOptions {
 LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
                          const LoadOptions &options = {});
 
-// Reads and analyses the file at `path`.
+// Reads and analyses the file at `path`, in whichever format it is.
 LoadResult loadRecord(const std::string &path, const LoadOptions &options = {});

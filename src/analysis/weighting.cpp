@@ -1,6 +1,7 @@
 #include "analysis/weighting.h"
 
 #include <cmath>
+#include <complex>
 
 WeightingFilter designWeighting(int32_t sampleRate)
 {
@@ -16,4 +17,14 @@ WeightingFilter designWeighting(int32_t sampleRate)
     filter.gamma = (0.5 + filter.beta) * std::cos(theta);
     filter.alpha = (0.5 + filter.beta + filter.gamma) / 4;
     return filter;
+}
+
+double weightingGain(int32_t sampleRate, double frequency)
+{
+    // 2 alpha (1 - 2 z^-1 + z^-2) / (1 - 2 gamma z^-1 + 2 beta z^-2) on the unit circle.
+    const WeightingFilter f = designWeighting(sampleRate);
+    const double pi = 4 * std::atan(1.0);
+    const std::complex<double> z1 = std::polar(1.0, -2 * pi * frequency / sampleRate);
+    const std::complex<double> z2 = z1 * z1;
+    return std::abs(2 * f.alpha * (1.0 - 2.0 * z1 + z2) / (1.0 - 2 * f.gamma * z1 + 2 * f.beta * z2));
 }

@@ -29,3 +29,7 @@ inline float stepWeighting(WeightingFilter &f, double x0)
     f.y1 = stored;
     return stored;
 }
+
+// The magnitude of the filter's response at `frequency` Hz when designed
+// for `sampleRate` samples per second.
+double weightingGain(int32_t sampleRate, double frequency);

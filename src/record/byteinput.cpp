@@ -124,3 +124,17 @@ std::variant<ByteInput, LoadError> openRecordFile(const std::string &path)
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return ByteInput(fd, static_cast<uint64_t>(status.st_size), true);
 }
+
+std::variant<ByteInput, LoadError> openStandardInput(const std::string &name)
+{
+    struct stat status {};
+    if (::fstat(STDIN_FILENO, &status) != 0)
+        return LoadError{name, 0, "standard input cannot be examined: " + systemReason(errno)};
+    if (S_ISDIR(status.st_mode))
+        return LoadError{name, 0, "standard input is a directory, not a regular file"};
+    std::optional<uint64_t> size;
+    const off_t at = ::lseek(STDIN_FILENO, 0, SEEK_CUR);
+    if (S_ISREG(status.st_mode) && at >= 0 && at <= status.st_size)
+        size = static_cast<uint64_t>(status.st_size - at);
+    return ByteInput(STDIN_FILENO, size, false);
+}

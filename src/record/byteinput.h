@@ -56,3 +56,8 @@ private:
 // Opens the file at `path`. Anything but a regular file (a folder, a device,
 // a named pipe) is refused without being read.
 std::variant<ByteInput, LoadError> openRecordFile(const std::string &path);
+
+// Standard input, read as it comes and left open; its size is known when it
+// is a regular file (the bytes from where it stands on). `name` names it in
+// errors.
+std::variant<ByteInput, LoadError> openStandardInput(const std::string &name);

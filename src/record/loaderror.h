@@ -8,6 +8,9 @@ struct LoadError {
     std::string file;
     long line = 0;
     std::string reason;
+    // The person chose to read nothing (see ReadOptions::chooseChannel):
+    // there is nothing to tell.
+    bool cancelled = false;
 
     // "FILE: line N: reason", or "FILE: reason" without a line.
     std::string message() const

@@ -3,16 +3,18 @@
 #include "record/byteinput.h"
 #include "record/loaderror.h"
 #include "record/psnheader.h"
+#include "record/sensitivity.h"
 #include "session/threads.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
-// A PSN text event file as read, before any analysis.
+// A record as read from any of the formats, before any analysis.
 struct PsnRecord {
     int32_t sampleCount = 0;       // "Number of Samples", >= 1
     int32_t sampleRate = 0;        // "SPS:", >= 12 (the 2 Hz weighting needs it)
@@ -20,6 +22,13 @@ struct PsnRecord {
     std::string componentName;     // "Component Name:" from character 17, UTF-8; empty when absent
     std::vector<float> samples;    // entries 0..sampleCount in file order; entry 0 is 0
     double sum = 0;                // running sum of the values read, in file order, 64-bit
+    // Counts per m/s the values were turned into m/s with; none when they
+    // were taken as they stand.
+    std::optional<double> sensitivity;
+    float largestValue = 0;        // largest |value| of samples[1..sampleCount]
+    // Of a file of several channels (miniSEED), the name of the one read
+    // ("EHZ"); empty otherwise.
+    std::string channel;
 };
 
 using ReadResult = std::variant<PsnRecord, LoadError>;
@@ -39,6 +48,18 @@ struct ReadOptions {
     // sample is read.
     std::function<void()> headerRead;
     ThreadPolicy threads = defaultThreads();
+    // Where the sensitivity of a record of counts comes from.
+    SensitivityChoice sensitivity;
+    // Of a file of several channels (miniSEED), the one to read: its
+    // channel code ("EHZ"), or NET.STA.LOC.CHA where the code is not enough.
+    // The others are passed over undecoded.
+    std::optional<std::string> channel;
+    // Asked, when a file holds several channels and `channel` names none,
+    // which one to read: given their names in file order, returns one of
+    // them, or nothing to read none (the load then ends with an error whose
+    // `cancelled` is set). Without it such a file is refused where one
+    // record is read.
+    std::function<std::optional<std::string>(const std::vector<std::string> &names)> chooseChannel;
 };
 
 // Reads a record from `input`; `name` names it in errors. A header count

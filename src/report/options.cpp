@@ -1,5 +1,6 @@
 #include "report/options.h"
 
+#include "record/sensitivity.h"
 #include "report/escape.h"
 
 #include <algorithm>
@@ -77,6 +78,28 @@ std::string applyPlotFormat(std::string_view value, ReportOptions &options)
     return {};
 }
 
+std::string applySensitivity(std::string_view value, ReportOptions &options)
+{
+    options.sensitivity = parseSensitivity(value);
+    return options.sensitivity ? std::string() : "expected a number of counts per m/s above 0";
+}
+
+std::string applySensitivities(std::string_view value, ReportOptions &options)
+{
+    if (value.empty())
+        return "expected a file";
+    options.sensitivities = std::string(value);
+    return {};
+}
+
+std::string applyChannel(std::string_view value, ReportOptions &options)
+{
+    if (value.empty())
+        return "expected a channel code";
+    options.channel = std::string(value);
+    return {};
+}
+
 const std::vector<OptionSpec> table = {
     {"--segment", "", "START:END", "analyse samples START to END (each clamped into 1..N)", applySegment},
     {"--spectrum", "", "", "print the segment's spectrum instead of the table (one FILE)",
@@ -86,6 +109,10 @@ const std::vector<OptionSpec> table = {
      [](std::string_view, ReportOptions &o) { o.noHeader = true; return std::string(); }},
     {"--quiet", "", "", "show no progress line on a terminal",
      [](std::string_view, ReportOptions &o) { o.quiet = true; return std::string(); }},
+    {"--channel", "", "CODE", "of each miniSEED file, report channel CODE alone (EHZ, or NET.STA.LOC.CHA)",
+     applyChannel},
+    {"--sensitivity", "", "S", "take the values as counts, S of them per m/s, in every FILE", applySensitivity},
+    {"--sensitivities", "", "FILE", "read the sensitivity table from FILE instead of the user's", applySensitivities},
     {"--jobs", "", "N", "work with at most N threads (default: one per core)", applyJobs},
     {"--plot", "", "DIR", "also write a picture of each record, as the window shows it, into DIR", applyPlot},
     {"--plot-scale", "", "N", "pictures at N times the window's size, 1 to 4 (default 2)", applyPlotScale},
@@ -150,6 +177,10 @@ std::string checkTogether(const ReportOptions &options)
                (options.files.empty() ? std::string("none") : std::to_string(options.files.size()));
     if (options.files.empty())
         return "missing FILE";
+    if (std::count(options.files.begin(), options.files.end(), "-") > 1)
+        return "-: given more than once (standard input is read once)";
+    if (options.sensitivity && options.sensitivities)
+        return "--sensitivities: expected no --sensitivity with it, which holds for every FILE";
     if (!options.plotDir) {
         // Given without --plot, these would silently do nothing.
         for (const auto &[given, name] : {std::pair(options.plotScale.has_value(), "--plot-scale"),
@@ -199,10 +230,15 @@ std::string helpText()
         "usage: sismavue-report [OPTION]... FILE...\n"
         "       sismavue-report --spectrum [OPTION]... FILE\n"
         "\n"
-        "Prints, for each PSN text event file, the figures the window shows: a header\n"
-        "line, then per file the path, station code, component name, start and end\n"
-        "sample, max peak and RMS (um/s), Law,max,Slow (dB) and the frequency of the\n"
-        "spectrum's largest line (Hz), separated by TABs (or as CSV or JSON).\n"
+        "Prints, for each record (PSN text or Type 4 event file, SAC file, miniSEED\n"
+        "file; \"-\" reads standard input), the figures the window shows: a header line,\n"
+        "then per file, and per channel of a miniSEED file, the path, station code,\n"
+        "component name, start and end sample, max peak and RMS (um/s), Law,max,Slow\n"
+        "(dB) and the frequency of the spectrum's largest line (Hz), separated by TABs\n"
+        "(or as CSV or JSON). Values of counts become m/s with --sensitivity, a line of\n"
+        "the sensitivity table (~/.config/sismavue/sensitivities.tsv, or\n"
+        "--sensitivities FILE) or the file's own sensitivity; values that cannot be m/s\n"
+        "and low sampling rates are warned of on standard error.\n"
         "\n"
         "Options:\n";
     const auto label = [](const OptionSpec &spec) {

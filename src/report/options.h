@@ -30,7 +30,10 @@ struct ReportOptions {
     std::optional<int64_t> plotScale;         // pictures at this many times the window's size (2)
     std::optional<PictureFormat> plotFormat;  // PNG when not given
     bool force = false;      // pictures may replace existing files
-    std::vector<std::string> files;
+    std::optional<double> sensitivity;          // counts per m/s of every file
+    std::optional<std::string> sensitivities;   // the sensitivity table to read
+    std::optional<std::string> channel;   // of miniSEED files, the one channel to report
+    std::vector<std::string> files;   // "-": standard input
 };
 
 // One command-line option. `apply` reads the value (empty for an option

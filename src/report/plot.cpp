@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <set>
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -21,24 +20,27 @@ std::string pictureName(const std::string &path, const std::string &channel, Pic
     return name + (format == PictureFormat::pdf ? ".pdf" : ".png");
 }
 
+std::string PictureNames::take(const std::string &name)
+{
+    std::string chosen = name;
+    if (used_.contains(name)) {
+        const size_t dot = name.find_last_of('.');
+        const std::string stem = name.substr(0, dot), ending = name.substr(dot);
+        // Past the names the run gives itself, so that a later file of the
+        // run does not find its plain name taken.
+        for (int n = 2; used_.contains(chosen) || (chosen != name && planned_.contains(chosen)); ++n)
+            chosen = stem + "-" + std::to_string(n) + ending;
+    }
+    used_.insert(chosen);
+    return chosen;
+}
+
 std::vector<std::string> uniquePictureNames(const std::vector<std::string> &names)
 {
-    std::set<std::string> taken(names.begin(), names.end());
-    std::set<std::string> used;
+    PictureNames pictures(names);
     std::vector<std::string> unique;
-    for (const std::string &name : names) {
-        std::string chosen = name;
-        if (used.contains(name)) {
-            const size_t dot = name.find_last_of('.');
-            const std::string stem = name.substr(0, dot), ending = name.substr(dot);
-            // Past the names the run gives itself, so that a later file of
-            // the run does not find its plain name taken.
-            for (int n = 2; used.contains(chosen) || (chosen != name && taken.contains(chosen)); ++n)
-                chosen = stem + "-" + std::to_string(n) + ending;
-        }
-        used.insert(chosen);
-        unique.push_back(chosen);
-    }
+    for (const std::string &name : names)
+        unique.push_back(pictures.take(name));
     return unique;
 }
 

@@ -4,6 +4,7 @@
 #include "report/plotmodule.h"
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,9 +13,21 @@
 // several channels, then the format's ending.
 std::string pictureName(const std::string &path, const std::string &channel, PictureFormat format);
 
-// The names of one run's pictures, in the order given: a name that an
+// Names one run's pictures, in the order they are made: a name that an
 // earlier picture of the run already has becomes NAME-2, NAME-3, ... before
-// its ending, so that no picture of the run replaces another.
+// its ending, so that no picture of the run replaces another, and a
+// numbered name is never one of the names `planned` for the run.
+class PictureNames {
+public:
+    PictureNames() = default;
+    explicit PictureNames(const std::vector<std::string> &planned) : planned_(planned.begin(), planned.end()) {}
+    std::string take(const std::string &name);
+
+private:
+    std::set<std::string> planned_, used_;
+};
+
+// The names of pictures planned as `names`, in that order.
 std::vector<std::string> uniquePictureNames(const std::vector<std::string> &names);
 
 // Loads the picture module from beside the program, or from

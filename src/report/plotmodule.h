@@ -16,6 +16,7 @@
 // the path box), `segment` selected, and its spectrum computed.
 struct PlotRecord {
     std::string path;
+    std::string channel;   // of a file of several channels, the one drawn
     AnalysedRecord record;
     SegmentBounds segment;
     SegmentSpectrum spectrum;

@@ -3,6 +3,7 @@
 #include "analysis/loadrecord.h"
 #include "report/plot.h"
 #include "report/progress.h"
+#include "report/sensitivities.h"
 #include "report/table.h"
 #include "session/numbertext.h"
 #include "session/threads.h"
@@ -38,14 +39,15 @@ SegmentBounds fitSegment(std::optional<RequestedSegment> segment, int32_t count)
     return selectSegment(clamp(segment->start), clamp(segment->end), count);
 }
 
-// One file's output: its row (or its place in a JSON array) for standard
-// output, its error message for standard error.
+// One file's output: its rows (or their places in a JSON array) for
+// standard output, its error messages and warnings for standard error.
 struct Outcome {
     bool ok = false;
     std::string row;
     std::string message;
     int64_t samples = 0;   // samples analysed, for the progress line
-    std::vector<PlotRecord> plots;   // with --plot: the record, to be drawn
+    std::vector<PlotRecord> plots;   // with --plot: the records, to be drawn
+    bool badArguments = false;       // --spectrum on a file of several channels
 };
 
 Outcome failure(const LoadError &error, const ReportOptions &options, bool last)
@@ -73,57 +75,119 @@ SummaryFields summaryOf(const AnalysedRecord &record, const SegmentBounds &b,
     return f;
 }
 
-// `last`: the file is the last one given. With --plot the record goes on,
-// to be drawn as the window shows it (one picture per record the file holds).
-Outcome analyseFile(const std::string &path, const ReportOptions &options, bool last,
-                    const ThreadPolicy &threads)
+// The channels of the file at `path` ("-": standard input), each read or
+// refused: all of them, or with --spectrum the one --channel names or the
+// file's only one. Of a file of several channels --spectrum puts their
+// names into `several` and reads none.
+RecordsResult readChannels(const std::string &path, const ReportOptions &options, const LoadOptions &load,
+                           std::vector<std::string> &several)
 {
-    LoadOptions load;
-    load.threads = threads;
-    // The whole record's largest level is all a row needs of the levels.
-    load.keepLevels = options.segment.has_value() || options.plotDir.has_value();
-    ReadResult read = readPsnFile(path, load);
-    if (const auto *error = std::get_if<LoadError>(&read))
-        return failure(*error, options, last);
+    auto opened = path == "-" ? openStandardInput(path) : openRecordFile(path);
+    if (auto *error = std::get_if<LoadError>(&opened))
+        return std::move(*error);
+    ByteInput &input = std::get<ByteInput>(opened);
+    if (!options.spectrum)
+        return readRecords(input, path, load);
+    LoadOptions one = load;
+    one.chooseChannel = [&several](const std::vector<std::string> &names) {
+        several = names;
+        return std::optional<std::string>();
+    };
+    ReadResult read = readRecord(input, path, one);
+    if (auto *error = std::get_if<LoadError>(&read))
+        return std::move(*error);
+    return std::vector<ReadResult>{std::move(read)};
+}
+
+// One record's row, warnings and picture, added to the file's outcome.
+void analyseChannel(ReadResult &&read, const std::string &path, const ReportOptions &options, bool last,
+                    const LoadOptions &load, const RunSensitivities &sensitivities, Outcome &outcome)
+{
+    const std::string channel = std::holds_alternative<PsnRecord>(read) ? std::get<PsnRecord>(read).channel : "";
+    const auto fail = [&](LoadError &error) {
+        if (!channel.empty())
+            error.reason = "channel " + channel + ": " + error.reason;
+        const Outcome failed = failure(error, options, last);
+        outcome.ok = false;
+        outcome.row += failed.row;
+        outcome.message += failed.message;
+    };
+    if (auto *error = std::get_if<LoadError>(&read))
+        return fail(*error);
     PsnRecord &psn = std::get<PsnRecord>(read);
     const SegmentBounds b = fitSegment(options.segment, psn.sampleCount);
     // The spectrum's blocks follow the mean removal on the analysis's helper
     // while it has time; what is left is done after.
     SpectrumSum spectrumSum(psn.samples, b.start, b.end);
-    load.alongside = [&](int64_t finalEntries) {
-        if (spectrumSum.blocksAdded() == spectrumSum.blockCount() ||
-            spectrumSum.nextBlockReads() > finalEntries)
+    LoadOptions withSpectrum = load;
+    withSpectrum.alongside = [&](int64_t finalEntries) {
+        if (spectrumSum.blocksAdded() == spectrumSum.blockCount() || spectrumSum.nextBlockReads() > finalEntries)
             return false;
         spectrumSum.addNextBlock();
         return true;
     };
-    LoadResult loaded = analyseRecord(std::move(psn), path, load);
-    if (const auto *error = std::get_if<LoadError>(&loaded))
-        return failure(*error, options, last);
+    LoadResult loaded = analyseRecord(std::move(psn), path, withSpectrum);
+    if (auto *error = std::get_if<LoadError>(&loaded))
+        return fail(*error);
     AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
-    const SegmentSpectrum spectrum = spectrumSum.finish({}, threads);
-    Outcome outcome{true, {}, {}, record.sampleCount, {}};
+    const SegmentSpectrum spectrum = spectrumSum.finish({}, load.threads);
+    outcome.message += recordWarnings(channel.empty() ? path : path + ": channel " + channel, record, sensitivities);
+    outcome.samples += record.sampleCount;
     if (options.spectrum) {
-        outcome.row = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");
+        std::string text = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");
         if (options.noHeader)
-            outcome.row.erase(0, outcome.row.find('\n') + 1);
+            text.erase(0, text.find('\n') + 1);
+        outcome.row += text;
     } else {
         const ReportRow row{path, summaryOf(record, b, spectrum, "."), record.sampleRate,
-                            record.sampleCount, std::nullopt};
-        outcome.row = tableRow(options.format, row, last);
+                            record.sampleCount, record.sensitivity};
+        outcome.row += tableRow(options.format, row, last);
     }
     if (options.plotDir)
-        outcome.plots.push_back({path, std::move(record), b, spectrum});
+        outcome.plots.push_back({path, channel, std::move(record), b, spectrum});
+}
+
+// `last`: the file is the last one given. A row per channel the file holds,
+// in file order; with --plot the records go on, to be drawn as the window
+// shows them.
+Outcome analyseFile(const std::string &path, const ReportOptions &options, bool last,
+                    const ThreadPolicy &threads, const RunSensitivities &sensitivities)
+{
+    LoadOptions load;
+    load.threads = threads;
+    // The whole record's largest level is all a row needs of the levels.
+    load.keepLevels = options.segment.has_value() || options.plotDir.has_value();
+    load.sensitivity = sensitivities.choice();
+    load.channel = options.channel;
+    std::vector<std::string> several;
+    RecordsResult read = readChannels(path, options, load, several);
+    if (!several.empty()) {
+        std::string names;
+        for (const std::string &name : several)
+            names += (names.empty() ? "" : ", ") + name;
+        Outcome outcome;
+        outcome.badArguments = true;
+        outcome.message = "--spectrum: expected a file of one channel or --channel CODE, got " + path + " of " +
+                          std::to_string(several.size()) + " channels (" + names + ")";
+        return outcome;
+    }
+    if (const auto *error = std::get_if<LoadError>(&read))
+        return failure(*error, options, last);
+    auto &channels = std::get<std::vector<ReadResult>>(read);
+    Outcome outcome{true, {}, {}, 0, {}};
+    for (size_t c = 0; c < channels.size(); ++c)
+        analyseChannel(std::move(channels[c]), path, options, last && c + 1 == channels.size(), load,
+                       sensitivities, outcome);
     return outcome;
 }
 
 // A record too large for the memory left fails like an unreadable file,
 // without taking the other files down with it.
 Outcome reportFile(const std::string &path, const ReportOptions &options, bool last,
-                   const ThreadPolicy &threads)
+                   const ThreadPolicy &threads, const RunSensitivities &sensitivities)
 {
     try {
-        return analyseFile(path, options, last, threads);
+        return analyseFile(path, options, last, threads, sensitivities);
     } catch (const std::bad_alloc &) {
         return failure(LoadError{path, 0, "the record does not fit in memory"}, options, last);
     }
@@ -144,37 +208,39 @@ bool writeOut(std::ostream &out, std::ostream &err, ProgressLine &progress, cons
     return false;
 }
 
-enum class Run { allReported, fileFailed, writeFailed };
+enum class Run { allReported, fileFailed, writeFailed, badArguments };
 
 // A picture drawn on the main thread, to be encoded and written by a worker.
 struct PictureJob {
     size_t file = 0;
+    std::string name;
     PlotPicture picture;   // PNG: the pixels
     std::string bytes;     // PDF: the file as drawn
 };
 
-// With --plot: the module that draws, and where each file's picture goes.
+// With --plot: the module that draws, and where each record's picture goes.
 struct Pictures {
     const PlotModule *module = nullptr;
     std::filesystem::path folder;
-    std::vector<std::string> names;   // per file given
+    PictureNames names;   // taken on the main thread, in the order drawn
     int scale = 2;
     PictureFormat format = PictureFormat::png;
     bool replace = false;
 
     // On the thread that started the module; `pixels` as a written
     // picture left them, so that their memory is used again.
-    PictureJob draw(size_t file, PlotRecord &&plot, std::vector<uint32_t> &&pixels) const
+    PictureJob draw(size_t file, PlotRecord &&plot, std::vector<uint32_t> &&pixels)
     {
+        std::string name = names.take(pictureName(plot.path, plot.channel, format));
         if (format == PictureFormat::pdf)
-            return {file, {}, module->drawPdf(std::move(plot))};
-        return {file, module->draw(std::move(plot), scale, std::move(pixels)), {}};
+            return {file, std::move(name), {}, module->drawPdf(std::move(plot))};
+        return {file, std::move(name), module->draw(std::move(plot), scale, std::move(pixels)), {}};
     }
 
     // On any thread; the reason when the picture cannot be written.
     std::optional<std::string> write(const PictureJob &job) const
     {
-        const std::string path = (folder / names[job.file]).string();
+        const std::string path = (folder / job.name).string();
         const std::string bytes = format == PictureFormat::pdf ? job.bytes : module->encodePng(job.picture);
         if (bytes.empty())
             return path + ": the picture could not be drawn";
@@ -194,8 +260,9 @@ constexpr size_t plotAhead = 4;
 // out in the order given, and the work stops when they cannot be written.
 // Pictures are drawn on this thread, which owns the toolkit, and encoded and
 // written by the workers, before they take the next file.
-Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostream &out, std::ostream &err,
-              ProgressLine &progress, bool outIsTerminal)
+Run reportAll(const ReportOptions &options, const RunSensitivities &sensitivities,
+              Pictures *pictures, std::ostream &out, std::ostream &err, ProgressLine &progress,
+              bool outIsTerminal)
 {
     const size_t count = options.files.size();
     std::vector<Outcome> outcomes(count);
@@ -241,7 +308,8 @@ Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostre
             } else if (next < count) {
                 const size_t i = next++;
                 lock.unlock();
-                Outcome outcome = reportFile(options.files[i], options, i + 1 == count, plan.perFile);
+                Outcome outcome =
+                    reportFile(options.files[i], options, i + 1 == count, plan.perFile, sensitivities);
                 lock.lock();
                 ++finished;
                 samplesDone += outcome.samples;
@@ -281,6 +349,12 @@ Run reportAll(const ReportOptions &options, const Pictures *pictures, std::ostre
         Outcome outcome = std::move(outcomes[i]);
         const auto [files, samples] = std::pair(finished, samplesDone);
         lock.unlock();
+        if (outcome.badArguments) {
+            progress.clear();
+            err << program << outcome.message << "\nTry 'sismavue-report --help'.\n" << std::flush;
+            stop();
+            return Run::badArguments;
+        }
         // Rows and messages go above the progress line.
         if (outIsTerminal || !outcome.message.empty())
             progress.clear();
@@ -342,10 +416,10 @@ std::variant<Pictures, std::string> preparePictures(const ReportOptions &options
     pictures.scale = static_cast<int>(options.plotScale.value_or(2));
     pictures.format = options.plotFormat.value_or(PictureFormat::png);
     pictures.replace = options.force;
-    std::vector<std::string> names;
+    std::vector<std::string> planned;
     for (const std::string &file : options.files)
-        names.push_back(pictureName(file, "", pictures.format));
-    pictures.names = uniquePictureNames(names);
+        planned.push_back(pictureName(file, "", pictures.format));
+    pictures.names = PictureNames(planned);
     if (!pictures.module->start(error))
         return "--plot: " + error;
     return pictures;
@@ -376,6 +450,11 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
     if (options.version)
         return writeOut(out, err, progress, "sismavue-report " SISMAVUE_VERSION "\n") ? 0 : 1;
 
+    const auto sensitivities = runSensitivities(options);
+    if (const auto *error = std::get_if<LoadError>(&sensitivities)) {
+        err << program << error->message() << "\n" << std::flush;
+        return 1;
+    }
     std::optional<Pictures> pictures;
     if (options.plotDir) {
         auto prepared = preparePictures(options);
@@ -388,13 +467,15 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
     const std::string start = options.spectrum ? "" : tableStart(options.format, !options.noHeader);
     if (!writeOut(out, err, progress, start))
         return 1;
-    const Run run = reportAll(options, pictures ? &*pictures : nullptr, out, err, progress,
-                              terminal.outIsTerminal);
+    const Run run = reportAll(options, std::get<RunSensitivities>(sensitivities),
+                              pictures ? &*pictures : nullptr, out, err, progress, terminal.outIsTerminal);
     if (pictures)
         pictures->module->stop();
     progress.clear();
     if (run == Run::writeFailed)
         return 1;
+    if (run == Run::badArguments)
+        return 2;
     const std::string end = options.spectrum ? "" : tableEnd(options.format);
     if (!writeOut(out, err, progress, end))
         return 1;

@@ -3,6 +3,7 @@
 #include "report/escape.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace {
 
@@ -34,13 +35,15 @@ std::string tsvRow(const ReportRow &row)
     return tsvField(row.file) + '\t' + summaryRow(fields) + '\n';
 }
 
+// The shortest text that reads back to the same double is a JSON number
+// (1e+06 included) whenever the value is finite.
 std::string jsonDouble(std::optional<double> value)
 {
-    if (!value)
+    if (!value || !std::isfinite(*value))
         return "null";
     char digits[32];
     const auto end = std::to_chars(digits, digits + sizeof digits, *value).ptr;
-    return jsonNumber(std::string_view(digits, end - digits));
+    return std::string(digits, end);
 }
 
 std::string jsonRow(const ReportRow &row)

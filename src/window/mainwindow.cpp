@@ -13,10 +13,12 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHelpEvent>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -118,8 +120,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     chooseFile = [this](const QString &initialName) -> std::optional<QString> {
         // The filter already offers *.psn; a previous file opens its folder.
         const QString start = initialName == QLatin1String("*.psn") ? QString() : initialName;
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Load a .PSN File"),
-                                                          start, QStringLiteral("PSN file (*.psn)"));
+        const QString path = QFileDialog::getOpenFileName(
+            this, QStringLiteral("Load a .PSN File"), start,
+            QStringLiteral("Records (*.psn *.sac *.SAC *.mseed *.miniseed);;All files (*)"));
         if (path.isEmpty())
             return std::nullopt;
         return path;
@@ -140,6 +143,17 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
             isVisible() ? Qt::DirectConnection : Qt::QueuedConnection);
     };
     beep = [] { QApplication::beep(); };
+    chooseChannel = [this](const QStringList &channels, int offered) {
+        return chooseChannelByDialog(channels, offered);
+    };
+    askSensitivity = [this](const QString &question, const QString &offered) -> std::optional<QString> {
+        bool ok = false;
+        const QString text = QInputDialog::getText(this, QStringLiteral("Sensitivity"), question,
+                                                   QLineEdit::Normal, offered, &ok);
+        if (!ok)
+            return std::nullopt;
+        return text;
+    };
 }
 
 void MainWindow::createControls()
@@ -155,6 +169,11 @@ void MainWindow::createControls()
     Label8 = label(this, QStringLiteral("Label ="), 120, 840, 732, 252);
     Label9 = field(this, 960, 700, 8652, 372, lightGrey, Qt::AlignCenter);
     Label10 = field(this, 9720, 700, 492, 372, lightGrey, Qt::AlignCenter);
+    for (QLabel *box : {Label9, Label10}) {
+        box->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(box, &QWidget::customContextMenuRequested, this,
+                [this, box](QPoint at) { sensitivitymenu()->exec(box->mapToGlobal(at)); });
+    }
 
     Label7 = label(this, QStringLiteral("Start Sample ="), 120, 1200, 1332, 252);
     Ss = textBox(this, 1680, 1128, 972, 372, lightGrey);

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,7 @@ class QHelpEvent;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMimeData;
 class QProgressBar;
 class QPushButton;
@@ -59,6 +61,14 @@ public:
     std::function<std::optional<QString>(const QString &suggestedName)> choosePictureFile;
     // The system beep. Replaceable, for tests.
     std::function<void()> beep;
+    // Asks which channel of a file of several to open: given their names in
+    // file order and the one to offer first, returns the one chosen, or
+    // nothing on cancel. Replaceable, for tests.
+    std::function<std::optional<QString>(const QStringList &channels, int offered)> chooseChannel;
+    // Asks for a sensitivity: given the question and the text to offer,
+    // returns the text entered, or nothing on cancel. Replaceable, for tests.
+    std::function<std::optional<QString>(const QString &question, const QString &offered)>
+        askSensitivity;
 
     const Session &session() const { return state; }
 
@@ -79,7 +89,14 @@ public:
     void Picture2_MouseDown(Qt::MouseButtons buttons, QPointF pos);
     void Picture2_MouseMove(Qt::MouseButtons buttons, QPointF pos);
     void HScroll1_Change();
-    bool loadfile(const QString &fileName);
+    // Of a file of several channels, loads `channel`, or the one the person
+    // chooses when it is empty.
+    bool loadfile(const QString &fileName, const std::string &channel = {});
+    // The context menu of the station and component boxes.
+    std::unique_ptr<QMenu> sensitivitymenu();
+    // Asks the record's sensitivity, writes it into the person's table and
+    // loads the record again.
+    void setsensitivity();
     void plotwave();
     void computefft();
 
@@ -131,10 +148,12 @@ private:
     void setTabOrder();
     bool takeFileDrag(QEvent *event);
     std::optional<QString> choosePictureFileByDialog(const QString &suggestedName);
+    std::optional<QString> chooseChannelByDialog(const QStringList &channels, int offered);
     bool cursorKey(QKeyEvent *event);
     void showPathTip(QHelpEvent *event);
     void fitFont();
     void takeRecord(AnalysedRecord &&record);
+    void shownotices(const AnalysedRecord &record);
     void showFigures(double peak, double rms, float lawMaxSlow);
     void keepSegmentAfterLoad();
     void clearSpectrumView();
@@ -152,6 +171,8 @@ private:
 
     Session state;
     QString loadedFile;           // the record in the session, for a failed load
+    std::string loadedChannel;    // of a file of several channels, the one in the session
+    std::optional<double> loadedSensitivity;   // counts per m/s of that record, when used
     bool busy = false;            // a load or a spectrum computation is running
     bool hourglass = false;
     QElapsedTimer sinceEvents;    // time since pending events last ran

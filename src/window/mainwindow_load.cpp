@@ -2,13 +2,17 @@
 #include "window/mainwindow.h"
 
 #include "analysis/loadrecord.h"
+#include "record/mseedchannels.h"
+#include "record/sensitivity.h"
 #include "session/numbertext.h"
 #include "views/selection.h"
 #include "views/waveplot.h"
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QInputDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -140,7 +144,7 @@ void MainWindow::DropFile(QLabel *target, const QString &fileName)
 // Reads and analyses on fresh arrays; the session changes only when that has
 // succeeded. A failure leaves record, figures, views and selection as they
 // were, shows the reason and puts Label2 back to the file on display.
-bool MainWindow::loadfile(const QString &fileName)
+bool MainWindow::loadfile(const QString &fileName, const std::string &channel)
 {
     if (busy)
         return false;
@@ -155,21 +159,48 @@ bool MainWindow::loadfile(const QString &fileName)
         letEventsRun();
     };
     options.headerRead = [&] { beep(); };
+    std::string chosenChannel = channel;
+    if (!channel.empty())
+        options.channel = channel;
+    options.chooseChannel = [&](const std::vector<std::string> &names) -> std::optional<std::string> {
+        QStringList list;
+        for (const std::string &name : names)
+            list << QString::fromStdString(name);
+        setHourglass(false);
+        const std::optional<QString> answer = chooseChannel(list, static_cast<int>(offeredChannel(names)));
+        setHourglass(true);
+        if (!answer)
+            return std::nullopt;
+        chosenChannel = answer->toStdString();
+        return chosenChannel;
+    };
     LoadResult result = LoadError{path, 0, "cannot be loaded"};
-    try {
-        result = loadRecord(path, options);
-    } catch (const std::bad_alloc &) {
-        result = LoadError{path, 0, "the record does not fit in memory"};
+    // The person's sensitivity table is read for every load, so that an
+    // edit counts at once.
+    const std::string tablePath = userSensitivityTablePath();
+    auto table = tablePath.empty() ? SensitivityTable{} : readSensitivityTable(tablePath, true);
+    if (const auto *error = std::get_if<LoadError>(&table)) {
+        result = *error;
+    } else {
+        options.sensitivity.table = &std::get<SensitivityTable>(table);
+        try {
+            result = loadRecord(path, options);
+        } catch (const std::bad_alloc &) {
+            result = LoadError{path, 0, "the record does not fit in memory"};
+        }
     }
     if (const auto *error = std::get_if<LoadError>(&result)) {
         setProgress(0);
         setHourglass(false);
         Label2->setText(loadedFile);
         busy = false;
-        showMessage(QString::fromLocal8Bit(error->message()));
+        // A cancelled choice of channel leaves everything as it was.
+        if (!error->cancelled)
+            showMessage(QString::fromLocal8Bit(error->message()));
         return false;
     }
     loadedFile = fileName;
+    loadedChannel = chosenChannel;
     takeRecord(std::get<AnalysedRecord>(std::move(result)));
     busy = false;
     return true;
@@ -183,6 +214,8 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     state.slowLevel = std::move(record.slowLevel);
     state.peakAmplitude = record.peakAmplitude;
     state.lawMaxSlow = record.lawMaxSlow;
+    loadedSensitivity = record.sensitivity;
+    shownotices(record);
     // The plot below lets other handlers run: they find the selection
     // already inside the new record.
     if (state.hasSegment) {
@@ -289,4 +322,18 @@ void MainWindow::plotwave()
         letEventsRun();
     }
     setHourglass(hadHourglass);
+}
+
+// A list, the channel offered first selected.
+std::optional<QString> MainWindow::chooseChannelByDialog(const QStringList &channels, int offered)
+{
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Channel"));
+    dialog.setLabelText(QStringLiteral("%1 holds several channels. Open:").arg(QFileInfo(Label2->text()).fileName()));
+    dialog.setComboBoxItems(channels);
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    dialog.setTextValue(channels.value(offered));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }

@@ -1,9 +1,11 @@
-// Feeds arbitrary bytes to the record reader and, when it accepts them,
+// Feeds arbitrary bytes to the record readers of every format (each channel
+// of a miniSEED file of several) and, when they accept them,
 // through everything a loaded record goes through: the load's analysis, a
 // segment and its spectrum, the plot geometry, the cursor and the clipboard
 // texts. Any crash, sanitizer report, leak or hang is a fault.
 #include "analysis/loadrecord.h"
-#include "record/psnreader.h"
+#include "record/recordreader.h"
+#include "record/sensitivity.h"
 #include "report/report.h"
 #include "session/numbertext.h"
 #include "spectrum/segmentspectrum.h"
@@ -104,16 +106,66 @@ void analyse(AnalysedRecord &record, const Choices &choices)
     touch(copySpectrumText(spectrum.lines, record.sampleRate, ","));
 }
 
+// The input read as a sensitivity table: one that parses still parses with
+// a line set, and gives that line's sensitivity.
+void fuzzTable(std::string_view text)
+{
+    const auto table = parseSensitivityTable(text, "table");
+    if (std::holds_alternative<LoadError>(table))
+        return;
+    const auto changed = parseSensitivityTable(withSensitivity(text, "ABC", "HHZ", 5), "table");
+    const auto *entries = std::get_if<SensitivityTable>(&changed);
+    SensitivityChoice choice;
+    choice.table = entries;
+    if (!entries || chooseScale(choice, "ABC", "HHZ", {}).divisor != 5)
+        __builtin_trap();
+}
+
+bool sameRead(const ReadResult &a, const ReadResult &b)
+{
+    const auto *x = std::get_if<PsnRecord>(&a), *y = std::get_if<PsnRecord>(&b);
+    if (!x || !y)
+        return !x && !y && std::get<LoadError>(a).message() == std::get<LoadError>(b).message();
+    return x->samples.size() == y->samples.size() &&
+           std::memcmp(x->samples.data(), y->samples.data(), x->samples.size() * sizeof(float)) == 0 &&
+           std::memcmp(&x->sum, &y->sum, sizeof(double)) == 0 && x->channel == y->channel &&
+           x->sensitivity == y->sensitivity && x->largestValue == y->largestValue;
+}
+
+// A miniSEED file as the report reads it, every channel apart, and as the
+// window does, one chosen: the chosen channel is read alike.
+void fuzzChannels(std::string_view text, const ReadOptions &options)
+{
+    ByteInput input(text);
+    const RecordsResult all = readRecords(input, "fuzz.mseed", options);
+    ReadOptions pick = options;
+    pick.chooseChannel = [](const std::vector<std::string> &names) { return std::optional(names.back()); };
+    const ReadResult one = parseRecord(text, "fuzz.mseed", pick);
+    if (const auto *channels = std::get_if<std::vector<ReadResult>>(&all)) {
+        if (channels->empty() || !sameRead(channels->back(), one))
+            __builtin_trap();
+    } else if (!sameRead(std::get<LoadError>(all), one)) {
+        __builtin_trap();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
+    if (size < 4096)
+        fuzzTable(text);
     ReadOptions whole;
     whole.threads = singleThread();
     whole.threads.readPartBytes = 1 << 20;
     whole.progress = [](int percent) { sink = sink + percent; };
-    ReadResult read = parsePsn(text, "fuzz.psn", whole);
+    // Some inputs are read as counts with a sensitivity given.
+    if (size > 1 && data[1] % 4 == 0)
+        whole.sensitivity.given = 0.5 + data[size - 1];
+    if (recogniseRecord(text.substr(0, recogniseBytes)) == RecordFormat::miniSeed)
+        fuzzChannels(text, whole);
+    ReadResult read = parseRecord(text, "fuzz.psn", whole);
 
     // Read again in parts of a few bytes, chosen by the input, on two
     // threads: the text gives the same record or the same error.
@@ -121,14 +173,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         ReadOptions parts;
         parts.threads.threads = 2;
         parts.threads.readPartBytes = size > 0 ? 1 + data[0] % 61 : 1;
-        const ReadResult split = parsePsn(text, "fuzz.psn", parts);
+        parts.sensitivity = whole.sensitivity;
+        const ReadResult split = parseRecord(text, "fuzz.psn", parts);
         const auto *record = std::get_if<PsnRecord>(&read);
         const auto *splitRecord = std::get_if<PsnRecord>(&split);
         if (record && splitRecord) {
             if (record->samples.size() != splitRecord->samples.size() ||
                 std::memcmp(record->samples.data(), splitRecord->samples.data(),
                             record->samples.size() * sizeof(float)) != 0 ||
-                std::memcmp(&record->sum, &splitRecord->sum, sizeof(double)) != 0)
+                std::memcmp(&record->sum, &splitRecord->sum, sizeof(double)) != 0 ||
+                record->sensitivity != splitRecord->sensitivity ||
+                record->largestValue != splitRecord->largestValue)
                 __builtin_trap();
         } else if (record || splitRecord ||
                    std::get<LoadError>(read).message() != std::get<LoadError>(split).message()) {

@@ -21,7 +21,7 @@ done
 deb="$tmp/out/sismavue_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no $(basename "$deb"); cpack wrote: $(ls "$tmp/out")"
 depends=$(dpkg-deb -f "$deb" Depends)
-[[ $depends == *libqt6widgets6* && $depends == *libc6* ]] ||
+[[ $depends == *libqt6widgets6* && $depends == *libmseed2* && $depends == *libc6* ]] ||
   fail "the dependencies were not found from the libraries: '$depends'"
 
 root="$tmp/root"

@@ -10,6 +10,7 @@ import io
 import json
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -24,6 +25,21 @@ def record(path, count, station="ABC"):
     lines += ["%.6e" % (((i * 37) % 101 - 50) * 1e-6) for i in range(1, count + 1)]
     with open(path, "wb") as f:
         f.write(("\r\n".join(lines) + "\r\n").encode("utf-8"))
+
+
+def mseed(path, values, channel=b"EHZ"):
+    """Records of 32-bit integers, 512 bytes each, written from the layout:
+    the fixed header, blockette 1000, the samples."""
+    with open(path, "wb") as f:
+        for first in range(0, len(values), 114):
+            part = values[first:first + 114]
+            start = 10 * 3600 + first // 100
+            header = b"%06dD " % (first // 114 + 1) + b"BGLD " + b"  " + channel + b"XX"
+            header += struct.pack(">HHBBBBH", 2024, 61, start // 3600, start // 60 % 60, start % 60, 0,
+                                  first % 100 * 100)
+            header += struct.pack(">HhhBBBBiHH", len(part), 100, 1, 0, 0, 0, 1, 0, 56, 48)
+            header += struct.pack(">HHBBBB", 1000, 0, 3, 1, 9, 0)
+            f.write((header + struct.pack(">%di" % len(part), *part)).ljust(512, b"\0"))
 
 
 def run(args, **kwargs):
@@ -109,6 +125,43 @@ class Tables(unittest.TestCase):
         whole = run(["--spectrum", self.files[0]]).stdout
         bare = run(["--spectrum", "--no-header", self.files[0]]).stdout
         self.assertEqual(bare, whole[whole.index(b"\n") + 1:])
+
+
+class Records(unittest.TestCase):
+    def test_a_record_through_dash_gives_the_rows_of_the_file(self):
+        folder = tempfile.mkdtemp(prefix="sismavue-cli-")
+        self.addCleanup(shutil.rmtree, folder)
+        text, binary = os.path.join(folder, "r.psn"), os.path.join(folder, "r.mseed")
+        record(text, 3000)
+        mseed(binary, [round(800 * ((i * 37) % 101 - 50) / 50) for i in range(3000)])
+        for path in (text, binary):
+            args = ["--sensitivity", "1e6"] if path == binary else []
+            want = run(args + [path])
+            self.assertEqual(want.returncode, 0, want.stderr)
+            with open(path, "rb") as f:
+                data = f.read()
+            with open(path, "rb") as f:
+                redirected = run(args + ["-"], stdin=f)
+            piped = run(args + ["-"], input=data)
+            for got in (redirected, piped):
+                self.assertEqual(got.returncode, 0, got.stderr)
+                self.assertEqual(got.stdout.replace(b"-\t", path.encode() + b"\t", 1), want.stdout)
+                self.assertIn(b"\tBGLD\tEHZ\t" if path == binary else b"\tABC\tZ\t", got.stdout)
+
+
+    def test_the_librarys_messages_stay_off_standard_error(self):
+        folder = tempfile.mkdtemp(prefix="sismavue-cli-")
+        self.addCleanup(shutil.rmtree, folder)
+        path = os.path.join(folder, "long.mseed")
+        mseed(path, list(range(100)))
+        with open(path, "r+b") as f:
+            f.seek(54)
+            f.write(bytes([30]))   # a record of 2^30 bytes
+        proc = run([path])
+        self.assertEqual(proc.returncode, 1)
+        self.assertEqual(proc.stderr, ("sismavue-report: %s: the record at byte 0 announces a length that does "
+                                       "not fit: Record length is out of range: 1073741824 (allowed: 128 to "
+                                       "1048576)\n" % path).encode())
 
 
 class FailedWrites(unittest.TestCase):

@@ -1,8 +1,11 @@
 #include "report/report.h"
 
+#include "../record/mseedwriter.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,8 +25,12 @@ protected:
               ("sismavue-report-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
+        // The person's own sensitivity table would change the figures.
+        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
     }
     void TearDown() override { fs::remove_all(dir); }
+
+    std::string userTable() const { return (dir / "config/sismavue/sensitivities.tsv").string(); }
 
     std::string write(const std::string &name, const std::string &text)
     {
@@ -69,7 +76,100 @@ TEST_F(Report, OneTwoThreeRecord)
     EXPECT_TRUE(row.starts_with(path + "\tST\tHHZ\t0\t 3\t1000000.\t816496.58\t")) << row;
     EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 8);
     EXPECT_EQ(row.back(), '\n');
-    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(err.str(), "sismavue-report: " + path + ": warning: the largest value is 3, which cannot be m/s: "
+                         "the values look like counts; give their sensitivity in counts per m/s with "
+                         "--sensitivity S, or as a line STATION<TAB>COMPONENT<TAB>S in " + userTable() + "\n");
+}
+
+// The sensitivity comes from --sensitivity, else from the table of
+// --sensitivities or the person's own; the JSON row tells which was used.
+TEST_F(Report, SensitivityComesFromTheOptionOrATableAndWarningsGoToStandardError)
+{
+    std::string text = "Number of Samples: 400\r\nSPS: 20\r\nStation Code: ABC\r\nComponent Name: Z\r\nData:\r\n";
+    for (int i = 0; i < 400; ++i)
+        text += std::to_string(2048 + (i * 37) % 11) + "\r\n";
+    const std::string counts = write("counts.psn", text);
+    const std::string other = write("other.tsv", "ABC\tZ\t1000\n");
+    const std::string broken = write("broken.tsv", "ABC Z 1000\n");
+    fs::create_directories(dir / "config/sismavue");
+    const std::string lowRate = "sismavue-report: " + counts + ": warning: at 20 samples per second the weighting "
+                                "attenuates 2 Hz by 3.4 dB more than at 100 samples per second: levels read lower\n";
+    const std::string countsWarning = "sismavue-report: " + counts + ": warning: the largest value is 2.058";
+    struct Row { const char *name; std::string table; std::vector<std::string> args; int status; std::string sensitivity, err; };
+    const Row rows[] = {
+        {"none", "", {}, 0, "null", "sismavue-report: " + counts + ": warning: the largest value is 2058, which cannot be m/s"},
+        {"the person's table", "ABC\t*\t2048e3\n", {}, 0, "2048000", lowRate},
+        {"--sensitivities before the person's table", "ABC\t*\t2048e3\n", {"--sensitivities", other}, 0, "1000",
+         countsWarning + " m/s with a sensitivity of 1000 counts per m/s, which cannot be right: the sensitivity looks wrong\n"},
+        {"--sensitivity before any table", "ABC\tZ\t7\n", {"--sensitivity=5e5"}, 0, "5e+05", lowRate},
+        {"a broken table", "", {"--sensitivities", broken}, 1, "",
+         "sismavue-report: " + broken + ": line 1: expected STATION<TAB>COMPONENT<TAB>SENSITIVITY\n"},
+        {"a missing table", "", {"--sensitivities", other + ".missing"}, 1, "",
+         "sismavue-report: " + other + ".missing: cannot be opened: No such file or directory\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove(userTable());
+        if (!row.table.empty())
+            write("config/sismavue/sensitivities.tsv", row.table);
+        std::vector<std::string> args = row.args;
+        args.insert(args.end(), {"--format", "json", counts});
+        EXPECT_EQ(run(args), row.status);
+        EXPECT_TRUE(err.str().starts_with(row.err)) << err.str();
+        EXPECT_TRUE(err.str().ends_with(row.status == 0 ? lowRate : row.err)) << err.str();
+        if (row.status == 0) {
+            EXPECT_NE(out.str().find("\"sensitivity\": " + row.sensitivity + "}"), std::string::npos) << out.str();
+        } else {
+            EXPECT_EQ(out.str(), "");
+        }
+    }
+}
+
+// A row per channel in file order, a failed channel in its place; the
+// rows equal those of each channel's values as m/s in PSN text.
+TEST_F(Report, MiniSeedGivesARowPerChannel)
+{
+    MiniSeed z, n, e;
+    z.values.resize(3000);
+    for (int i = 0; i < 3000; ++i)
+        z.values[i] = std::round(900 * std::sin(i * 0.2));
+    n.values = std::vector<double>(z.values.rbegin(), z.values.rend());
+    n.channel = "EHN";
+    e.values = std::vector<double>(100, 1);
+    e.channel = "EHE";
+    std::string eBytes = e.bytes();
+    e.start += 3 * HPTMODULUS;
+    eBytes += e.bytes();
+    const std::string file = write("three.mseed", interleaved({z.bytes(), n.bytes(), eBytes}));
+    const auto rowOf = [&](const MiniSeed &m) {
+        std::string text = "Number of Samples: 3000\r\nSPS: 100\r\nStation Code: BGLD\r\nComponent Name: " + m.channel + "\r\nData:\r\n";
+        for (double v : m.values)
+            text += std::to_string(v / 1e6) + "\r\n";
+        const std::string psn = write(m.channel + ".psn", text);
+        run({"--no-header", psn});
+        return file + out.str().substr(psn.size());
+    };
+    const std::string gap = "sismavue-report: " + file + ": channel EHE: a gap of 2 s from 2024-03-01 10:00:01.000000 UTC "
+                            "to 2024-03-01 10:00:03.000000 UTC; Sismavue reads channels without gaps or overlaps\n";
+    const std::string zRow = rowOf(z), nRow = rowOf(n);
+    EXPECT_EQ(run({"--no-header", "--sensitivity", "1e6", file}), 1);
+    EXPECT_EQ(out.str(), zRow + nRow);
+    EXPECT_EQ(err.str(), gap);
+    EXPECT_EQ(run({"--no-header", "--channel", "EHN", "--sensitivity", "1e6", file}), 0);
+    EXPECT_EQ(out.str(), nRow);
+    EXPECT_EQ(run({"--format", "json", "--channel=XX.BGLD..EHE", file}), 1);
+    const std::string reason = gap.substr(gap.find("channel EHE"));
+    EXPECT_EQ(out.str(), "[\n{\"file\": \"" + file + "\", \"error\": \"" + reason.substr(0, reason.size() - 1) + "\"}\n]\n");
+    EXPECT_EQ(run({"--channel", "EHZ", file}), 0);
+    EXPECT_TRUE(err.str().starts_with("sismavue-report: " + file + ": channel EHZ: warning: the largest value is 900,")) << err.str();
+
+    EXPECT_EQ(run({"--spectrum", file}), 2);
+    EXPECT_EQ(err.str(), "sismavue-report: --spectrum: expected a file of one channel or --channel CODE, got " + file +
+                             " of 3 channels (EHZ, EHN, EHE)\nTry 'sismavue-report --help'.\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(run({"--spectrum", "--channel", "EHN", file}), 0);
+    const std::string spectrum = out.str();
+    EXPECT_EQ(std::count(spectrum.begin(), spectrum.end(), '\n'), 1025);
 }
 
 TEST_F(Report, SegmentIsClampedSwappedAndEqualEndsMeanTheWholeRecord)
@@ -221,6 +321,11 @@ TEST_F(Report, BadArgumentsNameTheArgumentAndWhatWasExpected)
         {{"--plot-scale", "2", path}, "--plot-scale: expected together with --plot DIR"},
         {{"--force", path}, "--force: expected together with --plot DIR"},
         {{"--version", path}, "--version: expected no other argument"},
+        {{"--sensitivity", "0", path}, "--sensitivity: expected a number of counts per m/s above 0, got \"0\""},
+        {{"-", path, "-"}, "-: given more than once (standard input is read once)"},
+        {{"--channel=", path}, "--channel: expected a channel code, got \"\""},
+        {{"--sensitivity", "1e6", "--sensitivities", "t.tsv", path},
+         "--sensitivities: expected no --sensitivity with it, which holds for every FILE"},
     };
     for (const auto &[args, message] : cases) {
         SCOPED_TRACE(message);

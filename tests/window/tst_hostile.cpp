@@ -1,6 +1,7 @@
 // Damaged and hostile files opened over a good record: each is refused with
 // a message naming the file and the reason, and the record on screen stays
 // exactly as it was; odd but readable files and odd paths load.
+#include "../record/recordwriters.h"
 #include "testrecord.h"
 #include "window/mainwindow.h"
 
@@ -147,6 +148,16 @@ private slots:
                                             << "line 5: sample 2 is beyond the 32-bit float range" << 1;
         QTest::newRow("a square beyond float") << "file" << header(3) + "3e38 3e38 -3e38\r\n"
                                                << "the sample values are too large" << 1;
+        Type4 wrongCrc;
+        wrongCrc.values = {1e-6, 2e-6, 3e-6};
+        wrongCrc.crcChange = 1;
+        QTest::newRow("Type 4 with a wrong CRC") << "file" << QByteArray::fromStdString(wrongCrc.bytes())
+                                                 << "the CRC stored in the file is" << 1;
+        Sac acceleration;
+        acceleration.values = {1, 2, 3};
+        acceleration.idep = 8;
+        QTest::newRow("SAC of acceleration") << "file" << QByteArray::fromStdString(acceleration.bytes())
+                                             << "holds acceleration; Sismavue analyses velocity records" << 0;
         QTest::newRow("stray quote swallows the rest")
             << "file" << header(3) + "\"1e-6\r\n2e-6\r\n3e-6\r\n"
             << "line 6: the file ends after 1 of 3 samples; the quote opened on line 4 is never closed" << 1;

@@ -1,3 +1,5 @@
+#include "../record/mseedwriter.h"
+#include "../record/recordwriters.h"
 #include "testrecord.h"
 #include "window/mainwindow.h"
 
@@ -5,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -21,7 +24,7 @@ class LoadingTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    QString first, second, anonymous, truncated;
+    QString first, second, anonymous, truncated, counts;
     QStringList messages;
 
     std::unique_ptr<MainWindow> window()
@@ -54,6 +57,10 @@ private slots:
         first = writeRecord(dir, "first.psn", wave);
         second = writeRecord(dir, "with blank.psn", spikes(500, {{10, 0.001}}), 200);
         anonymous = writeRecord(dir, "anonymous.psn", spikes(800, {{5, 0.001}}), 100, false);
+        std::vector<double> adc(2000);
+        for (size_t i = 0; i < adc.size(); ++i)
+            adc[i] = 2048 + std::round(10 * std::sin(i * 0.1));
+        counts = writeRecord(dir, "counts.psn", adc);
         truncated = QDir(dir.path()).filePath("truncated.psn");
         QFile file(truncated);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -318,6 +325,206 @@ private slots:
         QVERIFY(!s.isDragging);
         QVERIFY(s.hasSegment);
         QCOMPARE(s.endSample, 1207);
+    }
+
+    QString writeBytes(const QString &name, const std::string &bytes)
+    {
+        QFile file(QDir(dir.path()).filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            return QString();
+        file.write(bytes.data(), qint64(bytes.size()));
+        return file.fileName();
+    }
+
+    // Every format opens through the same load, with the figures and the
+    // waveform of its values written as PSN text in m/s; the title tells of
+    // values that cannot be m/s and of a low rate, and a failed load leaves
+    // it as it was.
+    void recordsOfEveryFormatAndWhatTheTitleSays()
+    {
+        std::vector<double> nanometres;
+        std::vector<double> metres;
+        for (int i = 0; i < 3000; ++i) {
+            nanometres.push_back(std::round(2e5 * std::sin(i * 0.07)));
+            metres.push_back(static_cast<float>(static_cast<float>(nanometres.back()) * 1e-9));
+        }
+        Sac sac;
+        sac.values.assign(nanometres.begin(), nanometres.end());
+        sac.idep = 7;
+        sac.bigEndian = true;
+        Type4 type4;
+        type4.values = nanometres;
+        type4.sampleType = 1;
+        type4.sensitivity = 1e-7;   // cm/s per count: 1 nm/s
+        std::vector<double> type4Metres;
+        for (double v : nanometres)
+            type4Metres.push_back(static_cast<float>(v * 1e-7 / 100));
+        struct Row { QString file, sameAs, title; };
+        const Row rows[] = {
+            {writeBytes("event.SAC", sac.bytes()), writeRecord(dir, "sac.psn", metres), "Sismavue"},
+            {writeBytes("event.psn", type4.bytes()), writeRecord(dir, "type4.psn", type4Metres), "Sismavue"},
+            {counts, {}, "Sismavue \u2014 the largest value is 2058, which cannot be m/s: the values look like "
+                         "counts; right-click the station to give a sensitivity"},
+            {writeRecord(dir, "slow.psn", metres, 20), {},
+             "Sismavue \u2014 at 20 samples per second the weighting attenuates 2 Hz by 3.4 dB more than at "
+             "100 samples per second: levels read lower"},
+        };
+        for (const Row &row : rows) {
+            messages.clear();
+            auto w = window();
+            w->Form_Load(row.file);
+            QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+            QCOMPARE(w->windowTitle(), row.title);
+            QVERIFY(!w->loadfile(truncated));
+            QCOMPARE(w->windowTitle(), row.title);
+            if (row.sameAs.isEmpty())
+                continue;
+            auto text = window();
+            text->Form_Load(row.sameAs);
+            QCOMPARE(w->MaxPeak->text(), text->MaxPeak->text());
+            QCOMPARE(w->RMS->text(), text->RMS->text());
+            QCOMPARE(w->Law->text(), text->Law->text());
+            QCOMPARE(w->Picture1->image(), text->Picture1->image());
+            QCOMPARE(w->Picture3->image(), text->Picture3->image());
+        }
+    }
+
+    // "Sensitivity…" on the station or component box writes the person's
+    // table, keeping what else it holds, and loads the record again.
+    void sensitivityMenuWritesTheTableAndLoadsAgain()
+    {
+        QTemporaryDir config;
+        const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        const QString tablePath = config.path() + "/sismavue/sensitivities.tsv";
+        QVERIFY(QDir().mkpath(config.path() + "/sismavue"));
+        const auto writeTable = [&](const QByteArray &text) {
+            QFile table(tablePath);
+            return table.open(QIODevice::WriteOnly) && table.write(text) == text.size();
+        };
+        const auto table = [&] {
+            QFile file(tablePath);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+        };
+        QVERIFY(writeTable("# mine\nXYZ\t*\t5\n"));
+
+        std::vector<double> scaled;
+        for (int i = 0; i < 2000; ++i)
+            scaled.push_back(static_cast<float>(static_cast<float>(2048 + std::round(10 * std::sin(i * 0.1))) / 1e6));
+        auto text = window();
+        text->Form_Load(writeRecord(dir, "scaled.psn", scaled));
+
+        auto w = window();
+        std::unique_ptr<QMenu> menu;
+        const auto action = [&] {
+            menu = w->sensitivitymenu();
+            return menu->actions().value(0);
+        };
+        QVERIFY(!action()->isEnabled());
+        w->Form_Load(anonymous);
+        QVERIFY(!action()->isEnabled());
+        w->Form_Load(counts);
+        const QString countsPeak = w->MaxPeak->text();
+        QCOMPARE(action()->text(), QStringLiteral("Sensitivity\u2026"));
+        QVERIFY(action()->isEnabled());
+        QStringList asked;
+        std::optional<QString> answer = QStringLiteral("1e6");
+        w->askSensitivity = [&](const QString &question, const QString &offered) {
+            asked << question << offered;
+            return answer;
+        };
+        action()->trigger();
+        QCOMPARE(table(), QByteArray("# mine\nXYZ\t*\t5\nABC\tZ\t1e+06\n"));
+        QVERIFY(asked.value(0).contains("station ABC, component Z"));
+        QCOMPARE(asked.value(1), QString());
+        QCOMPARE(w->MaxPeak->text(), text->MaxPeak->text());
+        QCOMPARE(w->Law->text(), text->Law->text());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Sismavue"));
+
+        // A wrong answer, or none, changes nothing; an empty one removes the line.
+        for (const std::optional<QString> &kept : {std::optional<QString>("abc"), std::optional<QString>()}) {
+            answer = kept;
+            action()->trigger();
+            QCOMPARE(table(), QByteArray("# mine\nXYZ\t*\t5\nABC\tZ\t1e+06\n"));
+            QCOMPARE(w->MaxPeak->text(), text->MaxPeak->text());
+        }
+        QCOMPARE(messages, QStringList("\"abc\" is not a number of counts per m/s above 0."));
+        QCOMPARE(asked.value(3), QStringLiteral("1e+06"));
+        answer = QString();
+        action()->trigger();
+        QCOMPARE(table(), QByteArray("# mine\nXYZ\t*\t5\n"));
+        QCOMPARE(w->MaxPeak->text(), countsPeak);
+
+        // A table that cannot be read stops the load, naming its line.
+        messages.clear();
+        QVERIFY(writeTable("# mine\nbroken\n"));
+        QVERIFY(!w->loadfile(first));
+        QCOMPARE(messages, QStringList(tablePath + ": line 2: expected STATION<TAB>COMPONENT<TAB>SENSITIVITY"));
+        QCOMPARE(w->MaxPeak->text(), countsPeak);
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+    }
+
+    // Of a file of several channels the person picks one, the vertical
+    // offered first; Cancel leaves the window as it was, and the load for a
+    // new sensitivity keeps the channel without asking again.
+    void channelOfAFileOfSeveralIsAskedFor()
+    {
+        QTemporaryDir config;
+        const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        MiniSeed north, vertical;
+        north.channel = "EHN";
+        vertical.channel = "EHZ";
+        std::vector<double> scaled;
+        for (int i = 0; i < 3000; ++i) {
+            north.values.push_back(std::round(500 * std::sin(i * 0.1)));
+            vertical.values.push_back(std::round(900 * std::sin(i * 0.2)));
+            scaled.push_back(static_cast<float>(north.values.back() / 1e3));
+        }
+        const QString both = writeBytes("both.mseed", interleaved({north.bytes(), vertical.bytes()}));
+        auto text = window();
+        text->Form_Load(writeRecord(dir, "north.psn", scaled));
+
+        auto w = window();
+        QStringList offered;
+        int first = -1, asked = 0;
+        std::optional<QString> answer = QStringLiteral("EHN");
+        w->chooseChannel = [&](const QStringList &channels, int at) {
+            ++asked;
+            offered = channels;
+            first = at;
+            return answer;
+        };
+        w->Form_Load(both);
+        QCOMPARE(offered, QStringList({"EHN", "EHZ"}));
+        QCOMPARE(first, 1);
+        QCOMPARE(w->Label9->text(), QStringLiteral("BGLD"));
+        QCOMPARE(w->Label10->text(), QStringLiteral("EHN"));
+        QCOMPARE(w->Es->text(), QStringLiteral(" 3000"));
+
+        w->askSensitivity = [](const QString &, const QString &) { return QStringLiteral("1e3"); };
+        w->setsensitivity();
+        QCOMPARE(asked, 1);
+        QCOMPARE(w->Label10->text(), QStringLiteral("EHN"));
+        QCOMPARE(w->MaxPeak->text(), text->MaxPeak->text());
+        QCOMPARE(w->Picture1->image(), text->Picture1->image());
+
+        answer.reset();
+        const QImage wave = w->Picture1->image();
+        const QString peak = w->MaxPeak->text();
+        w->Label2->setText(this->first);
+        QVERIFY(w->loadfile(this->first));
+        const Session before = w->session();
+        w->Label2->setText(both);
+        QVERIFY(!w->loadfile(both));
+        QCOMPARE(asked, 2);
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+        QCOMPARE(w->Label2->text(), this->first);
+        QCOMPARE(w->Label10->text(), QStringLiteral("Z"));
+        QCOMPARE(w->session().samples, before.samples);
+        QCOMPARE(w->ProgressBar1->value(), 0);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        qputenv("XDG_CONFIG_HOME", savedConfig);
     }
 
     void noSecondLoadWhileOneRuns()

@@ -1,6 +1,10 @@
 // Pictures of the window: "Save Picture..." and the pictures of
 // sismavue-report --plot, which must be the window's own drawing.
+#include "../record/mseedwriter.h"
+#include "analysis/loadrecord.h"
+#include "spectrum/segmentspectrum.h"
 #include "testrecord.h"
+#include "views/selection.h"
 #include "window/mainwindow.h"
 
 #include <QContextMenuEvent>
@@ -170,6 +174,38 @@ private slots:
         QCOMPARE(spectrum.pixel(97, 0), qRgb(0, 0, 0));
         QCOMPARE(spectrum.pixel(96, 0), qRgb(255, 255, 255));
         QCOMPARE(spectrum.pixel(98, 0), qRgb(255, 255, 255));
+    }
+
+    // A file of several channels gives a picture of each, named for it.
+    void plotDrawsAPicturePerChannel()
+    {
+        MiniSeed north, vertical;
+        north.channel = "EHN";
+        vertical.channel = "EHZ";
+        for (int i = 0; i < 3000; ++i) {
+            north.values.push_back(std::round(500 * std::sin(i * 0.1)));
+            vertical.values.push_back(std::round(900 * std::sin(i * 0.2)));
+        }
+        const QString file = dir.filePath("two.mseed");
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        const std::string bytes = interleaved({north.bytes(), vertical.bytes()});
+        out.write(bytes.data(), qint64(bytes.size()));
+        out.close();
+        const QString folder = dir.filePath("channels");
+        QCOMPARE(report({"--plot", folder, "--plot-scale", "1", file}), 0);
+        for (const char *channel : {"EHN", "EHZ"}) {
+            LoadOptions options;
+            options.channel = channel;
+            LoadResult loaded = loadRecord(file.toStdString(), options);
+            AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
+            const SegmentBounds whole{0, record.sampleCount, false};
+            const SegmentSpectrum spectrum = segmentSpectrum(record.samples, 0, record.sampleCount);
+            MainWindow window;
+            window.plotrecord(file, std::move(record), whole, spectrum);
+            const QImage plot(QDir(folder).filePath(QStringLiteral("two.mseed.%1.png").arg(channel)));
+            QCOMPARE(plot.convertToFormat(QImage::Format_RGB32), window.drawpicture(1));
+        }
     }
 
     // A second run does not replace the pictures unless told to; the PDF

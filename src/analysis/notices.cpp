@@ -1,0 +1,47 @@
+#include "analysis/notices.h"
+
+#include "analysis/weighting.h"
+#include "record/sensitivity.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// The shortest text that reads back to the same float ("2.058", not the
+// digits of its double).
+std::string floatText(float value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+} // namespace
+
+double extraAttenuationAt2Hz(int32_t sampleRate)
+{
+    return 20 * std::log10(weightingGain(100, 2) / weightingGain(sampleRate, 2));
+}
+
+std::optional<std::string> countsWarning(const AnalysedRecord &record)
+{
+    if (!(record.largestValue >= 1))
+        return std::nullopt;
+    const std::string largest = floatText(record.largestValue);
+    if (!record.sensitivity)
+        return "the largest value is " + largest + ", which cannot be m/s: the values look like counts";
+    return "the largest value is " + largest + " m/s with a sensitivity of " +
+           shortestText(*record.sensitivity) + " counts per m/s, which cannot be right: "
+           "the sensitivity looks wrong";
+}
+
+std::optional<std::string> lowRateNotice(int32_t sampleRate)
+{
+    if (sampleRate >= noticeBelowRate)
+        return std::nullopt;
+    char db[32];
+    std::snprintf(db, sizeof db, "%.1f", extraAttenuationAt2Hz(sampleRate));
+    return "at " + std::to_string(sampleRate) + " samples per second the weighting attenuates 2 Hz by " +
+           db + " dB more than at 100 samples per second: levels read lower";
+}

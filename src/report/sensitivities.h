@@ -1,0 +1,30 @@
+#pragma once
+
+#include "analysis/levels.h"
+#include "record/loaderror.h"
+#include "record/sensitivity.h"
+#include "report/options.h"
+
+#include <optional>
+#include <string>
+#include <variant>
+
+// Where a run's sensitivities come from: --sensitivity for every file, or
+// else the table of --sensitivities FILE or the person's own.
+struct RunSensitivities {
+    std::optional<double> given;
+    SensitivityTable table;
+    std::string tableName;   // the table's path, named in the counts warning
+
+    SensitivityChoice choice() const { return {given, &table}; }
+};
+
+// Reads the table the options name; a table named with --sensitivities must
+// exist, the person's own may not.
+std::variant<RunSensitivities, LoadError> runSensitivities(const ReportOptions &options);
+
+// The warnings about `record`, one line each as
+// "sismavue-report: FILE: warning: ...": values that cannot be m/s, and a
+// low rate. Empty when there is nothing to say.
+std::string recordWarnings(const std::string &file, const AnalysedRecord &record,
+                           const RunSensitivities &sensitivities);
