@@ -79,7 +79,7 @@ void Analysis(benchmark::State &state)
     const PsnRecord read = std::get<PsnRecord>(readPsnFile(record));
     for (auto _ : state) {
         state.PauseTiming();
-        PsnRecord copy = read;
+        PsnRecord copy = read.copy();
         state.ResumeTiming();
         benchmark::DoNotOptimize(analyseRecord(std::move(copy), "bench"));
     }

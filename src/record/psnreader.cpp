@@ -28,31 +28,37 @@ std::string endReason(const SampleScan &scan, int32_t stored, int32_t count)
 ReadResult readPsn(ByteInput &input, const std::string &name, const ReadOptions &options)
 {
     PsnRecord record;
+    // Of an input of known size a helper reads ahead where the policy gives
+    // one; a pipe is read as it comes, so that a writer that stops never
+    // holds up a refusal.
+    PartReader parts(input, options.threads.readPartBytes,
+                     options.threads.threads > 1 && input.size().has_value());
     const auto tick = [&] {
         if (!options.progress)
             return;
         double done = 0;
         if (const auto size = input.size(); size && *size > 0)
-            done = std::min(1.0, static_cast<double>(input.bytesRead()) / static_cast<double>(*size));
+            done = std::min(1.0, static_cast<double>(parts.bytesTaken()) / static_cast<double>(*size));
         else if (record.sampleCount > 0)
             done = static_cast<double>(record.samples.size()) / record.sampleCount;
         options.progress(5 + static_cast<int>(5 * done));
     };
 
-    PartReader parts(input, options.threads.readPartBytes);
     HeaderReader headerReader(name);
     std::unique_ptr<Part> part;
     size_t at = 0;
     while (!headerReader.done() && !headerReader.error()) {
         if (part)
             parts.recycle(std::move(part));
-        part = parts.next();
+        part = parts.next(tick);
         const char *begin = part->bytes.data();
         at = headerReader.read(begin, begin + part->bytes.size(), part->last) - begin;
         tick();
     }
-    if (headerReader.error())
+    if (headerReader.error()) {
+        parts.stop();
         return input.cutShort() ? LoadError{name, 0, shortenedReason} : *headerReader.error();
+    }
 
     PsnHeader &header = headerReader.header();
     std::optional<uint64_t> dataBytes;
@@ -78,11 +84,13 @@ ReadResult readPsn(ByteInput &input, const std::string &name, const ReadOptions 
     switch (data.scan.stop) {
     case ScanStop::Count:
         record.sum = data.sum;
+        record.largestValue = data.largest;
         return record;
     case ScanStop::Range:
         return LoadError{name, data.scan.fieldLine,
                          "sample " + std::to_string(stored + 1) + " is beyond the 32-bit float range"};
     default:
+        parts.stop();
         if (input.cutShort())
             return LoadError{name, 0, shortenedReason};
         // A last line end does not open another line.

@@ -16,6 +16,13 @@
 
 // A record as read from any of the formats, before any analysis.
 struct PsnRecord {
+    // Moved, not copied unawares: a copy of a day's samples costs about as
+    // much time and memory as reading them. copy() says so where one is meant.
+    PsnRecord() = default;
+    PsnRecord(PsnRecord &&) = default;
+    PsnRecord &operator=(PsnRecord &&) = default;
+    PsnRecord copy() const { return *this; }
+
     int32_t sampleCount = 0;       // "Number of Samples", >= 1
     int32_t sampleRate = 0;        // "SPS:", >= 12 (the 2 Hz weighting needs it)
     std::string stationCode;       // "Station Code:" from character 15, UTF-8; empty when absent
@@ -29,6 +36,10 @@ struct PsnRecord {
     // Of a file of several channels (miniSEED), the name of the one read
     // ("EHZ"); empty otherwise.
     std::string channel;
+
+private:
+    PsnRecord(const PsnRecord &) = default;
+    PsnRecord &operator=(const PsnRecord &) = default;
 };
 
 using ReadResult = std::variant<PsnRecord, LoadError>;
@@ -42,7 +53,7 @@ inline constexpr int32_t progressInterval = 1 << 16;
 struct ReadOptions {
     // 5 to 10 while the file is read, by the bytes read (by the values read
     // when the size is unknown): after every part of threads.readPartBytes
-    // and every 20 ms while waiting for a helper, whatever the file holds.
+    // and every 10 ms while waiting for a helper, whatever the file holds.
     ReadProgress progress;
     // Once the header has been read and the sample array made, before any
     // sample is read.

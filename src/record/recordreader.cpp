@@ -11,23 +11,22 @@ namespace {
 
 // A PSN text record through the sensitivity, when one applies to its
 // station and component: values are divided in 64-bit, and the sum is
-// taken again in file order.
-ReadResult scaleText(ReadResult read, const std::string &name, const SensitivityChoice &choice)
+// taken again in file order, a piece at a time with `progress` at 10
+// between pieces, so that a window goes on answering.
+ReadResult scaleText(ReadResult read, const std::string &name, const ReadOptions &options)
 {
     auto *record = std::get_if<PsnRecord>(&read);
     if (!record)
         return read;
-    const ValueScale scale = chooseScale(choice, record->stationCode, record->componentName, {});
-    std::vector<float> &samples = record->samples;
-    float largest = 0;
-    if (scale.asTheyStand) {
-        for (size_t i = 1; i < samples.size(); ++i)
-            largest = std::max(largest, std::abs(samples[i]));
-        record->largestValue = largest;
+    const ValueScale scale = chooseScale(options.sensitivity, record->stationCode, record->componentName, {});
+    if (scale.asTheyStand)
         return read;
-    }
+    std::vector<float> &samples = record->samples;
     double sum = 0;
+    float largest = 0;
     for (size_t i = 1; i < samples.size(); ++i) {
+        if (i % progressInterval == 0 && options.progress)
+            options.progress(10);
         const float v = static_cast<float>(samples[i] * scale.factor / scale.divisor);
         if (!std::isfinite(v))
             return LoadError{name, 0, "sample " + std::to_string(i) +
@@ -78,7 +77,7 @@ ReadResult readRecord(ByteInput &input, const std::string &name, const ReadOptio
     case RecordFormat::psnText:
         break;
     }
-    return scaleText(readPsn(input, name, options), name, options.sensitivity);
+    return scaleText(readPsn(input, name, options), name, options);
 }
 
 RecordsResult readRecords(ByteInput &input, const std::string &name, const ReadOptions &options)
@@ -88,7 +87,10 @@ RecordsResult readRecords(ByteInput &input, const std::string &name, const ReadO
     ReadResult read = readRecord(input, name, options);
     if (auto *error = std::get_if<LoadError>(&read))
         return std::move(*error);
-    return std::vector<ReadResult>{std::move(read)};
+    // Moved in: a braced list would copy the samples.
+    std::vector<ReadResult> one;
+    one.push_back(std::move(read));
+    return one;
 }
 
 ReadResult parseRecord(std::string_view bytes, const std::string &name, const ReadOptions &options)

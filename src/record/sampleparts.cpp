@@ -2,42 +2,137 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
 
-PartReader::PartReader(ByteInput &input, size_t partBytes)
+PartReader::PartReader(ByteInput &input, size_t partBytes, bool readAhead)
     : input_(input), partBytes_(std::max<size_t>(partBytes, 1))
 {
+    if (readAhead)
+        reader_ = HelperThread([this] { this->readAhead(); });
 }
 
-std::unique_ptr<Part> PartReader::next()
+PartReader::~PartReader()
 {
-    std::unique_ptr<Part> part;
-    if (spare_.empty()) {
-        part = std::make_unique<Part>();
-    } else {
-        part = std::move(spare_.back());
-        spare_.pop_back();
+    stop();
+}
+
+void PartReader::stop()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
     }
+    changed_.notify_all();
+    reader_.join();
+}
+
+std::unique_ptr<Part> PartReader::spare()
+{
+    std::lock_guard lock(mutex_);
+    if (spare_.empty())
+        return std::make_unique<Part>();
+    std::unique_ptr<Part> part = std::move(spare_.back());
+    spare_.pop_back();
+    return part;
+}
+
+void PartReader::fill(Part &part)
+{
     // A short input takes no buffer of the full size; one byte more than
     // it holds shows its end.
     size_t capacity = partBytes_;
     if (const auto size = input_.size(); size && *size >= input_.bytesRead())
         capacity = static_cast<size_t>(std::min<uint64_t>(capacity, *size - input_.bytesRead() + 1));
-    part->bytes.resize(capacity);
-    const size_t got = ended_ ? 0 : input_.read(part->bytes.data(), capacity);
-    part->bytes.resize(got);
-    part->last = ended_ = got < capacity;
-    part->from = part->to = 0;
-    part->values.clear();
-    part->done = false;
+    part.bytes.resize(capacity);
+    const size_t got = ended_ ? 0 : input_.read(part.bytes.data(), capacity);
+    part.bytes.resize(got);
+    part.last = ended_ = got < capacity;
+    part.from = part.to = 0;
+    part.values.clear();
+    part.done = false;
+}
+
+void PartReader::readAhead()
+{
+    struct Finished {
+        PartReader &r;
+        ~Finished()
+        {
+            {
+                std::lock_guard lock(r.mutex_);
+                r.finished_ = true;
+            }
+            r.changed_.notify_all();
+        }
+    } finished{*this};
+    try {
+        while (!ended_) {
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return stopping_ || ready_.size() < partsAhead; });
+                if (stopping_)
+                    return;
+            }
+            std::unique_ptr<Part> part = spare();
+            fill(*part);
+            {
+                std::lock_guard lock(mutex_);
+                ready_.push_back(std::move(part));
+            }
+            changed_.notify_all();
+        }
+    } catch (...) {
+        std::lock_guard lock(mutex_);
+        failure_ = std::current_exception();
+        changed_.notify_all();
+    }
+}
+
+std::unique_ptr<Part> PartReader::next(const std::function<void()> &tick)
+{
+    std::unique_ptr<Part> part;
+    if (!reader_.started()) {
+        part = spare();
+        fill(*part);
+    } else {
+        std::unique_lock lock(mutex_);
+        while (!changed_.wait_for(lock, std::chrono::milliseconds(10),
+                                  [&] { return !ready_.empty() || failure_ || finished_; })) {
+            if (tick) {
+                lock.unlock();
+                tick();
+                lock.lock();
+            }
+        }
+        if (ready_.empty() && failure_)
+            std::rethrow_exception(failure_);
+        if (ready_.empty()) {
+            // Asked again after the last part: the input is over.
+            lock.unlock();
+            part = spare();
+            part->bytes.clear();
+            part->last = true;
+            part->from = part->to = 0;
+            part->values.clear();
+            part->done = false;
+        } else {
+            part = std::move(ready_.front());
+            ready_.pop_front();
+            lock.unlock();
+            changed_.notify_all();
+        }
+    }
+    taken_ += part->bytes.size();
     return part;
 }
 
 void PartReader::recycle(std::unique_ptr<Part> part)
 {
+    std::lock_guard lock(mutex_);
     spare_.push_back(std::move(part));
 }
 
@@ -122,11 +217,11 @@ public:
         return true;
     }
 
-    // Waits until `part` is scanned, calling `tick` every 20 ms meanwhile.
+    // Waits until `part` is scanned, calling `tick` every 10 ms meanwhile.
     void wait(const Part &part, const std::function<void()> &tick)
     {
         std::unique_lock lock(mutex_);
-        while (!changed_.wait_for(lock, std::chrono::milliseconds(20), [&] { return part.done; })) {
+        while (!changed_.wait_for(lock, std::chrono::milliseconds(10), [&] { return part.done; })) {
             lock.unlock();
             tick();
             lock.lock();
@@ -170,8 +265,12 @@ SamplesRead readSamples(PartReader &parts, std::unique_ptr<Part> current, size_t
     const auto need = [&] { return wanted - samples.size(); };
     const auto take = [&](const float *values, size_t n) {
         samples.insert(samples.end(), values, values + n);
-        for (size_t i = 0; i < n; ++i)
+        float largest = result.largest;
+        for (size_t i = 0; i < n; ++i) {
             result.sum += values[i];
+            largest = std::max(largest, std::abs(values[i]));
+        }
+        result.largest = largest;
     };
     std::vector<float> mine;
     // Scans [from, to) of `part` on this thread; false once the scan stopped.
@@ -196,7 +295,7 @@ SamplesRead readSamples(PartReader &parts, std::unique_ptr<Part> current, size_t
     tick();
     while (going) {
         while (!lastRead && ahead.size() < std::max<size_t>(lookahead, 1)) {
-            std::unique_ptr<Part> part = parts.next();
+            std::unique_ptr<Part> part = parts.next(tick);
             lastRead = part->last;
             markWholeLines(*part);
             if (part->to > part->from && !helpers.post(*part))

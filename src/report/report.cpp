@@ -96,7 +96,10 @@ RecordsResult readChannels(const std::string &path, const ReportOptions &options
     ReadResult read = readRecord(input, path, one);
     if (auto *error = std::get_if<LoadError>(&read))
         return std::move(*error);
-    return std::vector<ReadResult>{std::move(read)};
+    // Moved in: a braced list would copy the samples.
+    std::vector<ReadResult> records;
+    records.push_back(std::move(read));
+    return records;
 }
 
 // One record's row, warnings and picture, added to the file's outcome.

@@ -198,7 +198,7 @@ TEST(Levels, LongRecordsLevelOnASecondThreadAsInOnePass)
             removeMeanAndWeight(samples, record.sum, record.sampleCount, 250, level);
         const float lawMax = slowLevelInPlace(level, record.sampleCount, 250);
 
-        PsnRecord copy = record;
+        PsnRecord copy = record.copy();
         std::vector<int> seen;
         LoadOptions options;
         options.progress = [&](int p) { seen.push_back(p); };
@@ -222,7 +222,7 @@ TEST(Levels, LongRecordsLevelOnASecondThreadAsInOnePass)
         EXPECT_EQ(seen, expected);
 
         // Kept to one thread, it gives the same.
-        copy = record;
+        copy = record.copy();
         LoadOptions oneThread;
         oneThread.threads = singleThread();
         LoadResult single = analyseRecord(std::move(copy), "long.psn", oneThread);
@@ -234,7 +234,7 @@ TEST(Levels, LongRecordsLevelOnASecondThreadAsInOnePass)
         // the helper, while it waits, is told of samples already final.
         for (const int threads : {1, 2}) {
             SCOPED_TRACE(threads);
-            copy = record;
+            copy = record.copy();
             const float *stored = copy.samples.data();
             int64_t final = 0;
             bool early = false;
