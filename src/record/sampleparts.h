@@ -48,7 +48,7 @@ private:
     void fill(Part &part);
     void readAhead();
 
-    static constexpr size_t partsAhead = 2;
+    static constexpr size_t partsAhead = 1;
     ByteInput &input_;
     size_t partBytes_;
     bool ended_ = false;
