@@ -27,8 +27,11 @@ struct MiniSeed {
         std::vector<float> floats;
         std::vector<double> doubles = values;
         std::vector<char> chars(text.begin(), text.end());
+        const bool integers = encoding != DE_FLOAT32 && encoding != DE_FLOAT64 && encoding != DE_ASCII;
         for (double v : values) {
-            ints.push_back(static_cast<int32_t>(v));
+            // NaN and infinity only go into floats: as an int32 they are undefined.
+            if (integers)
+                ints.push_back(static_cast<int32_t>(v));
             floats.push_back(static_cast<float>(v));
         }
         MSRecord *msr = msr_init(nullptr);
