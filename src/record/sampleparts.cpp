@@ -111,14 +111,11 @@ std::unique_ptr<Part> PartReader::next(const std::function<void()> &tick)
         if (ready_.empty() && failure_)
             std::rethrow_exception(failure_);
         if (ready_.empty()) {
-            // Asked again after the last part: the input is over.
+            // Asked again after the last part: the helper has ended, and an
+            // empty last part says the input is over.
             lock.unlock();
             part = spare();
-            part->bytes.clear();
-            part->last = true;
-            part->from = part->to = 0;
-            part->values.clear();
-            part->done = false;
+            fill(*part);
         } else {
             part = std::move(ready_.front());
             ready_.pop_front();
