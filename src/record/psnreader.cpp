@@ -28,11 +28,16 @@ std::string endReason(const SampleScan &scan, int32_t stored, int32_t count)
 ReadResult readPsn(ByteInput &input, const std::string &name, const ReadOptions &options)
 {
     PsnRecord record;
+    // A short file is read in smaller parts, at least 64 of them down to
+    // 64 KiB each: every part in flight is fresh memory, whose first touch
+    // costs more than the parse of a short record.
+    size_t partBytes = options.threads.readPartBytes;
+    if (const auto size = input.size())
+        partBytes = std::min<size_t>(partBytes, std::max<uint64_t>(64 << 10, *size / 64));
     // Of an input of known size a helper reads ahead where the policy gives
     // one; a pipe is read as it comes, so that a writer that stops never
     // holds up a refusal.
-    PartReader parts(input, options.threads.readPartBytes,
-                     options.threads.threads > 1 && input.size().has_value());
+    PartReader parts(input, partBytes, options.threads.threads > 1 && input.size().has_value());
     const auto tick = [&] {
         if (!options.progress)
             return;

@@ -52,7 +52,7 @@ inline constexpr int32_t progressInterval = 1 << 16;
 
 struct ReadOptions {
     // 5 to 10 while the file is read, by the bytes read (by the values read
-    // when the size is unknown): after every part of threads.readPartBytes
+    // when the size is unknown): after every part (threads.readPartBytes at most)
     // and every 10 ms while waiting for a helper, whatever the file holds.
     ReadProgress progress;
     // Once the header has been read and the sample array made, before any
