@@ -84,10 +84,13 @@ RecordsResult readRecords(ByteInput &input, const std::string &name, const ReadO
 {
     if (recogniseRecord(input.peek(recogniseBytes)) == RecordFormat::miniSeed)
         return readMiniSeed(input, name, options);
-    ReadResult read = readRecord(input, name, options);
+    return asRecords(readRecord(input, name, options));
+}
+
+RecordsResult asRecords(ReadResult read)
+{
     if (auto *error = std::get_if<LoadError>(&read))
         return std::move(*error);
-    // Moved in: a braced list would copy the samples.
     std::vector<ReadResult> one;
     one.push_back(std::move(read));
     return one;

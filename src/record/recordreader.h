@@ -32,6 +32,10 @@ ReadResult readRecord(ByteInput &input, const std::string &name, const ReadOptio
 using RecordsResult = std::variant<std::vector<ReadResult>, LoadError>;
 RecordsResult readRecords(ByteInput &input, const std::string &name, const ReadOptions &options = {});
 
+// One record, or its error, as the records of a file. Moved in, never
+// copied: a braced list would copy the samples.
+RecordsResult asRecords(ReadResult read);
+
 // Reads a record from bytes in memory.
 ReadResult parseRecord(std::string_view bytes, const std::string &name, const ReadOptions &options = {});
 

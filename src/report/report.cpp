@@ -93,13 +93,7 @@ RecordsResult readChannels(const std::string &path, const ReportOptions &options
         several = names;
         return std::optional<std::string>();
     };
-    ReadResult read = readRecord(input, path, one);
-    if (auto *error = std::get_if<LoadError>(&read))
-        return std::move(*error);
-    // Moved in: a braced list would copy the samples.
-    std::vector<ReadResult> records;
-    records.push_back(std::move(read));
-    return records;
+    return asRecords(readRecord(input, path, one));
 }
 
 // One record's row, warnings and picture, added to the file's outcome.
