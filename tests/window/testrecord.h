@@ -1,11 +1,25 @@
 #pragma once
 
+#include "window/mainwindow.h"
+
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <QtTest>
 
+#include <memory>
 #include <vector>
+
+// A window opened on the record at `path`; any message it shows fails the
+// test.
+inline std::unique_ptr<MainWindow> openWindow(const QString &path)
+{
+    auto w = std::make_unique<MainWindow>();
+    w->showMessage = [](const QString &text) { QFAIL(qPrintable(text)); };
+    w->Form_Load(path);
+    return w;
+}
 
 // Writes a PSN text record into `dir` and returns its path. Without an
 // identity the station and component lines are left out.

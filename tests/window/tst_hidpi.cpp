@@ -23,12 +23,7 @@ class HiDpiTest : public QObject {
     QString quietSine, sine;
     std::unique_ptr<MainWindow> w;
 
-    void open(const QString &path)
-    {
-        w = std::make_unique<MainWindow>();
-        w->showMessage = [](const QString &text) { QFAIL(qPrintable(text)); };
-        w->Form_Load(path);
-    }
+    void open(const QString &path) { w = openWindow(path); }
 
 private slots:
     void initTestCase()

@@ -19,12 +19,7 @@ class SpectrumTest : public QObject {
     QString sine, quiet;
     std::unique_ptr<MainWindow> w;
 
-    void open(const QString &path)
-    {
-        w = std::make_unique<MainWindow>();
-        w->showMessage = [](const QString &text) { QFAIL(qPrintable(text)); };
-        w->Form_Load(path);
-    }
+    void open(const QString &path) { w = openWindow(path); }
 
 private slots:
     void initTestCase()
