@@ -11,7 +11,7 @@
 // comparison. Times are wall-clock: a stage may work on several threads.
 #include "analysis/loadrecord.h"
 #include "parse_floor.h"
-#include "record/psnreader.h"
+#include "record/text/psnreader.h"
 #include "records.h"
 #include "reference_spectrum.h"
 #include "report/report.h"

@@ -1,6 +1,6 @@
 #include "analysis/levelstages.h"
 
-#include "record/psnreader.h"
+#include "record/text/psnreader.h"
 
 #include <algorithm>
 #include <array>

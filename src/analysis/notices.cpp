@@ -1,7 +1,7 @@
 #include "analysis/notices.h"
 
 #include "analysis/weighting.h"
-#include "record/sensitivity.h"
+#include "settings/sensitivitytable.h"
 
 #include <charconv>
 #include <cmath>

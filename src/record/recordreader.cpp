@@ -1,9 +1,9 @@
 #include "record/recordreader.h"
 
-#include "record/binaryinput.h"
-#include "record/mseedreader.h"
-#include "record/psntype4.h"
-#include "record/sacreader.h"
+#include "record/binary/binaryinput.h"
+#include "record/binary/mseedreader.h"
+#include "record/binary/psntype4.h"
+#include "record/binary/sacreader.h"
 
 #include <cmath>
 

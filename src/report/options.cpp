@@ -1,6 +1,6 @@
 #include "report/options.h"
 
-#include "record/sensitivity.h"
+#include "settings/sensitivitytable.h"
 #include "report/escape.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 #include "window/mainwindow.h"
 
 #include "analysis/loadrecord.h"
-#include "record/mseedchannels.h"
-#include "record/sensitivity.h"
+#include "record/binary/mseedchannels.h"
+#include "settings/sensitivitytable.h"
 #include "session/numbertext.h"
 #include "views/selection.h"
 #include "views/waveplot.h"

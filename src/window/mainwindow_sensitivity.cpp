@@ -3,7 +3,7 @@
 #include "window/mainwindow.h"
 
 #include "analysis/notices.h"
-#include "record/sensitivity.h"
+#include "settings/sensitivitytable.h"
 
 #include <QLabel>
 #include <QMenu>

@@ -2,7 +2,7 @@
 // table are only comparable from run to run if the records are the same
 // bytes every time, in the format the program reads.
 #include "parse_floor.h"
-#include "record/psnreader.h"
+#include "record/text/psnreader.h"
 #include "records.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 // texts. Any crash, sanitizer report, leak or hang is a fault.
 #include "analysis/loadrecord.h"
 #include "record/recordreader.h"
-#include "record/sensitivity.h"
+#include "settings/sensitivitytable.h"
 #include "report/report.h"
 #include "session/numbertext.h"
 #include "spectrum/segmentspectrum.h"

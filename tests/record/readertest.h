@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record/psnreader.h"
+#include "record/text/psnreader.h"
 
 #include <string>
 #include <variant>

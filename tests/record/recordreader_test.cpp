@@ -3,7 +3,7 @@
 #include "analysis/loadrecord.h"
 #include "mseedwriter.h"
 #include "readertest.h"
-#include "record/mseedchannels.h"
+#include "record/binary/mseedchannels.h"
 #include "recordwriters.h"
 #include "report/report.h"
 #include "spectrum/segmentspectrum.h"

@@ -1,6 +1,6 @@
-#include "record/sacreader.h"
+#include "record/binary/sacreader.h"
 
-#include "record/binaryinput.h"
+#include "record/binary/binaryinput.h"
 
 #include <cmath>
 

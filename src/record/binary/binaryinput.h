@@ -2,8 +2,8 @@
 
 #include "record/byteinput.h"
 #include "record/loaderror.h"
-#include "record/psnreader.h"
-#include "record/sensitivity.h"
+#include "record/text/psnreader.h"
+#include "settings/sensitivitytable.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "record/samplescan.h"
+#include "record/text/samplescan.h"
 
 
 namespace {

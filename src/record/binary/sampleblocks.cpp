@@ -1,4 +1,4 @@
-#include "record/sampleblocks.h"
+#include "record/binary/sampleblocks.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "record/mseedreader.h"
+#include "record/binary/mseedreader.h"
 
-#include "record/binaryinput.h"
-#include "record/mseedchannels.h"
-#include "record/mseedlibrary.h"
+#include "record/binary/binaryinput.h"
+#include "record/binary/mseedchannels.h"
+#include "record/binary/mseedlibrary.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record/numbers.h"
+#include "record/text/numbers.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "record/numbers.h"
+#include "record/text/numbers.h"
 
 #include <cfloat>
 #include <charconv>

@@ -1,5 +1,5 @@
-#include "record/numbers.h"
-#include "readertest.h"
+#include "record/text/numbers.h"
+#include "../readertest.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "record/sampleparts.h"
+#include "record/text/partreader.h"
 
 #include <algorithm>
 #include <chrono>

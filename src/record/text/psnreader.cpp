@@ -1,6 +1,6 @@
-#include "record/psnreader.h"
+#include "record/text/psnreader.h"
 
-#include "record/sampleparts.h"
+#include "record/text/partreader.h"
 #include "session/memory.h"
 
 #include <algorithm>

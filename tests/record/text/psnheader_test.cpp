@@ -1,5 +1,5 @@
-#include "record/psnheader.h"
-#include "readertest.h"
+#include "record/text/psnheader.h"
+#include "../readertest.h"
 
 #include <gtest/gtest.h>
 

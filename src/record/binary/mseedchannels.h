@@ -1,9 +1,9 @@
 #pragma once
 
 #include "record/loaderror.h"
-#include "record/psnreader.h"
-#include "record/sampleblocks.h"
-#include "record/sensitivity.h"
+#include "record/text/psnreader.h"
+#include "record/binary/sampleblocks.h"
+#include "settings/sensitivitytable.h"
 
 #include <cstdint>
 #include <functional>

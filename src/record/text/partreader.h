@@ -1,7 +1,7 @@
 #pragma once
 
 #include "record/byteinput.h"
-#include "record/samplescan.h"
+#include "record/text/samplescan.h"
 #include "session/threads.h"
 
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "record/mseedlibrary.h"
+#include "record/binary/mseedlibrary.h"
 
 #include <cctype>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "readertest.h"
+#include "../readertest.h"
 
 #include <gtest/gtest.h>
 

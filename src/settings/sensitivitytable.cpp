@@ -1,4 +1,4 @@
-#include "record/sensitivity.h"
+#include "settings/sensitivitytable.h"
 
 #include <cerrno>
 #include <charconv>

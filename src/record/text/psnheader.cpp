@@ -1,7 +1,7 @@
-#include "record/psnheader.h"
+#include "record/text/psnheader.h"
 
 #include "record/headertext.h"
-#include "record/numbers.h"
+#include "record/text/numbers.h"
 
 #include <algorithm>
 #include <string_view>

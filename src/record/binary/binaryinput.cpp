@@ -1,4 +1,4 @@
-#include "record/binaryinput.h"
+#include "record/binary/binaryinput.h"
 
 #include "record/headertext.h"
 #include "session/memory.h"

@@ -1,6 +1,6 @@
-#include "record/mseedchannels.h"
+#include "record/binary/mseedchannels.h"
 
-#include "record/binaryinput.h"
+#include "record/binary/binaryinput.h"
 #include "session/memory.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 
 #include "record/byteinput.h"
 #include "record/loaderror.h"
-#include "record/psnheader.h"
-#include "record/sensitivity.h"
+#include "record/text/psnheader.h"
+#include "settings/sensitivitytable.h"
 #include "session/threads.h"
 
 #include <cstdint>

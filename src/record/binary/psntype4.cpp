@@ -1,6 +1,6 @@
-#include "record/psntype4.h"
+#include "record/binary/psntype4.h"
 
-#include "record/binaryinput.h"
+#include "record/binary/binaryinput.h"
 
 #include <cmath>
 #include <cstdio>

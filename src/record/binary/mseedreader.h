@@ -1,7 +1,7 @@
 #pragma once
 
 #include "record/byteinput.h"
-#include "record/psnreader.h"
+#include "record/text/psnreader.h"
 
 #include <string>
 #include <string_view>
