@@ -1,6 +1,6 @@
 #include "analysis/levelstages.h"
 
-#include "record/text/psnreader.h"
+#include "session/progress.h"
 
 #include <algorithm>
 #include <array>
@@ -61,7 +61,7 @@ struct Stages {
     MeanRemoval removal;
     SlowLevel slow;
     PieceRing ring;
-    const std::function<void(int)> &progress;
+    const Progress &progress;
 
     void weigh(int64_t p)
     {
@@ -78,27 +78,23 @@ struct Stages {
         levels->resize(static_cast<size_t>(piece.from) + piece.n);
         slow.levelRange(ring.at(p), piece.n, levels->data() + piece.from);
     }
-    // Progress `base` + 0..10 before piece p, from the second piece on.
-    void tick(int base, int64_t p) const
+    // Progress `base` + 0..0.5 before piece p, from the second piece on.
+    void tick(double base, int64_t p) const
     {
         if (progress && p > 0)
-            progress(base + static_cast<int>(10LL * samplePiece(p, count).from / count));
+            progress(base + 0.5 * samplePiece(p, count).from / count);
     }
-    void report(int percent) const
-    {
-        if (progress)
-            progress(percent);
-    }
+    void report(double done) const { reportProgress(progress, done); }
 };
 
 void onOneThread(Stages &s)
 {
     for (int64_t p = 0; p < pieceCount(s.count); ++p) {
-        s.tick(10, p);
+        s.tick(0, p);
         s.weigh(p);
         s.level(p);
     }
-    s.report(20);
+    s.report(0.5);
 }
 
 // The levels of each piece follow its weighting on a helper; this thread
@@ -123,17 +119,17 @@ void onTwoThreads(Stages &s, HelperThread &follower, std::atomic<int64_t> &weigh
         }
     } finish{weighed, follower};
     for (int64_t p = 0; p < pieces; ++p) {
-        s.tick(10, p);
+        s.tick(0, p);
         for (int64_t done; p - (done = levelled.load(std::memory_order_acquire)) >= PieceRing::pieces;)
             levelled.wait(done, std::memory_order_acquire);
         s.weigh(p);
         publish(weighed, p + 1);
     }
-    s.report(20);
+    s.report(0.5);
     for (int64_t p = 0; p < pieces;) {
         const int64_t done = levelled.load(std::memory_order_acquire);
         for (; p < std::min(done + 1, pieces); ++p)
-            s.tick(20, p);
+            s.tick(0.5, p);
         if (done == pieces)
             break;
         levelled.wait(done, std::memory_order_acquire);
@@ -144,7 +140,7 @@ void onTwoThreads(Stages &s, HelperThread &follower, std::atomic<int64_t> &weigh
 
 LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count,
                           int32_t sampleRate, std::vector<float> *levels,
-                          const ThreadPolicy &threads, const std::function<void(int)> &progress,
+                          const ThreadPolicy &threads, const Progress &progress,
                           const Alongside &alongside)
 {
     if (levels) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/levels.h"
+#include "session/progress.h"
 #include "session/threads.h"
 
 #include <cstdint>
@@ -16,9 +17,9 @@ struct LevelStages {
 // piece. With `levels` (room reserved for count + 1 entries) the levels are
 // kept there, entry 0 being 0; without, only the largest level stays. From
 // threads.levelFromSamples on, with more than one thread, the levels follow
-// the weighting on a helper. `progress` gets 10..20 while the weighting
-// runs, 20 when it is done and, on two threads, 20..30 while the levels
-// catch up.
+// the weighting on a helper. `progress` gets up to a half while the
+// weighting runs, a half when it is done and, on two threads, up to 1
+// while the levels catch up.
 // While the helper waits for the weighting it calls `alongside` (when
 // given) with the number of entries of samples, from 0, that are final; it
 // does a little other work and returns true, or returns false when there is
@@ -26,5 +27,5 @@ struct LevelStages {
 using Alongside = std::function<bool(int64_t finalEntries)>;
 LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count,
                           int32_t sampleRate, std::vector<float> *levels,
-                          const ThreadPolicy &threads, const std::function<void(int)> &progress,
+                          const ThreadPolicy &threads, const Progress &progress,
                           const Alongside &alongside = {});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 
 // What a load failure tells the person: the file, the line where it applies
 // (0 when none does) and the reason in plain words.
@@ -8,9 +9,6 @@ struct LoadError {
     std::string file;
     long line = 0;
     std::string reason;
-    // The person chose to read nothing (see ReadOptions::chooseChannel):
-    // there is nothing to tell.
-    bool cancelled = false;
 
     // "FILE: line N: reason", or "FILE: reason" without a line.
     std::string message() const
@@ -18,3 +16,9 @@ struct LoadError {
         return file + ": " + (line > 0 ? "line " + std::to_string(line) + ": " : "") + reason;
     }
 };
+
+// The system's words for an errno value ("No such file or directory").
+inline std::string systemReason(int error)
+{
+    return std::generic_category().message(error);
+}

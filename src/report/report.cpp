@@ -14,7 +14,6 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <mutex>
@@ -28,6 +27,24 @@
 namespace {
 
 const std::string program = "sismavue-report: ";
+
+// How messages name an entry of a file of several: "channel EHZ",
+// "channel EHZ piece 2 of 3", "piece 2 of 3"; "" for a file's only entry.
+std::string messageLabel(const RecordEntry &entry)
+{
+    const std::string label = entryLabel(entry);
+    return entry.channelName.empty() ? label : "channel " + label;
+}
+
+// What the picture of an entry of a file of several is named with: its
+// channel, and the piece's number when the channel is in pieces.
+std::string pictureLabel(const RecordEntry &entry)
+{
+    if (entry.pieces < 2)
+        return entry.channelName;
+    const std::string channel = entry.channelName.empty() ? entry.info.channel : entry.channelName;
+    return channel + "-" + std::to_string(entry.piece + 1);
+}
 
 // The segment the window would keep after a drag from START to END: both
 // ends clamped into 1..N first.
@@ -63,8 +80,8 @@ SummaryFields summaryOf(const AnalysedRecord &record, const SegmentBounds &b,
         b.hasSegment ? segmentFigures(record.samples, record.slowLevel, b.start, b.end)
                      : record.figures;
     SummaryFields f;
-    f.label = record.stationCode;
-    f.id = record.componentName;
+    f.label = record.station;
+    f.id = record.channel;
     // After a load without a segment the start box holds the text "0".
     f.start = b.hasSegment ? integerText(b.start) : "0";
     f.end = integerText(b.end);
@@ -75,43 +92,24 @@ SummaryFields summaryOf(const AnalysedRecord &record, const SegmentBounds &b,
     return f;
 }
 
-// The channels of the file at `path` ("-": standard input), each read or
-// refused: all of them, or with --spectrum the one --channel names or the
-// file's only one. Of a file of several channels --spectrum puts their
-// names into `several` and reads none.
-RecordsResult readChannels(const std::string &path, const ReportOptions &options, const LoadOptions &load,
-                           std::vector<std::string> &several)
-{
-    auto opened = path == "-" ? openStandardInput(path) : openRecordFile(path);
-    if (auto *error = std::get_if<LoadError>(&opened))
-        return std::move(*error);
-    ByteInput &input = std::get<ByteInput>(opened);
-    if (!options.spectrum)
-        return readRecords(input, path, load);
-    LoadOptions one = load;
-    one.chooseChannel = [&several](const std::vector<std::string> &names) {
-        several = names;
-        return std::optional<std::string>();
-    };
-    return asRecords(readRecord(input, path, one));
-}
-
 // One record's row, warnings and picture, added to the file's outcome.
-void analyseChannel(ReadResult &&read, const std::string &path, const ReportOptions &options, bool last,
-                    const LoadOptions &load, const RunSensitivities &sensitivities, Outcome &outcome)
+void analyseEntry(OpenedRecord &opened, size_t entry, const std::string &path, const ReportOptions &options,
+                  bool last, const LoadOptions &load, const RunSensitivities &sensitivities, Outcome &outcome)
 {
-    const std::string channel = std::holds_alternative<PsnRecord>(read) ? std::get<PsnRecord>(read).channel : "";
-    const auto fail = [&](LoadError &error) {
-        if (!channel.empty())
-            error.reason = "channel " + channel + ": " + error.reason;
+    const std::string label = messageLabel(opened.entries()[entry]);
+    // The reader names a channel in its own errors; the analysis does not.
+    const auto fail = [&](LoadError &error, bool named) {
+        if (!named && !label.empty())
+            error.reason = label + ": " + error.reason;
         const Outcome failed = failure(error, options, last);
         outcome.ok = false;
         outcome.row += failed.row;
         outcome.message += failed.message;
     };
+    ReadResult read = opened.read(entry);
     if (auto *error = std::get_if<LoadError>(&read))
-        return fail(*error);
-    PsnRecord &psn = std::get<PsnRecord>(read);
+        return fail(*error, true);
+    Record &psn = std::get<Record>(read);
     const SegmentBounds b = fitSegment(options.segment, psn.sampleCount);
     // The spectrum's blocks follow the mean removal on the analysis's helper
     // while it has time; what is left is done after.
@@ -125,10 +123,10 @@ void analyseChannel(ReadResult &&read, const std::string &path, const ReportOpti
     };
     LoadResult loaded = analyseRecord(std::move(psn), path, withSpectrum);
     if (auto *error = std::get_if<LoadError>(&loaded))
-        return fail(*error);
+        return fail(*error, false);
     AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
     const SegmentSpectrum spectrum = spectrumSum.finish({}, load.threads);
-    outcome.message += recordWarnings(channel.empty() ? path : path + ": channel " + channel, record, sensitivities);
+    outcome.message += recordWarnings(label.empty() ? path : path + ": " + label, record, sensitivities);
     outcome.samples += record.sampleCount;
     if (options.spectrum) {
         std::string text = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");
@@ -136,45 +134,49 @@ void analyseChannel(ReadResult &&read, const std::string &path, const ReportOpti
             text.erase(0, text.find('\n') + 1);
         outcome.row += text;
     } else {
-        const ReportRow row{path, summaryOf(record, b, spectrum, "."), record.sampleRate,
-                            record.sampleCount, record.sensitivity};
+        const ReportRow row{path, summaryOf(record, b, spectrum, "."), record};
         outcome.row += tableRow(options.format, row, last);
     }
     if (options.plotDir)
-        outcome.plots.push_back({path, channel, std::move(record), b, spectrum});
+        outcome.plots.push_back({path, pictureLabel(opened.entries()[entry]), std::move(record), b, spectrum});
 }
 
-// `last`: the file is the last one given. A row per channel the file holds,
-// in file order; with --plot the records go on, to be drawn as the window
-// shows them.
+// `last`: the file is the last one given. A row per record the file holds
+// (per channel, or piece of one), in file order; with --plot the records go
+// on, to be drawn as the window shows them. With --spectrum a file must
+// hold one record.
 Outcome analyseFile(const std::string &path, const ReportOptions &options, bool last,
                     const ThreadPolicy &threads, const RunSensitivities &sensitivities)
 {
+    ReadOptions read;
+    read.threads = threads;
+    read.sensitivity = sensitivities.choice();
+    read.channel = options.channel;
     LoadOptions load;
     load.threads = threads;
     // The whole record's largest level is all a row needs of the levels.
     load.keepLevels = options.segment.has_value() || options.plotDir.has_value();
-    load.sensitivity = sensitivities.choice();
-    load.channel = options.channel;
-    std::vector<std::string> several;
-    RecordsResult read = readChannels(path, options, load, several);
-    if (!several.empty()) {
+    auto input = path == "-" ? openStandardInput(path) : openRecordFile(path);
+    if (const auto *error = std::get_if<LoadError>(&input))
+        return failure(*error, options, last);
+    OpenResult opened = openRecord(std::get<ByteInput>(input), path, read);
+    if (const auto *error = std::get_if<LoadError>(&opened))
+        return failure(*error, options, last);
+    OpenedRecord &record = std::get<OpenedRecord>(opened);
+    const std::vector<RecordEntry> &entries = record.entries();
+    if (options.spectrum && entries.size() > 1) {
         std::string names;
-        for (const std::string &name : several)
-            names += (names.empty() ? "" : ", ") + name;
+        for (const RecordEntry &entry : entries)
+            names += (names.empty() ? "" : ", ") + entryLabel(entry);
         Outcome outcome;
         outcome.badArguments = true;
         outcome.message = "--spectrum: expected a file of one channel or --channel CODE, got " + path + " of " +
-                          std::to_string(several.size()) + " channels (" + names + ")";
+                          std::to_string(entries.size()) + " channels (" + names + ")";
         return outcome;
     }
-    if (const auto *error = std::get_if<LoadError>(&read))
-        return failure(*error, options, last);
-    auto &channels = std::get<std::vector<ReadResult>>(read);
     Outcome outcome{true, {}, {}, 0, {}};
-    for (size_t c = 0; c < channels.size(); ++c)
-        analyseChannel(std::move(channels[c]), path, options, last && c + 1 == channels.size(), load,
-                       sensitivities, outcome);
+    for (size_t e = 0; e < entries.size(); ++e)
+        analyseEntry(record, e, path, options, last && e + 1 == entries.size(), load, sensitivities, outcome);
     return outcome;
 }
 
@@ -200,7 +202,7 @@ bool writeOut(std::ostream &out, std::ostream &err, ProgressLine &progress, cons
         return true;
     const int error = errno;
     progress.clear();
-    err << program << "standard output: " << (error != 0 ? std::strerror(error) : "write error") << "\n"
+    err << program << "standard output: " << (error != 0 ? systemReason(error) : "write error") << "\n"
         << std::flush;
     return false;
 }

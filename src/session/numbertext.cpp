@@ -1,5 +1,6 @@
 #include "session/numbertext.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -68,4 +69,25 @@ std::string integerText(int64_t value)
     if (value >= 0)
         text.insert(text.begin(), ' ');
     return text;
+}
+
+namespace {
+
+template <class T>
+std::string shortest(T value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+} // namespace
+
+std::string shortestText(double value)
+{
+    return shortest(value);
+}
+
+std::string shortestText(float value)
+{
+    return shortest(value);
 }

@@ -1,5 +1,7 @@
 #include "settings/sensitivitytable.h"
 
+#include "session/numbertext.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -12,16 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string_view trimmed(std::string_view s)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!s.empty() && blank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && blank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 // A table line split into its text before any "#", the comment with the
 // blanks before it, and a CR that ended it.
@@ -39,7 +31,7 @@ Line splitLine(std::string_view line)
     const size_t hash = line.find('#');
     l.fields = line.substr(0, hash);
     if (hash != std::string_view::npos) {
-        const size_t kept = trimmed(l.fields).empty() ? hash : l.fields.find_last_not_of(" \t") + 1;
+        const size_t kept = trimmedCode(l.fields).empty() ? hash : l.fields.find_last_not_of(" \t") + 1;
         l.fields = line.substr(0, kept);
         l.comment = line.substr(kept);
     }
@@ -53,7 +45,7 @@ bool splitFields(std::string_view text, std::string_view (&out)[3])
         const size_t tab = text.find('\t');
         if ((tab == std::string_view::npos) != (i == 2))
             return false;
-        out[i] = trimmed(text.substr(0, tab));
+        out[i] = trimmedCode(text.substr(0, tab));
         text.remove_prefix(i == 2 ? text.size() : tab + 1);
     }
     return !out[0].empty() && !out[1].empty();
@@ -70,29 +62,11 @@ void forEachLine(std::string_view text, Each each)
     }
 }
 
-std::string systemReason(int error) { return std::generic_category().message(error); }
-
 } // namespace
-
-ValueScale chooseScale(const SensitivityChoice &choice, std::string_view station,
-                       std::string_view component, std::optional<ValueScale> fromHeader)
-{
-    if (choice.given)
-        return ValueScale::sensitivity(*choice.given);
-    if (choice.table) {
-        station = trimmed(station);
-        component = trimmed(component);
-        for (std::string_view wanted : {component, std::string_view("*")})
-            for (const SensitivityEntry &e : *choice.table)
-                if (e.station == station && e.component == wanted)
-                    return ValueScale::sensitivity(e.countsPerMetrePerSecond);
-    }
-    return fromHeader.value_or(ValueScale{});
-}
 
 std::optional<double> parseSensitivity(std::string_view text)
 {
-    text = trimmed(text);
+    text = trimmedCode(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     double value = 0;
@@ -112,7 +86,7 @@ std::variant<SensitivityTable, LoadError> parseSensitivityTable(std::string_view
     forEachLine(text, [&](std::string_view line, bool) {
         ++number;
         const Line l = splitLine(line);
-        if (error || trimmed(l.fields).empty())
+        if (error || trimmedCode(l.fields).empty())
             return;
         std::string_view fields[3];
         std::optional<double> s;
@@ -172,8 +146,8 @@ std::string userSensitivityTablePath()
 std::string withSensitivity(std::string_view text, std::string_view station,
                             std::string_view component, std::optional<double> s)
 {
-    station = trimmed(station);
-    component = trimmed(component);
+    station = trimmedCode(station);
+    component = trimmedCode(component);
     const std::string line = std::string(station) + '\t' + std::string(component) + '\t' + (s ? shortestText(*s) : "");
     std::string out;
     bool written = !s;
@@ -232,15 +206,8 @@ std::optional<std::string> writeTableFile(const std::string &path, std::string_v
     return std::nullopt;
 }
 
-std::string shortestText(double s)
-{
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, s);
-    return std::string(text, result.ptr);
-}
-
 bool usableInTable(std::string_view code)
 {
-    code = trimmed(code);
+    code = trimmedCode(code);
     return !code.empty() && code.find_first_of("\t\r\n#") == std::string_view::npos;
 }

@@ -1,48 +1,17 @@
 #pragma once
 
+// The person's sensitivity table as a file: read, edited and written
+// whole. How a sensitivity is chosen for a record is the reader's
+// (record/valuescale.h).
+
 #include "record/loaderror.h"
+#include "record/valuescale.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
-
-// How the values stored in a file become m/s: value * factor / divisor,
-// in 64-bit, before the rounding to 32-bit. 1 / 1 takes them as they stand.
-struct ValueScale {
-    double factor = 1;
-    double divisor = 1;
-    bool asTheyStand = true;
-
-    // Counts per m/s: value / sensitivity gives m/s.
-    static ValueScale sensitivity(double countsPerMetrePerSecond)
-    {
-        return {1, countsPerMetrePerSecond, false};
-    }
-    double countsPerMetrePerSecond() const { return divisor / factor; }
-};
-
-// One line of a sensitivity table: STATION<TAB>COMPONENT<TAB>S, S in counts
-// per m/s; the component "*" matches any.
-struct SensitivityEntry {
-    std::string station, component;
-    double countsPerMetrePerSecond = 0;
-};
-using SensitivityTable = std::vector<SensitivityEntry>;
-
-// Where a record's sensitivity may come from, first match wins: the one
-// given for the whole run, the table (an exact component before "*", the
-// first such line in each case), then the file's own header.
-struct SensitivityChoice {
-    std::optional<double> given;
-    const SensitivityTable *table = nullptr;
-};
-
-// Station and component codes are compared without the blanks and tabs
-// around them.
-ValueScale chooseScale(const SensitivityChoice &choice, std::string_view station,
-                       std::string_view component, std::optional<ValueScale> fromHeader);
 
 // A sensitivity as written on a command line or in a table: a finite number
 // above 0, nothing else on it.
@@ -82,6 +51,3 @@ bool usableInTable(std::string_view code);
 // another name, then renamed over it, so that a failure leaves the old
 // table. Creates the folder when missing. Returns the reason on failure.
 std::optional<std::string> writeTableFile(const std::string &path, std::string_view text);
-
-// The shortest text that reads back to the same double ("2048", "1e-09").
-std::string shortestText(double value);

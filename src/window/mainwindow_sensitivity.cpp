@@ -3,6 +3,7 @@
 #include "window/mainwindow.h"
 
 #include "analysis/notices.h"
+#include "session/numbertext.h"
 #include "settings/sensitivitytable.h"
 
 #include <QLabel>
@@ -68,5 +69,5 @@ void MainWindow::setsensitivity()
         showMessage(QString::fromLocal8Bit(path + ": " + *reason));
         return;
     }
-    loadfile(loadedFile, loadedChannel);
+    loadfile(loadedFile, loadedChoice.channel, loadedChoice.piece);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record/text/psnreader.h"
+#include "record/recordreader.h"
 
 #include <string>
 #include <variant>

@@ -1,5 +1,7 @@
 #include "settings/sensitivitytable.h"
 
+#include "session/numbertext.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -195,7 +195,7 @@ private slots:
         const QString folder = dir.filePath("channels");
         QCOMPARE(report({"--plot", folder, "--plot-scale", "1", file}), 0);
         for (const char *channel : {"EHN", "EHZ"}) {
-            LoadOptions options;
+            ReadOptions options;
             options.channel = channel;
             LoadResult loaded = loadRecord(file.toStdString(), options);
             AnalysedRecord &record = std::get<AnalysedRecord>(loaded);

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "record/loaderror.h"
-#include "record/text/psnreader.h"
 #include "record/binary/sampleblocks.h"
-#include "settings/sensitivitytable.h"
+#include "record/recordreader.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,7 +12,7 @@
 
 // The samples of one miniSEED record as decoded.
 struct RecordSamples {
-    int64_t start = 0;            // time of the first sample, microseconds since 1970, UTC
+    UtcTime start;                // time of the first sample
     double rate = 0;              // samples per second, as the record states it
     const void *values = nullptr;
     int64_t count = 0;
@@ -22,17 +20,25 @@ struct RecordSamples {
     uint64_t offset = 0;          // of the record in the file
 };
 
+// A continuous run of a channel's records: each starts where the one
+// before ended, within half a sample, at the same rate.
+struct TracePiece {
+    UtcTime start;                // of its first sample
+    int32_t rate = 0;             // whole samples per second
+    UtcTime nextStart;            // where a record must start to continue it
+    SampleBlocks values;          // through the channel's scale, rounded to 32-bit
+    ValueTotals totals;
+};
+
 // One channel of a miniSEED file, its records joined in file order.
 struct ChannelTrace {
     std::string network, station, location, channel;   // the codes, without blanks
     std::string name;            // what messages and choices call it (see nameChannels)
     bool wanted = true;          // false: its records are passed over undecoded
-    int32_t rate = 0;            // whole samples per second, from its first record
-    int64_t nextStart = 0;       // where the next record must start, microseconds
+    bool started = false;        // its first record set the scale
     ValueScale scale;
-    SampleBlocks values;         // through the scale, rounded to 32-bit
-    double sum = 0;              // of the values in file order, 64-bit
-    float largest = 0;           // largest |value|
+    std::vector<TracePiece> pieces;   // in file order
+    uint64_t valueCount = 0;     // in all its pieces
     // The first reason the channel cannot be read; its later records are
     // then passed over and its values given back.
     std::optional<std::string> problem;
@@ -48,24 +54,20 @@ void nameChannels(std::vector<ChannelTrace> &traces);
 // Whether `asked` (a channel code or an id) names the channel.
 bool channelMatches(const ChannelTrace &trace, std::string_view asked);
 
-// Of `names`, the one to offer first when the person is asked to choose:
-// the first ending in Z (the vertical component), else the first.
-size_t offeredChannel(const std::vector<std::string> &names);
-
-// Joins a record's samples to the channel. The first record sets the rate
-// (within 0.1 % of a whole number, at least 12 per second) and the scale
-// (options, table; miniSEED has no sensitivity of its own); each later one
-// must start where the one before ended, within half a sample, at the same
-// rate. Sets trace.problem otherwise, or on a value that is NaN, infinite or
-// beyond the 32-bit float range once scaled, or on samples that do not fit
-// in the memory available.
+// Joins a record's samples to the channel. The first record sets the scale
+// (options, table; miniSEED has no sensitivity of its own). A record that
+// does not start where the last piece ended, within half a sample, or at
+// another rate (within 0.1 % of a whole number, at least 12 per second),
+// starts a new piece. Sets trace.problem on a rate that cannot be read, a
+// piece of more than 2147483647 samples, a value that is NaN, infinite or
+// beyond the 32-bit float range once scaled, or samples that do not fit in
+// the memory available.
 void addSamples(ChannelTrace &trace, const RecordSamples &record, const SensitivityChoice &choice);
 
-// The channel's record, its values moved into one array (`tick` called
-// between blocks), or why it cannot be read, naming the channel. The
-// record's channel is set when the file holds `several` channels.
-ReadResult takeChannel(ChannelTrace &&trace, const std::string &file, bool several,
-                       const std::function<void()> &tick);
+// The channel's entries: one per piece, or one giving its problem; named
+// when the file holds `several` channels.
+std::vector<RecordEntry> traceEntries(const ChannelTrace &trace, bool several);
 
-// "2024-03-01 10:00:03.740000 UTC".
-std::string timeText(int64_t microseconds);
+// Piece `piece` of the channel as a record, its values moved into one array
+// (`tick` called between blocks); the channel must have no problem.
+Record takePiece(ChannelTrace &trace, size_t piece, const std::function<void()> &tick);

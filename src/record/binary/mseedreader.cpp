@@ -1,6 +1,5 @@
 #include "record/binary/mseedreader.h"
 
-#include "record/binary/binaryinput.h"
 #include "record/binary/mseedchannels.h"
 #include "record/binary/mseedlibrary.h"
 
@@ -64,11 +63,7 @@ public:
     }
     void tick() const
     {
-        if (!options_.progress)
-            return;
-        const auto size = input_.size();
-        const double done = size && *size > 0 ? static_cast<double>(input_.bytesRead()) / static_cast<double>(*size) : 0;
-        options_.progress(5 + static_cast<int>(5 * std::min(1.0, done)));
+        reportProgress(options_.progress, fractionRead(input_, input_.bytesRead(), 0, 0));
     }
 
 private:
@@ -149,12 +144,12 @@ void decodeInto(ChannelTrace &trace, RecordPtr &record, RecordBuffer &buffer, co
         trace.problem = where + " holds " + std::to_string(record->numsamples) + " of the " +
                         std::to_string(record->samplecnt) + " samples it announces";
     } else {
-        const RecordSamples samples{record->starttime, record->samprate, record->datasamples,
-                                    record->numsamples, record->sampletype, buffer.offset()};
+        const RecordSamples samples{UtcTime(std::chrono::microseconds(record->starttime)), record->samprate,
+                                    record->datasamples, record->numsamples, record->sampletype, buffer.offset()};
         addSamples(trace, samples, options.sensitivity);
     }
     if (trace.problem)
-        trace.values.clear();
+        trace.pieces.clear();
 }
 
 // Reads the file's records one after the other into their channels.
@@ -164,12 +159,11 @@ std::variant<std::vector<ChannelTrace>, LoadError> readTraces(ByteInput &input, 
     RecordBuffer buffer(input, options);
     RecordPtr record;
     std::vector<ChannelTrace> traces;
-    bool first = true;
     while (buffer.fill(libraryReach) > 0) {
         const std::string where = "the record at byte " + std::to_string(buffer.offset());
         if (buffer.available() < fixedHeaderBytes)
             return endedEarly(input, name, "the file ends inside " + where);
-        if (!startsMiniSeed(std::string_view(buffer.data(), buffer.available())))
+        if (!recognisesMiniSeed(std::string_view(buffer.data(), buffer.available())))
             return LoadError{name, 0, "byte " + std::to_string(buffer.offset()) + " does not start a miniSEED record"};
         int code = 0;
         // A positive code is how many more bytes the record may need: the
@@ -188,9 +182,6 @@ std::variant<std::vector<ChannelTrace>, LoadError> readTraces(ByteInput &input, 
             return LoadError{name, 0, where + " cannot be read: " + libraryReason(code)};
         if (!record->Blkt1000)
             return LoadError{name, 0, where + " has no blockette 1000, which gives a record's length"};
-        if (first && options.headerRead)
-            options.headerRead();
-        first = false;
         // A record that fails to decode is freed by the library: its length
         // is kept first.
         const size_t length = static_cast<size_t>(record->reclen);
@@ -216,46 +207,63 @@ std::string namesOf(const std::vector<ChannelTrace> &traces)
     return names;
 }
 
-// A file's channels, and those to read: the one options.channel names, else all.
-struct Channels {
-    std::vector<ChannelTrace> traces;
-    std::vector<size_t> picked;
-};
-
-std::variant<Channels, LoadError> readChannels(ByteInput &input, const std::string &name,
-                                               const ReadOptions &options)
+// The channels to list: the one options.channel names, else all.
+std::variant<std::vector<ChannelTrace>, LoadError> pickChannels(std::vector<ChannelTrace> traces,
+                                                                const std::string &name,
+                                                                const ReadOptions &options)
 {
-    auto read = readTraces(input, name, options);
-    if (auto *error = std::get_if<LoadError>(&read))
-        return std::move(*error);
-    Channels c{std::get<std::vector<ChannelTrace>>(std::move(read)), {}};
-    for (size_t i = 0; i < c.traces.size(); ++i)
-        if (c.traces[i].wanted)
-            c.picked.push_back(i);
     if (!options.channel)
-        return c;
-    if (c.picked.empty())
-        return LoadError{name, 0, "holds no channel " + *options.channel + "; its channels: " + namesOf(c.traces)};
-    if (c.picked.size() > 1) {
+        return traces;
+    std::vector<ChannelTrace> picked;
+    for (ChannelTrace &trace : traces)
+        if (trace.wanted)
+            picked.push_back(std::move(trace));
+    if (picked.empty())
+        return LoadError{name, 0, "holds no channel " + *options.channel + "; its channels: " + namesOf(traces)};
+    if (picked.size() > 1) {
         std::string ids;
-        for (size_t i : c.picked)
-            ids += (ids.empty() ? "" : ", ") + channelId(c.traces[i]);
+        for (const ChannelTrace &trace : picked)
+            ids += (ids.empty() ? "" : ", ") + channelId(trace);
         return LoadError{name, 0, "holds several channels " + *options.channel + " (" + ids +
                                       "); name one as NET.STA.LOC.CHA"};
     }
-    return c;
+    return picked;
 }
 
-std::function<void()> moveTick(const ReadOptions &options)
+// The file's channels, read whole: an entry per piece, whose values are
+// moved out when it is read.
+struct MiniSeedFile {
+    std::string name;
+    ReadOptions options;
+    std::vector<ChannelTrace> traces;
+    std::vector<std::pair<size_t, size_t>> at;   // of each entry: its channel and piece
+    std::vector<bool> taken;
+
+    ReadResult read(size_t entry, bool others);
+};
+
+ReadResult MiniSeedFile::read(size_t entry, bool others)
 {
-    if (!options.progress)
-        return {};
-    return [&options] { options.progress(10); };
+    const auto [c, p] = at[entry];
+    ChannelTrace &trace = traces[c];
+    if (trace.problem)
+        return LoadError{name, 0, "channel " + trace.name + ": " + *trace.problem};
+    if (taken[entry])
+        return LoadError{name, 0, "channel " + trace.name + ": its record has already been read"};
+    taken[entry] = true;
+    // The others' values go before this one's are moved.
+    if (!others)
+        for (size_t e = 0; e < at.size(); ++e)
+            if (e != entry) {
+                traces[at[e].first].pieces[at[e].second].values.clear();
+                taken[e] = true;
+            }
+    return takePiece(trace, p, [this] { reportProgress(options.progress, 1); });
 }
 
 } // namespace
 
-bool startsMiniSeed(std::string_view head)
+bool recognisesMiniSeed(std::string_view head)
 {
     if (head.size() < fixedHeaderBytes)
         return false;
@@ -267,43 +275,25 @@ bool startsMiniSeed(std::string_view head)
            byte(24) <= 23 && byte(25) <= 59 && byte(26) <= 60;
 }
 
-std::variant<std::vector<ReadResult>, LoadError> readMiniSeed(ByteInput &input, const std::string &name,
-                                                               const ReadOptions &options)
+OpenResult openMiniSeed(ByteInput &input, const std::string &name, const ReadOptions &options)
 {
-    auto read = readChannels(input, name, options);
+    auto read = readTraces(input, name, options);
     if (auto *error = std::get_if<LoadError>(&read))
         return std::move(*error);
-    auto &[traces, picked] = std::get<Channels>(read);
-    std::vector<ReadResult> channels;
-    for (size_t i : picked)
-        channels.push_back(takeChannel(std::move(traces[i]), name, traces.size() > 1, moveTick(options)));
-    return channels;
-}
-
-ReadResult readMiniSeedChannel(ByteInput &input, const std::string &name, const ReadOptions &options)
-{
-    auto read = readChannels(input, name, options);
-    if (auto *error = std::get_if<LoadError>(&read))
+    const bool several = std::get<std::vector<ChannelTrace>>(read).size() > 1;
+    auto picked = pickChannels(std::get<std::vector<ChannelTrace>>(std::move(read)), name, options);
+    if (auto *error = std::get_if<LoadError>(&picked))
         return std::move(*error);
-    auto &[traces, picked] = std::get<Channels>(read);
-    size_t one = picked.front();
-    if (!options.channel && traces.size() > 1) {
-        if (!options.chooseChannel)
-            return LoadError{name, 0, "holds several channels (" + namesOf(traces) + "); one must be chosen"};
-        std::vector<std::string> names;
-        for (const ChannelTrace &trace : traces)
-            names.push_back(trace.name);
-        const std::optional<std::string> answer = options.chooseChannel(names);
-        const auto it = std::find(names.begin(), names.end(), answer.value_or(""));
-        if (!answer)
-            return LoadError{name, 0, "no channel was chosen", true};
-        if (it == names.end())
-            return LoadError{name, 0, "holds no channel " + *answer + "; its channels: " + namesOf(traces)};
-        one = static_cast<size_t>(it - names.begin());
-    }
-    // The others' values go before this one's are moved.
-    for (size_t i = 0; i < traces.size(); ++i)
-        if (i != one)
-            traces[i].values.clear();
-    return takeChannel(std::move(traces[one]), name, traces.size() > 1, moveTick(options));
+    auto file = std::make_shared<MiniSeedFile>();
+    file->name = name;
+    file->options = options;
+    file->traces = std::get<std::vector<ChannelTrace>>(std::move(picked));
+    std::vector<RecordEntry> entries;
+    for (size_t c = 0; c < file->traces.size(); ++c)
+        for (RecordEntry &entry : traceEntries(file->traces[c], several)) {
+            file->at.emplace_back(c, static_cast<size_t>(entry.piece));
+            entries.push_back(std::move(entry));
+        }
+    file->taken.assign(entries.size(), false);
+    return OpenedRecord(std::move(entries), [file](size_t entry, bool others) { return file->read(entry, others); });
 }

@@ -1,6 +1,7 @@
 #include "record/binary/psntype4.h"
 
-#include "record/binary/binaryinput.h"
+#include "record/binary/binarysamples.h"
+#include "session/numbertext.h"
 
 #include <cmath>
 #include <cstdio>
@@ -22,9 +23,27 @@ struct Type4Header {
     uint32_t count = 0;
     bool noCrc = false;
     uint8_t sampleType = 0, compression = 0, sensorType = 0;
-    std::string station, component;
+    std::string network, station, component;
     double sensitivity = 0;   // cm/s per count for a velocity sensor
+    std::optional<UtcTime> start;
 };
+
+// The time of the first sample: the date and time at byte 12 (year, month,
+// day, hour, minute, second, a byte not used, nanoseconds) plus the offset
+// in seconds at byte 24. None when the date is not set or cannot be, or the
+// offset is not a time within a day.
+std::optional<UtcTime> startTime(const char *h)
+{
+    const auto byte = [&](size_t offset) { return static_cast<int>(at<uint8_t>(h, offset)); };
+    const uint32_t nanoseconds = at<uint32_t>(h, 20);
+    const double offset = at<double>(h, 24);
+    if (nanoseconds > 999'999'999 || !(std::abs(offset) <= 86400))
+        return std::nullopt;
+    const auto start = utcTime(at<uint16_t>(h, 12), byte(14), byte(15), byte(16), byte(17), byte(18), 0);
+    if (!start)
+        return std::nullopt;
+    return *start + std::chrono::microseconds(std::llround(nanoseconds / 1000.0 + offset * 1e6));
+}
 
 Type4Header parseHeader(const char *h)
 {
@@ -38,7 +57,9 @@ Type4Header parseHeader(const char *h)
     t.sensorType = at<uint8_t>(h, 71);
     t.station = fixedText(h + 96, 6);
     t.component = fixedText(h + 102, 4);
+    t.network = fixedText(h + 106, 6);
     t.sensitivity = at<double>(h, 112);
+    t.start = startTime(h);
     return t;
 }
 
@@ -104,12 +125,32 @@ std::string hex(uint16_t value)
     return text;
 }
 
+// Checks the CRC after the samples: the one stored in the file's last two
+// bytes must be that of everything before them.
+std::optional<LoadError> checkCrc(BinaryRecord &b)
+{
+    const uint16_t computed = b.in.crc();
+    char stored[2];
+    if (!b.in.take(stored, sizeof stored))
+        return endedEarly(b.in, b.name, "the file ends before its CRC");
+    const auto expected = loadNumber<uint16_t>(stored, false);
+    if (expected != computed)
+        return LoadError{b.name, 0, "the CRC stored in the file is " + hex(expected) + " but its bytes give " +
+                                        hex(computed)};
+    return std::nullopt;
+}
+
 } // namespace
 
-ReadResult readPsnType4(ByteInput &input, const std::string &name, const ReadOptions &options)
+bool recognisesPsnType4(std::string_view head)
 {
-    PsnRecord record;
-    BinaryInput in(input, options.threads.readPartBytes, readTick(input, record, options.progress));
+    return head.starts_with("PSNTYPE4");
+}
+
+OpenResult openPsnType4(ByteInput &input, const std::string &name, const ReadOptions &options)
+{
+    auto binary = std::make_shared<BinaryRecord>(input, name, options);
+    BinaryInput &in = binary->in;
     char h[headerBytes];
     if (!in.take(h, sizeof h))
         return endedEarly(in, name, "the file ends inside its 154-byte header");
@@ -129,21 +170,13 @@ ReadResult readPsnType4(ByteInput &input, const std::string &name, const ReadOpt
     if (auto error = checkSampleCount(t.count, sampleBytes(type), dataBytes, name))
         return *error;
 
-    SampleLayout layout{static_cast<int32_t>(t.count), std::get<int32_t>(rate), t.station, t.component, type,
-                        false, std::nullopt};
+    SampleLayout layout{static_cast<int32_t>(t.count), type, false, std::nullopt, {}};
+    layout.info.network = t.network;
+    layout.info.station = t.station;
+    layout.info.channel = t.component;
+    layout.info.sampleRate = std::get<int32_t>(rate);
+    layout.info.startTime = t.start;
     if (t.sensorType == 2 && t.sensitivity != 0)
         layout.fromHeader = ValueScale{t.sensitivity, 100, false};
-    if (auto error = readBinarySamples(in, layout, record, options, name))
-        return *error;
-    if (!t.noCrc) {
-        const uint16_t computed = in.crc();
-        char stored[2];
-        if (!in.take(stored, sizeof stored))
-            return endedEarly(in, name, "the file ends before its CRC");
-        const auto expected = loadNumber<uint16_t>(stored, false);
-        if (expected != computed)
-            return LoadError{name, 0, "the CRC stored in the file is " + hex(expected) +
-                                          " but its bytes give " + hex(computed)};
-    }
-    return record;
+    return openedBinary(binary, layout, t.noCrc ? AfterSamples() : checkCrc);
 }

@@ -1,6 +1,7 @@
 #include "record/binary/sacreader.h"
 
-#include "record/binary/binaryinput.h"
+#include "record/binary/binarysamples.h"
+#include "session/numbertext.h"
 
 #include <cmath>
 
@@ -10,20 +11,41 @@ constexpr size_t headerBytes = 632;
 constexpr int32_t undefined = -12345;   // an unset header field
 
 // Header fields: floats from byte 0, integers from byte 280, 4 bytes each.
-enum FloatField { delta = 0 };
-enum IntField { npts = 9, iftype = 15, idep = 16, leven = 35 };
+enum FloatField { delta = 0, begin = 5 };
+enum IntField { nzyear = 0, nzjday, nzhour, nzmin, nzsec, nzmsec, npts = 9, iftype = 15, idep = 16, leven = 35 };
+// Texts of 8 bytes: station, location (KHOLE), component, network.
+enum TextField { kstnm = 440, khole = 464, kcmpnm = 600, knetwk = 608 };
 
 struct SacHeader {
     const char *bytes;
     bool bigEndian;
     float number(FloatField f) const { return loadNumber<float>(bytes + 4 * f, bigEndian); }
     int32_t integer(IntField f) const { return loadNumber<int32_t>(bytes + 280 + 4 * f, bigEndian); }
-    std::string text(size_t offset) const
+    std::string text(TextField f) const
     {
-        std::string t = fixedText(bytes + offset, 8);
+        std::string t = fixedText(bytes + f, 8);
         return t == "-12345" ? std::string() : t;
     }
+    std::optional<UtcTime> startTime() const;
 };
+
+// The reference time (year, day of the year, hour, minute, second,
+// millisecond) plus B, the first sample's offset from it in seconds; none
+// when any of them is unset or out of range.
+std::optional<UtcTime> SacHeader::startTime() const
+{
+    int32_t fields[6];
+    for (int f = nzyear; f <= nzmsec; ++f)
+        if ((fields[f] = integer(static_cast<IntField>(f))) == undefined)
+            return std::nullopt;
+    const double offset = number(begin);
+    if (offset == undefined || !(std::abs(offset) <= 1e9) || fields[5] < 0 || fields[5] > 999)
+        return std::nullopt;
+    const auto reference = utcTimeOfYearDay(fields[0], fields[1], fields[2], fields[3], fields[4], fields[5] * 1000);
+    if (!reference)
+        return std::nullopt;
+    return *reference + std::chrono::microseconds(std::llround(offset * 1e6));
+}
 
 // How the dependent variable becomes m/s, or the reason it cannot.
 std::variant<std::optional<ValueScale>, std::string> quantity(int32_t kind)
@@ -42,10 +64,19 @@ std::variant<std::optional<ValueScale>, std::string> quantity(int32_t kind)
 
 } // namespace
 
-ReadResult readSac(ByteInput &input, const std::string &name, const ReadOptions &options)
+bool recognisesSac(std::string_view head)
 {
-    PsnRecord record;
-    BinaryInput in(input, options.threads.readPartBytes, readTick(input, record, options.progress));
+    // The header version, 6, in either byte order.
+    if (head.size() < 308)
+        return false;
+    const std::string_view version = head.substr(304, 4);
+    return version == std::string_view("\x06\0\0\0", 4) || version == std::string_view("\0\0\0\x06", 4);
+}
+
+OpenResult openSac(ByteInput &input, const std::string &name, const ReadOptions &options)
+{
+    auto binary = std::make_shared<BinaryRecord>(input, name, options);
+    BinaryInput &in = binary->in;
     in.keepCrc(false);
     char bytes[headerBytes];
     if (!in.take(bytes, sizeof bytes))
@@ -69,9 +100,13 @@ ReadResult readSac(ByteInput &input, const std::string &name, const ReadOptions 
     if (auto error = checkSampleCount(h.integer(npts), 4, in.bytesLeft(), name))
         return *error;
 
-    const SampleLayout layout{h.integer(npts), std::get<int32_t>(rate), h.text(440), h.text(600),
-                              SampleType::float32, h.bigEndian, std::get<std::optional<ValueScale>>(fromHeader)};
-    if (auto error = readBinarySamples(in, layout, record, options, name))
-        return *error;
-    return record;
+    SampleLayout layout{h.integer(npts), SampleType::float32, h.bigEndian,
+                        std::get<std::optional<ValueScale>>(fromHeader), {}};
+    layout.info.network = h.text(knetwk);
+    layout.info.station = h.text(kstnm);
+    layout.info.location = h.text(khole);
+    layout.info.channel = h.text(kcmpnm);
+    layout.info.sampleRate = std::get<int32_t>(rate);
+    layout.info.startTime = h.startTime();
+    return openedBinary(binary, layout);
 }

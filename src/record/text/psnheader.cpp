@@ -1,6 +1,7 @@
 #include "record/text/psnheader.h"
 
 #include "record/headertext.h"
+#include "record/record.h"
 #include "record/text/numbers.h"
 
 #include <algorithm>
@@ -18,8 +19,8 @@ bool hasKey(std::string_view line, std::string_view key)
 
 bool carriesValue(std::string_view line)
 {
-    return hasKey(line, "Number of Samples") || hasKey(line, "SPS:") ||
-           hasKey(line, "Station Code:") || hasKey(line, "Component Name:");
+    return hasKey(line, "Number of Samples") || hasKey(line, "SPS:") || hasKey(line, "Station Code:") ||
+           hasKey(line, "Component Name:") || hasKey(line, "Start Time:");
 }
 
 // The line from 1-based character `position` on; empty when the line is shorter.
@@ -28,7 +29,54 @@ std::string_view valueFrom(std::string_view line, size_t position)
     return position - 1 <= line.size() ? line.substr(position - 1) : std::string_view();
 }
 
+// Reads `digits` digits (exactly, or up to that many when `upTo`) as a
+// number; false when there are none or too many.
+bool readDigits(std::string_view &text, size_t digits, bool upTo, int &value)
+{
+    size_t n = 0;
+    value = 0;
+    while (n < text.size() && isDigit(text[n])) {
+        if (n == digits)
+            return false;
+        value = value * 10 + (text[n++] - '0');
+    }
+    if (n == 0 || (!upTo && n != digits))
+        return false;
+    if (upTo)
+        for (size_t k = n; k < digits; ++k)
+            value *= 10;
+    text.remove_prefix(n);
+    return true;
+}
+
+bool skipMark(std::string_view &text, char mark)
+{
+    if (text.empty() || text.front() != mark)
+        return false;
+    text.remove_prefix(1);
+    return true;
+}
+
 } // namespace
+
+std::optional<UtcTime> psnStartTime(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, micro = 0;
+    if (!readDigits(text, 4, false, year) || !skipMark(text, '/') || !readDigits(text, 2, false, month) ||
+        !skipMark(text, '/') || !readDigits(text, 2, false, day) || !skipMark(text, ' ') ||
+        !readDigits(text, 2, false, hour) || !skipMark(text, ':') || !readDigits(text, 2, false, minute) ||
+        !skipMark(text, ':') || !readDigits(text, 2, false, second))
+        return std::nullopt;
+    if (skipMark(text, '.') && !readDigits(text, 6, true, micro))
+        return std::nullopt;
+    if (!text.empty())
+        return std::nullopt;
+    return utcTime(year, month, day, hour, minute, second, micro);
+}
 
 void HeaderReader::append(const char *p, const char *end)
 {
@@ -61,6 +109,8 @@ void HeaderReader::endLine()
         header_.stationCode = headerText(valueFrom(line, 15));
     if (hasKey(line, "Component Name:"))
         header_.componentName = headerText(valueFrom(line, 17));
+    if (hasKey(line, "Start Time:"))
+        header_.startTime = psnStartTime(valueFrom(line, 13));
     if (hasKey(line, "Data:"))
         dataSeen_ = true;
 }
@@ -134,24 +184,17 @@ std::optional<LoadError> checkHeader(const PsnHeader &header, std::optional<uint
                              "; it must be at least 1"};
     if (header.rateLine == 0)
         return LoadError{fileName, 0, "no \"SPS:\" line before the \"Data:\" line"};
-    if (header.sampleRate < minimumSampleRate)
+    if (const auto low = lowRateReason(header.sampleRate))
         return LoadError{fileName, header.rateLine,
-                         "a sampling rate of " + std::to_string(header.sampleRate) +
-                             " samples per second is too low: the 2 Hz weighting filter "
-                             "cannot be designed below " +
-                             std::to_string(minimumSampleRate) + " samples per second"};
+                         "a sampling rate of " + std::to_string(header.sampleRate) + " samples per second is " + *low};
     // A damaged header must not allocate gigabytes for values that are not there.
     if (dataBytes && static_cast<uint64_t>(header.sampleCount) > *dataBytes)
         return LoadError{fileName, header.countLine,
                          "the header announces " + std::to_string(header.sampleCount) +
                              " samples but only " + std::to_string(*dataBytes) +
                              " bytes follow the \"Data:\" line"};
-    const uint64_t arrays = 2 * sizeof(float) * (static_cast<uint64_t>(header.sampleCount) + 1);
-    if (memoryAvailable > 0 && arrays > memoryAvailable)
+    if (const auto memory = arraysReason(header.sampleCount, memoryAvailable))
         return LoadError{fileName, header.countLine,
-                         "the header announces " + std::to_string(header.sampleCount) +
-                             " samples, whose arrays need " + std::to_string(arrays) +
-                             " bytes, more than the " + std::to_string(memoryAvailable) +
-                             " bytes of memory available"};
+                         "the header announces " + std::to_string(header.sampleCount) + " samples" + *memory};
     return std::nullopt;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "record/loaderror.h"
+#include "record/utctime.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The header of a PSN text event file: the lines up to and including the
 // first one that starts with "Data:".
@@ -12,14 +14,17 @@ struct PsnHeader {
     int32_t sampleCount = 0, sampleRate = 0;
     long countLine = 0, rateLine = 0;   // lines they were read from; 0 when absent
     std::string stationCode, componentName;   // UTF-8
+    // "Start Time: YYYY/MM/DD HH:MM:SS.fff", which recorders write; none
+    // when absent or not such a time.
+    std::optional<UtcTime> startTime;
     uint64_t dataStart = 0;   // bytes before the data: the header with its last line end
     long dataLine = 0;        // line on which the data starts
     char lastByte = 0;        // the header's last byte
 };
 
-// The lowest sampling rate at which the 2 Hz weighting filter can be
-// designed: below 4 / 0.35 = 11.43 samples per second its tangent breaks down.
-inline constexpr int32_t minimumSampleRate = 12;
+// The time of a "Start Time:" line's value: "2008/01/01 00:00:00.435",
+// blanks around it, the fraction of a second (up to 6 digits) optional.
+std::optional<UtcTime> psnStartTime(std::string_view value);
 
 // Reads the header line by line from the input as it comes, in pieces of
 // any size. Each line is compared with the keys from its first column; a

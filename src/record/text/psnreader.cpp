@@ -1,7 +1,9 @@
 #include "record/text/psnreader.h"
 
-#include "record/text/partreader.h"
+#include "record/text/parallelscan.h"
+#include "record/text/psnheader.h"
 #include "session/memory.h"
+#include "session/numbertext.h"
 
 #include <algorithm>
 #include <memory>
@@ -9,9 +11,6 @@
 #include <utility>
 
 namespace {
-
-const char shortenedReason[] =
-    "could not be read to its end: it was shortened, or a read failed, while it was read";
 
 std::string endReason(const SampleScan &scan, int32_t stored, int32_t count)
 {
@@ -23,39 +22,53 @@ std::string endReason(const SampleScan &scan, int32_t stored, int32_t count)
     return reason;
 }
 
-} // namespace
-
-ReadResult readPsn(ByteInput &input, const std::string &name, const ReadOptions &options)
+// A short file is read in smaller parts, at least 64 of them down to 64 KiB
+// each: every part in flight is fresh memory, whose first touch costs more
+// than the parse of a short record.
+size_t partBytes(const ByteInput &input, const ThreadPolicy &threads)
 {
-    PsnRecord record;
-    // A short file is read in smaller parts, at least 64 of them down to
-    // 64 KiB each: every part in flight is fresh memory, whose first touch
-    // costs more than the parse of a short record.
-    size_t partBytes = options.threads.readPartBytes;
+    size_t bytes = threads.readPartBytes;
     if (const auto size = input.size())
-        partBytes = std::min<size_t>(partBytes, std::max<uint64_t>(64 << 10, *size / 64));
-    // Of an input of known size a helper reads ahead where the policy gives
-    // one; a pipe is read as it comes, so that a writer that stops never
-    // holds up a refusal.
-    PartReader parts(input, partBytes, options.threads.threads > 1 && input.size().has_value());
-    const auto tick = [&] {
-        if (!options.progress)
-            return;
-        double done = 0;
-        if (const auto size = input.size(); size && *size > 0)
-            done = std::min(1.0, static_cast<double>(parts.bytesTaken()) / static_cast<double>(*size));
-        else if (record.sampleCount > 0)
-            done = static_cast<double>(record.samples.size()) / record.sampleCount;
-        options.progress(5 + static_cast<int>(5 * done));
-    };
+        bytes = std::min<size_t>(bytes, std::max<uint64_t>(64 << 10, *size / 64));
+    return bytes;
+}
 
-    HeaderReader headerReader(name);
-    std::unique_ptr<Part> part;
-    size_t at = 0;
+// A text record between its header and its values. Of an input of known
+// size a helper reads ahead where the policy gives one; a pipe is read as
+// it comes, so that a writer that stops never holds up a refusal.
+struct TextRecord {
+    TextRecord(ByteInput &in, std::string file, const ReadOptions &o)
+        : input(in), name(std::move(file)), options(o),
+          parts(in, partBytes(in, o.threads), o.threads.threads > 1 && in.size().has_value()), headerReader(name)
+    {
+    }
+
+    ByteInput &input;
+    std::string name;
+    ReadOptions options;
+    PartReader parts;
+    HeaderReader headerReader;
+    std::unique_ptr<Part> part;   // the part the header ended in
+    size_t at = 0;                // where in it the data start
+    Record record;
+    bool taken = false;           // read() has been called
+
+    void tick() const
+    {
+        reportProgress(options.progress, fractionRead(input, parts.bytesTaken(),
+                                                      static_cast<int64_t>(record.samples.size()),
+                                                      record.sampleCount));
+    }
+    std::optional<LoadError> readHeader();
+    ReadResult readValues();
+};
+
+std::optional<LoadError> TextRecord::readHeader()
+{
     while (!headerReader.done() && !headerReader.error()) {
         if (part)
             parts.recycle(std::move(part));
-        part = parts.next(tick);
+        part = parts.next([this] { tick(); });
         const char *begin = part->bytes.data();
         at = headerReader.read(begin, begin + part->bytes.size(), part->last) - begin;
         tick();
@@ -64,33 +77,70 @@ ReadResult readPsn(ByteInput &input, const std::string &name, const ReadOptions 
         parts.stop();
         return input.cutShort() ? LoadError{name, 0, shortenedReason} : *headerReader.error();
     }
-
     PsnHeader &header = headerReader.header();
     std::optional<uint64_t> dataBytes;
     if (const auto size = input.size())
         dataBytes = *size - std::min(*size, header.dataStart);
     if (auto error = checkHeader(header, dataBytes, availableMemory(), name))
-        return std::move(*error);
+        return error;
     record.sampleCount = header.sampleCount;
     record.sampleRate = header.sampleRate;
-    record.stationCode = std::move(header.stationCode);
-    record.componentName = std::move(header.componentName);
+    record.station = std::move(header.stationCode);
+    record.channel = std::move(header.componentName);
+    record.startTime = header.startTime;
+    const ValueScale scale = chooseScale(options.sensitivity, record.station, record.channel, {});
+    if (!scale.asTheyStand)
+        record.sensitivity = scale.countsPerMetrePerSecond();
+    return std::nullopt;
+}
+
+// Through the sensitivity, when one applies to the record's station and
+// component: the values are scaled in place and summed again in file order,
+// a piece at a time with a tick between pieces, so that a window goes on
+// answering.
+std::optional<LoadError> scaleText(Record &record, const ReadOptions &options, const std::string &name)
+{
+    if (!record.sensitivity)
+        return std::nullopt;
+    const ValueScale scale = ValueScale::sensitivity(*record.sensitivity);
+    ValueTotals totals;
+    float *values = record.samples.data() + 1;
+    for (size_t done = 0, count = record.samples.size() - 1; done < count;) {
+        const size_t n = std::min<size_t>(progressInterval, count - done);
+        const size_t taken = scaleValues(values + done, n, scale, values + done, totals);
+        if (taken < n)
+            return LoadError{name, 0, "sample " + std::to_string(done + taken + 1) +
+                                          " is beyond the 32-bit float range once divided by the sensitivity " +
+                                          shortestText(scale.divisor)};
+        done += n;
+        reportProgress(options.progress, 1);
+    }
+    record.sum = totals.sum;
+    record.largestValue = totals.largest;
+    return std::nullopt;
+}
+
+ReadResult TextRecord::readValues()
+{
+    if (taken)
+        return LoadError{name, 0, "its record has already been read"};
+    taken = true;
     reserveLarge(record.samples, static_cast<size_t>(record.sampleCount) + 1);
     record.samples.push_back(0.0f);
-    if (options.headerRead)
-        options.headerRead();
-
+    const PsnHeader &header = headerReader.header();
     SampleScan scan;
     scan.line = header.dataLine;
     scan.lastByte = header.lastByte;
-    const SamplesRead data = readSamples(parts, std::move(part), at, scan, record.sampleCount,
-                                         record.samples, options.threads, tick);
+    const SamplesRead data = readSamples(parts, std::move(part), at, scan, record.sampleCount, record.samples,
+                                         options.threads, [this] { tick(); });
     const auto stored = static_cast<int32_t>(record.samples.size() - 1);
     switch (data.scan.stop) {
     case ScanStop::Count:
         record.sum = data.sum;
         record.largestValue = data.largest;
-        return record;
+        if (auto error = scaleText(record, options, name))
+            return std::move(*error);
+        return std::move(record);
     case ScanStop::Range:
         return LoadError{name, data.scan.fieldLine,
                          "sample " + std::to_string(stored + 1) + " is beyond the 32-bit float range"};
@@ -104,16 +154,20 @@ ReadResult readPsn(ByteInput &input, const std::string &name, const ReadOptions 
     }
 }
 
-ReadResult parsePsn(std::string_view text, const std::string &name, const ReadOptions &options)
+} // namespace
+
+bool recognisesPsnText(std::string_view)
 {
-    ByteInput input(text);
-    return readPsn(input, name, options);
+    return true;
 }
 
-ReadResult readPsnFile(const std::string &path, const ReadOptions &options)
+OpenResult openPsnText(ByteInput &input, const std::string &name, const ReadOptions &options)
 {
-    auto opened = openRecordFile(path);
-    if (auto *error = std::get_if<LoadError>(&opened))
+    auto text = std::make_shared<TextRecord>(input, name, options);
+    if (auto error = text->readHeader())
         return std::move(*error);
-    return readPsn(std::get<ByteInput>(opened), path, options);
+    RecordEntry entry;
+    entry.info = text->record;
+    entry.sampleCount = text->record.sampleCount;
+    return OpenedRecord({std::move(entry)}, [text](size_t, bool) { return text->readValues(); });
 }

@@ -54,8 +54,8 @@ TEST(Numbers, SamplesRoundOnceStraightToFloat)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.text.substr(0, 40));
-        ReadResult result = parsePsn(header(1) + row.text, "event.txt");
-        auto *record = std::get_if<PsnRecord>(&result);
+        ReadResult result = parseRecord(header(1) + row.text, "event.txt");
+        auto *record = std::get_if<Record>(&result);
         ASSERT_NE(record, nullptr) << describe(result);
         EXPECT_EQ(record->samples[1], row.value);
     }

@@ -27,13 +27,13 @@ TEST(PsnHeader, HeaderKeysMatchExactlyFromTheFirstColumn)
         all.insert(all.begin() + 1, "Number of Samples: 1");
         all.push_back("Data:");
         all.push_back("7");
-        ReadResult result = parsePsn(lines(all), "event.txt");
-        auto *record = std::get_if<PsnRecord>(&result);
+        ReadResult result = parseRecord(lines(all), "event.txt");
+        auto *record = std::get_if<Record>(&result);
         ASSERT_NE(record, nullptr) << describe(result);
         EXPECT_EQ(record->sampleCount, 1);
         EXPECT_EQ(record->sampleRate, row.rate);
-        EXPECT_EQ(record->stationCode, row.station);
-        EXPECT_EQ(record->componentName, row.component);
+        EXPECT_EQ(record->station, row.station);
+        EXPECT_EQ(record->channel, row.component);
         EXPECT_EQ(record->samples, (std::vector<float>{0, 7}));
     }
 }
@@ -54,11 +54,11 @@ TEST(PsnHeader, StationTextsAreReturnedAsUtf8)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         std::string extra = std::string("Station Code: ") + row.bytes + "\r\nComponent Name: " + row.bytes + "\r\n";
-        ReadResult result = parsePsn(header(1, extra) + "1", "event.txt");
-        auto *record = std::get_if<PsnRecord>(&result);
+        ReadResult result = parseRecord(header(1, extra) + "1", "event.txt");
+        auto *record = std::get_if<Record>(&result);
         ASSERT_NE(record, nullptr) << describe(result);
-        EXPECT_EQ(record->stationCode, row.utf8);
-        EXPECT_EQ(record->componentName, row.utf8);
+        EXPECT_EQ(record->station, row.utf8);
+        EXPECT_EQ(record->channel, row.utf8);
     }
 }
 
