@@ -350,7 +350,7 @@ void MainWindow::plotwave()
         if (first + 1 < level.size())
             Picture3->polyline(level.data() + first, std::min(plotBatch + 1, level.size() - first), blue);
         const size_t last = std::min(first + plotBatch, vertices - 1);
-        setProgress(plotProgress(plotVertexSample(static_cast<int64_t>(last), step), count));
+        setProgress(30 + 70 * plotFraction(plotVertexSample(static_cast<int64_t>(last), step), count));
         letEventsRun();
     }
     setHourglass(hadHourglass);

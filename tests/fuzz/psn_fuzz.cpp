@@ -86,7 +86,7 @@ void analyse(AnalysedRecord &record, const Choices &choices)
                                        xOfSample(dragged.end, count, width), 3000.0);
         sink = sink + static_cast<size_t>(roundToInt32(band.right));
         sink = sink + static_cast<size_t>(sampleAtX(choices.start, width, count));
-        touch(std::to_string(plotProgress(plotVertexSample(choices.end & 0xFFFF,
+        touch(std::to_string(plotFraction(plotVertexSample(choices.end & 0xFFFF,
                                                            decimationStep(count)),
                                           count)));
     }
