@@ -1,23 +1,18 @@
 #include "report/report.h"
 
-#include "analysis/loadrecord.h"
+#include "report/pictures.h"
 #include "report/plot.h"
 #include "report/progress.h"
+#include "report/reportfile.h"
 #include "report/sensitivities.h"
 #include "report/table.h"
-#include "session/numbertext.h"
 #include "session/threads.h"
-#include "spectrum/segmentspectrum.h"
-#include "views/selection.h"
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
 #include <mutex>
-#include <new>
 #include <ostream>
 #include <system_error>
 #include <thread>
@@ -26,171 +21,7 @@
 
 namespace {
 
-const std::string program = "sismavue-report: ";
-
-// How messages name an entry of a file of several: "channel EHZ",
-// "channel EHZ piece 2 of 3", "piece 2 of 3"; "" for a file's only entry.
-std::string messageLabel(const RecordEntry &entry)
-{
-    const std::string label = entryLabel(entry);
-    return entry.channelName.empty() ? label : "channel " + label;
-}
-
-// What the picture of an entry of a file of several is named with: its
-// channel, and the piece's number when the channel is in pieces.
-std::string pictureLabel(const RecordEntry &entry)
-{
-    if (entry.pieces < 2)
-        return entry.channelName;
-    const std::string channel = entry.channelName.empty() ? entry.info.channel : entry.channelName;
-    return channel + "-" + std::to_string(entry.piece + 1);
-}
-
-// The segment the window would keep after a drag from START to END: both
-// ends clamped into 1..N first.
-SegmentBounds fitSegment(std::optional<RequestedSegment> segment, int32_t count)
-{
-    if (!segment)
-        return {0, count, false};
-    const auto clamp = [count](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, 1, count)); };
-    return selectSegment(clamp(segment->start), clamp(segment->end), count);
-}
-
-// One file's output: its rows (or their places in a JSON array) for
-// standard output, its error messages and warnings for standard error.
-struct Outcome {
-    bool ok = false;
-    std::string row;
-    std::string message;
-    int64_t samples = 0;   // samples analysed, for the progress line
-    std::vector<PlotRecord> plots;   // with --plot: the records, to be drawn
-    bool badArguments = false;       // --spectrum on a file of several channels
-};
-
-Outcome failure(const LoadError &error, const ReportOptions &options, bool last)
-{
-    const std::string place = options.spectrum ? "" : tableError(options.format, error, last);
-    return {false, place, program + error.message() + "\n", 0, {}};
-}
-
-SummaryFields summaryOf(const AnalysedRecord &record, const SegmentBounds &b,
-                        const SegmentSpectrum &spectrum, std::string_view separator)
-{
-    const Figures figures =
-        b.hasSegment ? segmentFigures(record.samples, record.slowLevel, b.start, b.end)
-                     : record.figures;
-    SummaryFields f;
-    f.label = record.station;
-    f.id = record.channel;
-    // After a load without a segment the start box holds the text "0".
-    f.start = b.hasSegment ? integerText(b.start) : "0";
-    f.end = integerText(b.end);
-    f.maxPeak = format2(figures.peak * 1000000, separator);
-    f.rms = format2(figures.rms * 1000000, separator);
-    f.law = format2(figures.lawMaxSlow, separator);
-    f.freqMax = format2(lineFrequency(spectrum.peakLine, record.sampleRate), separator);
-    return f;
-}
-
-// One record's row, warnings and picture, added to the file's outcome.
-void analyseEntry(OpenedRecord &opened, size_t entry, const std::string &path, const ReportOptions &options,
-                  bool last, const LoadOptions &load, const RunSensitivities &sensitivities, Outcome &outcome)
-{
-    const std::string label = messageLabel(opened.entries()[entry]);
-    // The reader names a channel in its own errors; the analysis does not.
-    const auto fail = [&](LoadError &error, bool named) {
-        if (!named && !label.empty())
-            error.reason = label + ": " + error.reason;
-        const Outcome failed = failure(error, options, last);
-        outcome.ok = false;
-        outcome.row += failed.row;
-        outcome.message += failed.message;
-    };
-    ReadResult read = opened.read(entry);
-    if (auto *error = std::get_if<LoadError>(&read))
-        return fail(*error, true);
-    Record &psn = std::get<Record>(read);
-    const SegmentBounds b = fitSegment(options.segment, psn.sampleCount);
-    // The spectrum's blocks follow the mean removal on the analysis's helper
-    // while it has time; what is left is done after.
-    SpectrumSum spectrumSum(psn.samples, b.start, b.end);
-    LoadOptions withSpectrum = load;
-    withSpectrum.alongside = [&](int64_t finalEntries) {
-        if (spectrumSum.blocksAdded() == spectrumSum.blockCount() || spectrumSum.nextBlockReads() > finalEntries)
-            return false;
-        spectrumSum.addNextBlock();
-        return true;
-    };
-    LoadResult loaded = analyseRecord(std::move(psn), path, withSpectrum);
-    if (auto *error = std::get_if<LoadError>(&loaded))
-        return fail(*error, false);
-    AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
-    const SegmentSpectrum spectrum = spectrumSum.finish({}, load.threads);
-    outcome.message += recordWarnings(label.empty() ? path : path + ": " + label, record, sensitivities);
-    outcome.samples += record.sampleCount;
-    if (options.spectrum) {
-        std::string text = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");
-        if (options.noHeader)
-            text.erase(0, text.find('\n') + 1);
-        outcome.row += text;
-    } else {
-        const ReportRow row{path, summaryOf(record, b, spectrum, "."), record};
-        outcome.row += tableRow(options.format, row, last);
-    }
-    if (options.plotDir)
-        outcome.plots.push_back({path, pictureLabel(opened.entries()[entry]), std::move(record), b, spectrum});
-}
-
-// `last`: the file is the last one given. A row per record the file holds
-// (per channel, or piece of one), in file order; with --plot the records go
-// on, to be drawn as the window shows them. With --spectrum a file must
-// hold one record.
-Outcome analyseFile(const std::string &path, const ReportOptions &options, bool last,
-                    const ThreadPolicy &threads, const RunSensitivities &sensitivities)
-{
-    ReadOptions read;
-    read.threads = threads;
-    read.sensitivity = sensitivities.choice();
-    read.channel = options.channel;
-    LoadOptions load;
-    load.threads = threads;
-    // The whole record's largest level is all a row needs of the levels.
-    load.keepLevels = options.segment.has_value() || options.plotDir.has_value();
-    auto input = path == "-" ? openStandardInput(path) : openRecordFile(path);
-    if (const auto *error = std::get_if<LoadError>(&input))
-        return failure(*error, options, last);
-    OpenResult opened = openRecord(std::get<ByteInput>(input), path, read);
-    if (const auto *error = std::get_if<LoadError>(&opened))
-        return failure(*error, options, last);
-    OpenedRecord &record = std::get<OpenedRecord>(opened);
-    const std::vector<RecordEntry> &entries = record.entries();
-    if (options.spectrum && entries.size() > 1) {
-        std::string names;
-        for (const RecordEntry &entry : entries)
-            names += (names.empty() ? "" : ", ") + entryLabel(entry);
-        Outcome outcome;
-        outcome.badArguments = true;
-        outcome.message = "--spectrum: expected a file of one channel or --channel CODE, got " + path + " of " +
-                          std::to_string(entries.size()) + " channels (" + names + ")";
-        return outcome;
-    }
-    Outcome outcome{true, {}, {}, 0, {}};
-    for (size_t e = 0; e < entries.size(); ++e)
-        analyseEntry(record, e, path, options, last && e + 1 == entries.size(), load, sensitivities, outcome);
-    return outcome;
-}
-
-// A record too large for the memory left fails like an unreadable file,
-// without taking the other files down with it.
-Outcome reportFile(const std::string &path, const ReportOptions &options, bool last,
-                   const ThreadPolicy &threads, const RunSensitivities &sensitivities)
-{
-    try {
-        return analyseFile(path, options, last, threads, sensitivities);
-    } catch (const std::bad_alloc &) {
-        return failure(LoadError{path, 0, "the record does not fit in memory"}, options, last);
-    }
-}
+const std::string program(messagePrefix);
 
 // Writes and flushes standard output. A write that fails (a full disk, a
 // closed pipe) is said on err; returns false then.
@@ -208,46 +39,6 @@ bool writeOut(std::ostream &out, std::ostream &err, ProgressLine &progress, cons
 }
 
 enum class Run { allReported, fileFailed, writeFailed, badArguments };
-
-// A picture drawn on the main thread, to be encoded and written by a worker.
-struct PictureJob {
-    size_t file = 0;
-    std::string name;
-    PlotPicture picture;   // PNG: the pixels
-    std::string bytes;     // PDF: the file as drawn
-};
-
-// With --plot: the module that draws, and where each record's picture goes.
-struct Pictures {
-    const PlotModule *module = nullptr;
-    std::filesystem::path folder;
-    PictureNames names;   // taken on the main thread, in the order drawn
-    int scale = 2;
-    PictureFormat format = PictureFormat::png;
-    bool replace = false;
-
-    // On the thread that started the module; `pixels` as a written
-    // picture left them, so that their memory is used again.
-    PictureJob draw(size_t file, PlotRecord &&plot, std::vector<uint32_t> &&pixels)
-    {
-        std::string name = names.take(pictureName(plot.path, plot.channel, format));
-        if (format == PictureFormat::pdf)
-            return {file, std::move(name), {}, module->drawPdf(std::move(plot))};
-        return {file, std::move(name), module->draw(std::move(plot), scale, std::move(pixels)), {}};
-    }
-
-    // On any thread; the reason when the picture cannot be written.
-    std::optional<std::string> write(const PictureJob &job) const
-    {
-        const std::string path = (folder / job.name).string();
-        const std::string bytes = format == PictureFormat::pdf ? job.bytes : module->encodePng(job.picture);
-        if (bytes.empty())
-            return path + ": the picture could not be drawn";
-        if (const std::optional<std::string> failed = writePictureFile(path, bytes, replace))
-            return path + ": " + *failed;
-        return std::nullopt;
-    }
-};
 
 // Records waiting to be drawn hold their samples, and drawn pictures their
 // pixels: with --plot the files are analysed at most this many ahead of the
@@ -398,40 +189,8 @@ Run reportAll(const ReportOptions &options, const RunSensitivities &sensitivitie
     return allOk ? Run::allReported : Run::fileFailed;
 }
 
-// Loads and starts the module, makes the folder and names the pictures;
-// the reason when it cannot.
-std::variant<Pictures, std::string> preparePictures(const ReportOptions &options)
-{
-    Pictures pictures;
-    std::string error;
-    pictures.module = loadPlotModule(error);
-    if (!pictures.module)
-        return "--plot: the picture module cannot be loaded: " + error;
-    pictures.folder = *options.plotDir;
-    std::error_code ec;
-    std::filesystem::create_directories(pictures.folder, ec);
-    if (ec || !std::filesystem::is_directory(pictures.folder))
-        return *options.plotDir + ": " + (ec ? ec.message() : std::string("not a folder"));
-    pictures.scale = static_cast<int>(options.plotScale.value_or(2));
-    pictures.format = options.plotFormat.value_or(PictureFormat::png);
-    pictures.replace = options.force;
-    std::vector<std::string> planned;
-    for (const std::string &file : options.files)
-        planned.push_back(pictureName(file, "", pictures.format));
-    pictures.names = PictureNames(planned);
-    if (!pictures.module->start(error))
-        return "--plot: " + error;
-    return pictures;
-}
-
 } // namespace
 
-SummaryFields summaryFields(const AnalysedRecord &record, std::optional<RequestedSegment> segment,
-                            std::string_view separator, const ThreadPolicy &threads)
-{
-    const SegmentBounds b = fitSegment(segment, record.sampleCount);
-    return summaryOf(record, b, segmentSpectrum(record.samples, b.start, b.end, {}, threads), separator);
-}
 
 int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
               const ReportTerminal &terminal)

@@ -253,11 +253,12 @@ ReadResult MiniSeedFile::read(size_t entry, bool others)
     taken[entry] = true;
     // The others' values go before this one's are moved.
     if (!others)
-        for (size_t e = 0; e < at.size(); ++e)
-            if (e != entry) {
-                traces[at[e].first].pieces[at[e].second].values.clear();
-                taken[e] = true;
-            }
+        for (size_t e = 0; e < at.size(); ++e) {
+            ChannelTrace &other = traces[at[e].first];
+            if (!taken[e] && !other.problem)
+                other.pieces[at[e].second].values.clear();
+            taken[e] = true;
+        }
     return takePiece(trace, p, [this] { reportProgress(options.progress, 1); });
 }
 
