@@ -1,9 +1,9 @@
 #pragma once
 
 // What the assessments' passes over a record share: the checks on their
-// input, the mean, and one loop that filters a block of samples of one to
-// three components at a time, their chains interleaved so that the
-// processor works on all of them at once, and hands each block on.
+// input, the mean, and one loop that filters one to three components a
+// block of samples at a time and hands each block on, so that a set's
+// components are followed together without keeping their filtered values.
 
 #include <array>
 #include <cstddef>
@@ -44,7 +44,9 @@ void runBlocks(std::array<Chain, K> &chains, const std::array<std::span<const fl
     for (std::size_t start = 0; start < count; start += passBlock) {
         const std::size_t length = count - start < passBlock ? count - start : passBlock;
         for (std::size_t k = 0; k < K; ++k) {
-            Chain local = chains[k];   // kept in registers through the loop
+            // One chain at a time, its state in registers: three
+            // interleaved would not fit and run slower.
+            Chain local = chains[k];
             const float *in = samples[k].data() + start;
             for (std::size_t j = 0; j < length; ++j)
                 outputs[k][j] = local.step(millimetres(in[j], means[k]));

@@ -46,7 +46,8 @@ public:
     std::vector<float> takeTrace() { return std::move(trace_); }
 
 private:
-    void newPeak(double size, int64_t index, const Crossing &last);
+    struct Block;
+    void newPeak(const Block &block, std::size_t top);
 
     int64_t count_, spanLength_;
     std::vector<BandFilter> checkpoints_;   // state at the start of block b, at [b % size]
