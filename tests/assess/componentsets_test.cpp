@@ -40,8 +40,9 @@ TEST(ComponentSets, FormOnlyFromMatchingComponents)
         const ComponentGrouping grouping = groupComponents(row.channels);
         ASSERT_EQ(grouping.sets.size(), row.sets);
         ASSERT_EQ(grouping.singles.size(), row.channels.size() - 3 * row.sets);
-        if (!grouping.singles.empty())
+        if (!grouping.singles.empty()) {
             EXPECT_EQ(grouping.singles[0].reason, row.reason);
+        }
     }
     const ComponentSet set = groupComponents(rows[0].channels).sets[0];
     EXPECT_EQ(set.members, (std::array<std::size_t, 3>{1, 0, 2}));
