@@ -1,7 +1,8 @@
 #include "report/plot.h"
 
+#include "record/loaderror.h"
+
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 #include <dlfcn.h>
@@ -74,7 +75,7 @@ std::optional<std::string> writePictureFile(const std::string &path, const std::
     if (fd < 0) {
         if (errno == EEXIST)
             return "exists already (--force replaces it)";
-        return std::strerror(errno);
+        return systemReason(errno);
     }
     size_t written = 0;
     int error = 0;
@@ -93,5 +94,5 @@ std::optional<std::string> writePictureFile(const std::string &path, const std::
     if (error == 0)
         return std::nullopt;
     ::unlink(path.c_str());
-    return std::strerror(error);
+    return systemReason(error);
 }
