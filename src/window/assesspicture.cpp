@@ -14,20 +14,40 @@ namespace {
 
 constexpr double printDotsPerInch = 300;
 
+// The painter's font at `size` pixels, or smaller down to `smallest` where
+// `text` would be wider than `room`.
+void fitFont(QPainter &painter, const QString &text, qreal room, qreal size, qreal smallest)
+{
+    QFont font = painter.font();
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
+    const qreal width = QFontMetricsF(font, painter.device()).horizontalAdvance(text);
+    if (width > room)
+        font.setPixelSize(std::max(1, static_cast<int>(std::max(smallest, size * room / width))));
+    painter.setFont(font);
+}
+
+// One line of text in `box`, in a font made to fit down to `smallest`
+// times `scale`, and cut short where even that does not fit.
+void paintLine(QPainter &painter, const PlotRect &box, const QString &text, qreal scale, qreal smallest)
+{
+    const QRectF rect = qRect(box);
+    const int size = QFontInfo(painter.font()).pixelSize();
+    painter.save();
+    fitFont(painter, text, rect.width(), scale * size, smallest * size);
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter,
+                     painter.fontMetrics().elidedText(text, Qt::ElideRight, rect.width()));
+    painter.restore();
+}
+
 void paintVerdict(QPainter &painter, const PlotRect &area, const AssessEvent &event, std::string_view sep)
 {
     const QString text = qText(verdictSentence(event, sep));
     const int size = QFontInfo(painter.font()).pixelSize();
+    painter.save();
     QFont large = painter.font();
     large.setBold(true);
-    large.setPixelSize(std::max(1, static_cast<int>(std::lround(size * 1.5))));
-    // Smaller, down to the picture's size, where the sentence would not fit.
-    const qreal room = area.right - area.left - QFontMetricsF(large).height();
-    const qreal width = QFontMetricsF(large).horizontalAdvance(text);
-    if (width > room)
-        large.setPixelSize(std::max(size, static_cast<int>(large.pixelSize() * room / width)));
-    painter.save();
     painter.setFont(large);
+    fitFont(painter, text, area.right - area.left - 2 * size, 1.5 * size, size);
     const qreal line = painter.fontMetrics().height();
     const QPointF middle(area.left + 0.4 * line, (area.top + area.bottom) / 2);
     paintMarker(painter, middle, event.verdict, 0.6 * line);
@@ -71,21 +91,15 @@ void paintAssessPicture(QPainter &painter, const QRectF &rect, const AssessEvent
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(rect, Qt::white);
     painter.setPen(PictureColours::text);
-    const QString title = qText(titleLine(event, separator));
-    const QRectF titleBox = qRect(layout.title);
-    painter.drawText(titleBox, Qt::AlignLeft | Qt::AlignVCenter,
-                     painter.fontMetrics().elidedText(title, Qt::ElideRight, titleBox.width()));
+    paintLine(painter, layout.title, qText(titleLine(event, separator)), 1, 0.75);
     paintVerdict(painter, layout.verdict, event, separator);
     paintWaveStrips(painter, qRect(layout.strips), event, separator);
     if (event.standard == Standard::Din4150_3)
         paintStructureChart(painter, qRect(layout.lower), structureChart(event), separator);
     else
         paintPeopleTraces(painter, qRect(layout.lower), event, separator);
-    QFont small = painter.font();
-    small.setPixelSize(std::max(1, static_cast<int>(std::lround(QFontInfo(small).pixelSize() * 0.85))));
-    painter.setFont(small);
     painter.setPen(PictureColours::faint);
-    painter.drawText(qRect(layout.note), Qt::AlignLeft | Qt::AlignVCenter, qText(pictureNote(event)));
+    paintLine(painter, layout.note, qText(pictureNote(event)), 0.85, 0.65);
     painter.restore();
 }
 

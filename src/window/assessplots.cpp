@@ -40,8 +40,20 @@ void paintWaveStrips(QPainter &painter, const QRectF &rect, const AssessEvent &e
 {
     const FontUnits font = fontUnits(painter.fontMetrics());
     const WaveStrips strips = waveStrips(event, plotRect(rect), font, columnsPerUnit(painter), separator);
-    for (const WaveStrip &strip : strips.strips) {
+    for (const WaveStrip &strip : strips.strips)
         paintFrame(painter, strip.frame, font);
+    // Under the traces, which it must not hide.
+    if (strips.vectorSumLine) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        const PlotSegment &s = *strips.vectorSumLine;
+        painter.setPen(QPen(PictureColours::vectorSum, lineWidth(font, 1.2), Qt::DashLine));
+        painter.drawLine(QPointF(s.x1, s.y1), QPointF(s.x2, s.y2));
+        painter.setPen(PictureColours::text);
+        paintLabel(painter, *strips.vectorSumLabel);
+        painter.restore();
+    }
+    for (const WaveStrip &strip : strips.strips)
         insidePlot(painter, strip.frame, [&] {
             paintTrace(painter, strip.trace, PictureColours::trace, lineWidth(font, 1));
             // A ring, so that the trace shows through at the peak.
@@ -54,17 +66,6 @@ void paintWaveStrips(QPainter &painter, const QRectF &rect, const AssessEvent &e
             paintText(painter, {strip.frame.plot.left + font.digit, strip.frame.plot.top + 0.7 * font.line},
                       qText(strip.name), false);
         });
-    }
-    if (strips.vectorSumLine) {
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing);
-        const PlotSegment &s = *strips.vectorSumLine;
-        painter.setPen(QPen(PictureColours::vectorSum, lineWidth(font, 1.2), Qt::DashLine));
-        painter.drawLine(QPointF(s.x1, s.y1), QPointF(s.x2, s.y2));
-        painter.setPen(PictureColours::text);
-        paintLabel(painter, *strips.vectorSumLabel);
-        painter.restore();
-    }
 }
 
 void paintPeopleTraces(QPainter &painter, const QRectF &rect, const AssessEvent &event,
