@@ -156,7 +156,7 @@ TimelineGeometry timelineGeometry(std::span<const TimelineEvent> events, const P
     g.frame = frameIn(area, font, true, 4, 2);
     g.frame.xTitle = "UTC";
     g.frame.yTitle = "mm/s";
-    g.frame.caption = "Governing peak of each event; dashes: the guideline value at its frequency";
+    g.frame.caption = "Governing peak of each event; dash: its guideline value";
     if (events.empty())
         return g;
     const PlotRect &plot = g.frame.plot;

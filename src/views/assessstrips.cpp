@@ -48,12 +48,12 @@ void setTimeMarks(AxisFrame &frame, const TimeAxis &axis, const FontUnits &font,
 
 // The trace over the part of the plot its duration takes.
 TraceShape traceIn(const std::vector<float> &trace, double rate, const TimeAxis &axis, const PlotRect &plot,
-                   double columnsPerUnit, const LinearMap &y)
+                   double columnsPerUnit, const LinearMap &y, double thickness)
 {
     if (trace.empty() || !(rate > 0))
         return {};
     const double share = static_cast<double>(trace.size()) / rate / axis.duration;
-    return traceShape(trace, plot.left, (plot.right - plot.left) * share, columnsPerUnit, y);
+    return traceShape(trace, plot.left, (plot.right - plot.left) * share, columnsPerUnit, y, thickness);
 }
 
 PlotLabel peakLabel(const EventComponent &c, const TimeAxis &axis, const AxisFrame &frame, const LinearMap &y,
@@ -131,7 +131,8 @@ WaveStrips waveStrips(const AssessEvent &event, const PlotRect &area, const Font
         setTimeMarks(strip.frame, axis, font, separator);
         strip.frame.y = axisMarks(stepTicks(-labelled, labelled, step, separator), y);
         strip.frame.yTitle = "mm/s";
-        strip.trace = traceIn(c.structure.trace, c.channel.rate, axis, strip.frame.plot, columnsPerUnit, y);
+        strip.trace = traceIn(c.structure.trace, c.channel.rate, axis, strip.frame.plot, columnsPerUnit, y,
+                              lineUnit(font));
         strip.peak = peakLabel(c, axis, strip.frame, y, font, separator);
         out.strips.push_back(std::move(strip));
     }
@@ -174,7 +175,8 @@ PeopleTraces peopleTraces(const AssessEvent &event, const PlotRect &area, const 
     for (const EventComponent &c : event.components) {
         if (!c.people)
             continue;
-        out.traces.push_back(traceIn(c.people->trace, c.channel.rate, axis, plot, columnsPerUnit, y));
+        out.traces.push_back(traceIn(c.people->trace, c.channel.rate, axis, plot, columnsPerUnit, y,
+                                     1.2 * lineUnit(font)));
         out.names.push_back(c.channel.channel);
     }
     std::vector<std::pair<std::string, double>> levels{{"A_u ", guide.au}};

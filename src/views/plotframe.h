@@ -41,6 +41,10 @@ struct PlotLabel {
     std::string label;
 };
 
+// A pixel at a font of 14 pixels a line: lines are drawn so many units
+// wide, so that they thicken with the text.
+inline double lineUnit(const FontUnits &font) { return font.line / 14; }
+
 // A frame in `outer`: room for a caption line when `caption`, for the y
 // title and labels of `yLabelChars` digits on the left, and for
 // `xLabelLines` lines of labels below (0 for none).

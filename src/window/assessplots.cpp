@@ -17,18 +17,25 @@ void insidePlot(QPainter &painter, const AxisFrame &frame, Paint paint)
     painter.restore();
 }
 
-// Markers with their words, right-aligned on the caption line.
+// Markers with their words, right-aligned on the caption line where they
+// clear the caption.
 void paintVerdictKey(QPainter &painter, const AxisFrame &frame, const FontUnits &font)
 {
     const std::pair<Verdict, QString> keys[] = {{Verdict::Met, QStringLiteral("met")},
                                                 {Verdict::Exceeded, QStringLiteral("exceeded")},
                                                 {Verdict::NoGuideline, QStringLiteral("no guideline")}};
+    const QFontMetricsF metrics = painter.fontMetrics();
+    qreal width = metrics.horizontalAdvance(qText(frame.caption)) + font.line;
+    for (const auto &key : keys)
+        width += metrics.horizontalAdvance(key.second) + 1.9 * font.line;
+    if (width > frame.plot.right - frame.plot.left)
+        return;
     const qreal y = frame.plot.top - 0.75 * font.line;
     qreal x = frame.plot.right;
     for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
         painter.setPen(PictureColours::text);
         paintText(painter, {x, y}, key->second, true);
-        x -= painter.fontMetrics().horizontalAdvance(key->second) + 0.5 * font.line;
+        x -= painter.fontMetrics().horizontalAdvance(key->second) + 0.7 * font.line;
         paintMarker(painter, {x, y}, key->first, 0.6 * font.line);
         x -= 1.2 * font.line;
     }
@@ -127,6 +134,7 @@ void paintTimeline(QPainter &painter, const QRectF &rect, std::span<const Timeli
     const FontUnits font = fontUnits(painter.fontMetrics());
     const TimelineGeometry g = timelineGeometry(events, plotRect(rect), font, separator);
     paintFrame(painter, g.frame, font);
+    paintVerdictKey(painter, g.frame, font);
     insidePlot(painter, g.frame, [&] {
         painter.setPen(QPen(PictureColours::text, lineWidth(font, 1.5)));
         for (const PlotSegment &s : g.limits)

@@ -32,8 +32,7 @@ QPointF qPoint(PlotPoint point);
 QRectF qRect(const PlotRect &rect);
 PlotRect plotRect(const QRectF &rect);
 
-// A line's width in painter units: `width` pixels at the painter font's
-// size of 14 pixels a line.
+// A line's width in painter units: `width` times lineUnit.
 qreal lineWidth(const FontUnits &font, qreal width);
 
 // The frame's grid, border, labels and titles in the painter's font.

@@ -49,13 +49,14 @@ TEST(Envelope, FewerSamplesThanColumnsMakeAPolylineThroughThem)
     ASSERT_EQ(line.points.size(), 4u);
     EXPECT_FLOAT_EQ(line.points[1].x, 20);   // one of four sample intervals in
     EXPECT_FLOAT_EQ(line.points[3].y, 0);
-    // Two columns: their highs left to right, then their lows back.
+    // Two columns, each a stroke from its high to its low.
     const TraceShape band = traceShape(samples, 10, 40, 0.05, y);
     EXPECT_TRUE(band.band);
+    EXPECT_DOUBLE_EQ(band.columnWidth, 20);
     ASSERT_EQ(band.points.size(), 4u);
     EXPECT_FLOAT_EQ(band.points[0].x, 20);
     EXPECT_FLOAT_EQ(band.points[0].y, 25);   // 1
-    EXPECT_FLOAT_EQ(band.points[1].y, 0);    // 2, the first column's 1 joining it
-    EXPECT_FLOAT_EQ(band.points[2].y, 75);   // -1
-    EXPECT_FLOAT_EQ(band.points[3].y, 50);   // 0
+    EXPECT_FLOAT_EQ(band.points[1].y, 50);   // 0
+    EXPECT_FLOAT_EQ(band.points[2].y, 0);    // 2, the first column's 1 joining them
+    EXPECT_FLOAT_EQ(band.points[3].y, 75);   // -1
 }
