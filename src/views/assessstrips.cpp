@@ -83,6 +83,31 @@ void markVectorSum(WaveStrips &out, const AssessEvent &event, const TimeAxis &ax
     out.vectorSumLabel = label;
 }
 
+// A_u, and A_o when shown, right to left: A_o's label at the right end,
+// A_u's left of it where the two lines lie within a line of each other.
+std::vector<LevelLine> levelLines(const GuideValues &guide, bool aoShown, const PlotRect &plot, const LinearMap &y,
+                                  const FontUnits &font, std::string_view sep)
+{
+    std::vector<std::pair<std::string, double>> levels{{"A_u ", guide.au}};
+    if (aoShown)
+        levels.emplace_back("A_o ", guide.ao);
+    std::vector<LevelLine> lines;
+    double labelEnd = plot.right - font.digit, lastAt = -1e9;
+    for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
+        const auto at = static_cast<float>(y(level->second));
+        const std::string label = level->first + fixedText(level->second, 3, sep);
+        if (std::abs(at - lastAt) >= font.line)
+            labelEnd = plot.right - font.digit;
+        const PlotPoint end{static_cast<float>(plot.right), at};
+        lines.insert(lines.begin(),
+                     {{static_cast<float>(plot.left), at, end.x, at},
+                      {end, {static_cast<float>(labelEnd), static_cast<float>(at - 0.6 * font.line)}, true, label}});
+        labelEnd -= (static_cast<double>(label.size()) + 2) * font.digit;
+        lastAt = at;
+    }
+    return lines;
+}
+
 } // namespace
 
 PictureLayout pictureLayout(const PlotRect &area, const FontUnits &font)
@@ -179,15 +204,6 @@ PeopleTraces peopleTraces(const AssessEvent &event, const PlotRect &area, const 
                                      1.2 * lineUnit(font)));
         out.names.push_back(c.channel.channel);
     }
-    std::vector<std::pair<std::string, double>> levels{{"A_u ", guide.au}};
-    if (aoShown)
-        levels.emplace_back("A_o ", guide.ao);
-    for (const auto &[name, value] : levels) {
-        const auto at = static_cast<float>(y(value));
-        const PlotPoint end{static_cast<float>(plot.right), at};
-        out.levels.push_back({{static_cast<float>(plot.left), at, end.x, at},
-                              {end, {static_cast<float>(end.x - font.digit), static_cast<float>(at - 0.6 * font.line)},
-                               true, name + kb(value)}});
-    }
+    out.levels = levelLines(guide, aoShown, plot, y, font, separator);
     return out;
 }
