@@ -63,3 +63,39 @@ TEST(AssessChart, PointsLieOnTheLinearFrequencyAxis)
     EXPECT_EQ(chartPointAt(g, {p.x + 3, p.y - 3}, 6), 0u);
     EXPECT_FALSE(chartPointAt(g, {p.x + 9, p.y}, 6));
 }
+
+// An event's governing peak at its own time; events spaced in time as
+// they happened, their peaks and guideline values on the mm/s scale.
+TEST(AssessChart, TimelinePlacesEachGoverningPeakAtItsTime)
+{
+    constexpr int64_t start = 1714780795000000;
+    AssessEvent event;
+    for (const char *channel : {"HHZ", "HHN", "HHE"}) {
+        EventComponent c;
+        c.channel = {channel, 200, start, 0};
+        c.structure.ppv = 3;
+        event.components.push_back(c);
+    }
+    event.components[0].structure.ppv = 8;   // larger, but not judged where it stands
+    StructureResult &n = event.components[1].structure;
+    n.ppv = 6;
+    n.ppvIndex = 300;   // 1.5 s in
+    n.limit = 5;
+    event.governing = 1;
+    event.verdict = Verdict::Exceeded;
+    const std::optional<TimelineEvent> first = timelineEvent(event);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->micros, start + 1500000);
+    EXPECT_EQ(first->value, 6);
+    EXPECT_EQ(first->limit, 5);
+
+    const int64_t hour = int64_t{3600} * 1000000;
+    const std::vector<TimelineEvent> events{*first, {first->micros + 3 * hour, 2, 7, Verdict::Met},
+                                            {first->micros + hour, 4, std::nullopt, Verdict::NoGuideline}};
+    const TimelineGeometry g = timelineGeometry(events, area, font, ".");
+    ASSERT_EQ(g.points.size(), 3u);
+    EXPECT_NEAR((g.points[2].x - g.points[0].x) / (g.points[1].x - g.points[0].x), 1.0 / 3, 1e-4);
+    EXPECT_NEAR(readBack(g.frame.y, g.points[1].y), 2, 1e-3);
+    ASSERT_EQ(g.limits.size(), 2u);
+    EXPECT_NEAR(readBack(g.frame.y, g.limits[1].y1), 7, 1e-3);
+}
