@@ -54,12 +54,17 @@ void MainWindow::setsensitivity()
     const QString question =
         QStringLiteral("Counts per m/s for station %1, component %2 (kept in %3; empty removes the line):")
             .arg(Label9->text().trimmed(), Label10->text().trimmed(), QString::fromLocal8Bit(path));
-    const std::optional<QString> answer = askSensitivity(
-        question, loadedSensitivity ? QString::fromStdString(shortestText(*loadedSensitivity)) : QString());
+    // Offered and read with the locale's decimal separator, as the boxes show
+    // numbers; "." is read too.
+    const QString separator = QString::fromStdString(decimalSeparator());
+    const QString offered =
+        loadedSensitivity ? QString::fromStdString(shortestText(*loadedSensitivity)).replace(QLatin1Char('.'), separator)
+                          : QString();
+    const std::optional<QString> answer = askSensitivity(question, offered);
     if (!answer)
         return;
     std::optional<double> s;
-    if (!answer->trimmed().isEmpty() && !(s = parseSensitivity(answer->toStdString()))) {
+    if (!answer->trimmed().isEmpty() && !(s = parseSensitivity(answer->toStdString(), separator.toStdString()))) {
         showMessage(QStringLiteral("\"%1\" is not a number of counts per m/s above 0.").arg(*answer));
         return;
     }

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <vector>
 
+#include <locale.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -229,20 +230,20 @@ struct LongBody {
 LongBody longBody(int count)
 {
     LongBody body;
-    char field[32];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(field, sizeof field, "%.6E", std::sin(i * 0.01) * 1e-4 + (i % 7) * 1e-7);
-        body.fields.push_back(field);
-    }
+    for (int i = 0; i < count; ++i)
+        body.fields.push_back(cText(std::sin(i * 0.01) * 1e-4 + (i % 7) * 1e-7, std::chars_format::scientific, 6, true));
     return body;
 }
 
-// What reading the fields one after another gives, from the C library.
+// What reading the fields one after another gives, from the C library in
+// its own locale.
 std::vector<float> expectedValues(const LongBody &body, int count)
 {
+    const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
     std::vector<float> values{0.0f};
     for (int i = 0; i < count; ++i)
-        values.push_back(std::strtof(body.fields[i].c_str(), nullptr));
+        values.push_back(strtof_l(body.fields[i].c_str(), nullptr, c));
+    freelocale(c);
     return values;
 }
 

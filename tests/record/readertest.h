@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ctext.h"
 #include "record/psnreader.h"
 
 #include <string>

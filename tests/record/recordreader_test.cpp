@@ -70,11 +70,8 @@ std::string psnText(const std::vector<float> &values, int rate = 100)
 {
     std::string text = "Number of Samples: " + std::to_string(values.size()) + "\r\nSPS: " +
                        std::to_string(rate) + "\r\nStation Code: ABC\r\nComponent Name: HHZ\r\nData:\r\n";
-    char field[32];
-    for (float v : values) {
-        std::snprintf(field, sizeof field, "%.9g\r\n", v);
-        text += field;
-    }
+    for (float v : values)
+        text += cText(v, std::chars_format::general, 9) + "\r\n";
     return text;
 }
 
@@ -446,7 +443,7 @@ TEST(RecordReader, ChannelsOfAMiniSeedFileAreReadApartInFileOrder)
             const auto *record = std::get_if<PsnRecord>(&one);
             seen.push_back(record ? record->channel + " " + record->componentName + " " +
                                         std::to_string(record->sampleCount) + " of " +
-                                        std::to_string(record->samples.back())
+                                        cText(record->samples.back(), std::chars_format::fixed, 6)
                                   : describe(one));
         }
         return seen;

@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include "../record/mseedwriter.h"
+#include "../record/ctext.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ protected:
             text += "Station Code: " + station + "\r\nComponent Name: Z\r\n";
         text += "Data:\r\n";
         for (int i = 1; i <= count; ++i)
-            text += std::to_string(((i * 37) % 101 - 50) * 1e-6) + "\r\n";
+            text += cText(((i * 37) % 101 - 50) * 1e-6, std::chars_format::fixed, 6) + "\r\n";
         return write(name, text);
     }
 
@@ -144,7 +145,7 @@ TEST_F(Report, MiniSeedGivesARowPerChannel)
     const auto rowOf = [&](const MiniSeed &m) {
         std::string text = "Number of Samples: 3000\r\nSPS: 100\r\nStation Code: BGLD\r\nComponent Name: " + m.channel + "\r\nData:\r\n";
         for (double v : m.values)
-            text += std::to_string(v / 1e6) + "\r\n";
+            text += cText(v / 1e6, std::chars_format::fixed, 6) + "\r\n";
         const std::string psn = write(m.channel + ".psn", text);
         run({"--no-header", psn});
         return file + out.str().substr(psn.size());
@@ -250,7 +251,7 @@ TEST_F(Report, LongRecordGivesTheSameFiguresAndSpectrumOnOneThreadOrTwo)
     // taken before the mean is removed from it differs.
     std::string text = "Number of Samples: 300000\nSPS: 100\nData:\n";
     for (int i = 1; i <= 300000; ++i)
-        text += std::to_string(3e-4 + ((i * 37) % 101 - 50) * 1e-6 * (1 + i / 50000)) + "\n";
+        text += cText(3e-4 + ((i * 37) % 101 - 50) * 1e-6 * (1 + i / 50000), std::chars_format::fixed, 6) + "\n";
     const std::string path = write("long.psn", text);
     const auto output = [&](std::vector<std::string> args) {
         args.push_back(path);

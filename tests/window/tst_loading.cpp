@@ -450,6 +450,17 @@ private slots:
         }
         QCOMPARE(messages, QStringList("\"abc\" is not a number of counts per m/s above 0."));
         QCOMPARE(asked.value(3), QStringLiteral("1e+06"));
+        // Under a locale with a decimal comma the answer is offered and read
+        // with it, and with "." too.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        for (const QString &typed : {QStringLiteral("3,5"), QStringLiteral("3.5")}) {
+            answer = typed;
+            action()->trigger();
+            QCOMPARE(table(), QByteArray("# mine\nXYZ\t*\t5\nABC\tZ\t3.5\n"));
+        }
+        QCOMPARE(asked.value(asked.size() - 1), QStringLiteral("3,5"));
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(messages, QStringList("\"abc\" is not a number of counts per m/s above 0."));
         answer = QString();
         action()->trigger();
         QCOMPARE(table(), QByteArray("# mine\nXYZ\t*\t5\n"));
