@@ -18,6 +18,8 @@ const QString title = QStringLiteral("Sismavue");
 void MainWindow::shownotices(const AnalysedRecord &record)
 {
     QStringList notices;
+    for (const std::string &read : record.warnings)
+        notices << QString::fromStdString(read);
     if (const auto counts = countsWarning(record))
         notices << QString::fromStdString(*counts) +
                        (record.sensitivity ? QStringLiteral("; right-click the station to change it")

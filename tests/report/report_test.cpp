@@ -70,14 +70,16 @@ const std::string header = "File\tLabel\tID\tStart\tEnd\tMaxPeak\tRMS\tLaw,max,S
 TEST_F(Report, OneTwoThreeRecord)
 {
     const std::string path = write("123.psn", "Number of Samples: 3\r\nSPS: 100\r\nStation Code: ST\r\n"
-                                              "Component Name: HHZ\r\nData:\r\n1\r\n2\r\n3\r\n");
+                                              "Component Name: HHZ\r\nData:\r\n1\r\n2\r\n3\r\n4\r\n");
     EXPECT_EQ(run({path}), 0);
     const std::string row = out.str().substr(header.size());
     EXPECT_EQ(out.str().substr(0, header.size()), header);
     EXPECT_TRUE(row.starts_with(path + "\tST\tHHZ\t0\t 3\t1000000.\t816496.58\t")) << row;
     EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 8);
     EXPECT_EQ(row.back(), '\n');
-    EXPECT_EQ(err.str(), "sismavue-report: " + path + ": warning: the largest value is 3, which cannot be m/s: "
+    EXPECT_EQ(err.str(), "sismavue-report: " + path + ": warning: the data hold 4 values but \"Number of Samples\" "
+                         "announces 3: only the first 3 are read\n"
+                         "sismavue-report: " + path + ": warning: the largest value is 3, which cannot be m/s: "
                          "the values look like counts; give their sensitivity in counts per m/s with "
                          "--sensitivity S, or as a line STATION<TAB>COMPONENT<TAB>S in " + userTable() + "\n");
 }
