@@ -1,5 +1,5 @@
 // The sensitivity of a record of counts, and what the title says about a
-// record whose figures may mislead.
+// record whose figures may mislead or about a segment kept.
 #include "window/mainwindow.h"
 
 #include "analysis/notices.h"
@@ -17,7 +17,8 @@ const QString title = QStringLiteral("Sismavue");
 // Shown where it is seen without moving any control: the title.
 void MainWindow::shownotices(const AnalysedRecord &record)
 {
-    QStringList notices;
+    QStringList &notices = recordNotices;
+    notices.clear();
     for (const std::string &read : record.warnings)
         notices << QString::fromStdString(read);
     if (const auto counts = countsWarning(record))
@@ -26,7 +27,25 @@ void MainWindow::shownotices(const AnalysedRecord &record)
                                            : QStringLiteral("; right-click the station to give a sensitivity"));
     if (const auto lowRate = lowRateNotice(record.sampleRate))
         notices << QString::fromStdString(*lowRate);
+    keptNotice.clear();
+    showtitle();
+}
+
+void MainWindow::showtitle()
+{
+    const QStringList notices = keptNotice.isEmpty() ? recordNotices : recordNotices + QStringList(keptNotice);
     setWindowTitle(notices.isEmpty() ? title : title + QStringLiteral(" \u2014 ") + notices.join(QStringLiteral("; ")));
+}
+
+// Until the next selection or click: the figures of a new record are those
+// of a segment the person chose on the one before.
+void MainWindow::showkeptsegment(bool kept)
+{
+    keptNotice = kept ? QStringLiteral("the segment %1 to %2 is kept from the previous record")
+                            .arg(state.startSample)
+                            .arg(state.endSample)
+                      : QString();
+    showtitle();
 }
 
 std::unique_ptr<QMenu> MainWindow::sensitivitymenu()
