@@ -94,7 +94,8 @@ void HeaderReader::endLine()
     if (hasKey(line, "Component Name:"))
         header_.componentName = headerText(valueFrom(line, 17));
     if (hasKey(line, "Units:")) {
-        const std::string unit = headerText(trimmed(valueFrom(line, 8)));
+        // Whatever blanks stand around it: a unit is a word.
+        const std::string unit = headerText(trimmed(valueFrom(line, 7)));
         if (!unit.empty() && !unitScale(unit, header_.unitScale))
             error_ = LoadError{fileName_, line_, "the values are in \"" + unit + "\", which is no unit Sismavue "
                                "reads: m/s, mm/s, \u00B5m/s (um/s), nm/s or counts"};

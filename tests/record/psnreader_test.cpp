@@ -172,7 +172,7 @@ TEST(PsnReader, BrokenFilesNameTheLineAndTheReason)
         {"a CSV export", "Time,Velocity\r\n0.00,1.5e-6\r\n0.01,2.5e-6\r\n", 0, notARecord},
         {"a SEED volume", "000001V 010009402.3121992,001,00:00:00.0000~2024,001~", 0, notARecord},
         {"only a unit", "Units: m/s\r\n", 1, "the file ends before a \"Data:\" line"},
-        {"values in g", count3 + sps + "Units:  g \r\nData:\r\n1 2 3", 3,
+        {"values in g", count3 + sps + "Units:g \r\nData:\r\n1 2 3", 3,
          "the values are in \"g\", which is no unit Sismavue reads: m/s, mm/s, \u00B5m/s (um/s), nm/s or counts"},
         {"no Data: line", count3 + sps, 2, "the file ends before a \"Data:\" line"},
         {"no Data: line nor final line end", count3 + "SPS: 100", 2, "the file ends before a \"Data:\" line"},
