@@ -19,6 +19,7 @@ LoadResult analyseRecord(Record &&record, const std::string &fileName, const Loa
     a.sampleCount = record.sampleCount;
     a.samples = std::move(record.samples);
     a.largestValue = record.largestValue;
+    a.warnings = std::move(record.warnings);
     const int32_t count = a.sampleCount;
     if (options.keepLevels)
         reserveLarge(a.slowLevel, static_cast<size_t>(count) + 1);

@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include <locale.h>
+#include <string.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -112,6 +115,14 @@ const char *kindOf(mode_t mode)
 }
 
 } // namespace
+
+std::string systemReason(int error)
+{
+    // A report's rows, JSON included, are the same bytes under every
+    // locale, whatever a toolkit has set it to.
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return c ? strerror_l(error, c) : "error " + std::to_string(error);
+}
 
 std::variant<ByteInput, LoadError> openRecordFile(const std::string &path)
 {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <system_error>
 
 // What a load failure tells the person: the file, the line where it applies
 // (0 when none does) and the reason in plain words.
@@ -17,8 +16,6 @@ struct LoadError {
     }
 };
 
-// The system's words for an errno value ("No such file or directory").
-inline std::string systemReason(int error)
-{
-    return std::generic_category().message(error);
-}
+// The system's words for `error` (an errno value), in English whatever the
+// process locale: "No such file or directory". (Defined with the byte input.)
+std::string systemReason(int error);

@@ -41,6 +41,9 @@ struct Record : RecordInfo {
     std::vector<float> samples;    // entries 0..sampleCount in file order; entry 0 is 0
     double sum = 0;                // running sum of the values read, in file order, 64-bit
     float largestValue = 0;        // largest |value| of samples[1..sampleCount]
+    // What the reader noticed and read past, one sentence each: "the data
+    // hold 12 values but "Number of Samples" announces 10: ...".
+    std::vector<std::string> warnings;
 
 private:
     Record(const Record &) = default;

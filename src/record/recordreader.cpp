@@ -38,6 +38,14 @@ std::string entryLabel(const RecordEntry &entry)
            " of " + std::to_string(entry.pieces);
 }
 
+std::string entryTag(const RecordEntry &entry)
+{
+    if (entry.pieces < 2)
+        return entry.channelName;
+    const std::string channel = entry.channelName.empty() ? entry.info.channel : entry.channelName;
+    return channel + "-" + std::to_string(entry.piece + 1);
+}
+
 size_t offeredEntry(const std::vector<RecordEntry> &entries)
 {
     size_t offered = 0;

@@ -56,6 +56,11 @@ struct RecordEntry {
 // "piece 2 of 3" (of a file of one channel), or "" for a file's only entry.
 std::string entryLabel(const RecordEntry &entry);
 
+// What a file name made for the entry carries, so that those of a file's
+// entries differ: its channel, with the piece's number when the channel is
+// in pieces ("EHZ", "EHZ-2"); "" for a file's only entry.
+std::string entryTag(const RecordEntry &entry);
+
 // The entry to offer first when the person is asked to choose: the longest,
 // of several as long the first whose channel code ends in Z (the vertical
 // component), else the first of them.

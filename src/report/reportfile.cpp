@@ -24,16 +24,6 @@ std::string messageLabel(const RecordEntry &entry)
     return entry.channelName.empty() ? label : "channel " + label;
 }
 
-// What the picture of an entry of a file of several is named with: its
-// channel, and the piece's number when the channel is in pieces.
-std::string pictureLabel(const RecordEntry &entry)
-{
-    if (entry.pieces < 2)
-        return entry.channelName;
-    const std::string channel = entry.channelName.empty() ? entry.info.channel : entry.channelName;
-    return channel + "-" + std::to_string(entry.piece + 1);
-}
-
 // The segment the window would keep after a drag from START to END: both
 // ends clamped into 1..N first.
 SegmentBounds fitSegment(std::optional<RequestedSegment> segment, int32_t count)
@@ -117,7 +107,7 @@ void analyseEntry(OpenedRecord &opened, size_t entry, const std::string &path, c
         outcome.row += tableRow(options.format, row, last);
     }
     if (options.plotDir)
-        outcome.plots.push_back({path, pictureLabel(opened.entries()[entry]), std::move(record), b, spectrum});
+        outcome.plots.push_back({path, entryTag(opened.entries()[entry]), std::move(record), b, spectrum});
 }
 
 // `last`: the file is the last one given. A row per record the file holds

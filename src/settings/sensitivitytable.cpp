@@ -64,11 +64,16 @@ void forEachLine(std::string_view text, Each each)
 
 } // namespace
 
-std::optional<double> parseSensitivity(std::string_view text)
+std::optional<double> parseSensitivity(std::string_view text, std::string_view separator)
 {
     text = trimmedCode(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
+    std::string withPoint;
+    if (const size_t at = separator.empty() ? text.npos : text.find(separator); at != text.npos) {
+        withPoint = std::string(text.substr(0, at)) + '.' + std::string(text.substr(at + separator.size()));
+        text = withPoint;
+    }
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
@@ -179,7 +184,7 @@ std::optional<std::string> writeTableFile(const std::string &path, std::string_v
     std::error_code ec;
     fs::create_directories(fs::path(path).parent_path(), ec);
     if (ec)
-        return "its folder cannot be made: " + ec.message();
+        return "its folder cannot be made: " + systemReason(ec.value());
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)

@@ -115,7 +115,7 @@ LoadResult MainWindow::readAndAnalyse(const std::string &path, const RecordChoic
         }
         entry = static_cast<size_t>(*answer);
     }
-    chosen = RecordChoice{entries[entry].channelName, entries[entry].piece};
+    chosen = RecordChoice{entries[entry].channelName, entries[entry].piece, entryTag(entries[entry])};
     ReadResult values = record.readOnly(entry);
     if (auto *error = std::get_if<LoadError>(&values))
         return std::move(*error);
@@ -167,6 +167,7 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
 
     plotwave();
     letEventsRun();
+    showkeptsegment(state.hasSegment);
     if (state.hasSegment) {
         keepSegmentAfterLoad();
     } else {

@@ -129,7 +129,8 @@ bool sameRead(const ReadResult &a, const ReadResult &b)
     return x->samples.size() == y->samples.size() &&
            std::memcmp(x->samples.data(), y->samples.data(), x->samples.size() * sizeof(float)) == 0 &&
            std::memcmp(&x->sum, &y->sum, sizeof(double)) == 0 && x->channel == y->channel &&
-           x->startTime == y->startTime && x->sensitivity == y->sensitivity && x->largestValue == y->largestValue;
+           x->startTime == y->startTime && x->sensitivity == y->sensitivity && x->largestValue == y->largestValue &&
+           x->warnings == y->warnings;
 }
 
 // A file of several records as the report reads it, every entry in turn,

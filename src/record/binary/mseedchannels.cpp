@@ -104,6 +104,14 @@ void addSamples(ChannelTrace &trace, const RecordSamples &record, const Sensitiv
         trace.pieces.clear();
 }
 
+void settleDamage(ChannelTrace &trace)
+{
+    if (trace.damaged && trace.valueCount == 0 && !trace.problem) {
+        trace.problem = trace.damaged;
+        trace.pieces.clear();
+    }
+}
+
 std::vector<RecordEntry> traceEntries(const ChannelTrace &trace, bool several)
 {
     std::vector<RecordEntry> entries;
@@ -142,6 +150,9 @@ Record takePiece(ChannelTrace &trace, size_t p, const std::function<void()> &tic
     record.largestValue = piece.totals.largest;
     reserveLarge(record.samples, piece.values.size() + 1);
     record.samples.push_back(0.0f);
+    if (trace.damaged && p + 1 == trace.pieces.size())
+        record.warnings.push_back(*trace.damaged + "; as the channel's last record it is left out, and the " +
+                                  std::to_string(piece.values.size()) + " samples before it are read");
     piece.values.moveInto(record.samples, tick);
     return record;
 }

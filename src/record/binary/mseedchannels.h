@@ -42,6 +42,10 @@ struct ChannelTrace {
     // The first reason the channel cannot be read; its later records are
     // then passed over and its values given back.
     std::optional<std::string> problem;
+    // Why the channel's latest record could not be decoded. Of its last
+    // record the channel keeps the records before it (see settleDamage); a
+    // later record makes it the problem.
+    std::optional<std::string> damaged;
 };
 
 // "NET.STA.LOC.CHA", the location empty when the record has none.
@@ -64,10 +68,15 @@ bool channelMatches(const ChannelTrace &trace, std::string_view asked);
 // the memory available.
 void addSamples(ChannelTrace &trace, const RecordSamples &record, const SensitivityChoice &choice);
 
+// Once the file is read: a damaged last record that no samples came before
+// is the channel's problem.
+void settleDamage(ChannelTrace &trace);
+
 // The channel's entries: one per piece, or one giving its problem; named
 // when the file holds `several` channels.
 std::vector<RecordEntry> traceEntries(const ChannelTrace &trace, bool several);
 
 // Piece `piece` of the channel as a record, its values moved into one array
-// (`tick` called between blocks); the channel must have no problem.
+// (`tick` called between blocks), a damaged last record left out with a
+// warning on the last piece; the channel must have no problem.
 Record takePiece(ChannelTrace &trace, size_t piece, const std::function<void()> &tick);

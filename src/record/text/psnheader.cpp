@@ -20,8 +20,31 @@ bool hasKey(std::string_view line, std::string_view key)
 bool carriesValue(std::string_view line)
 {
     return hasKey(line, "Number of Samples") || hasKey(line, "SPS:") || hasKey(line, "Station Code:") ||
-           hasKey(line, "Component Name:") || hasKey(line, "Start Time:");
+           hasKey(line, "Component Name:") || hasKey(line, "Units:") || hasKey(line, "Start Time:");
 }
+
+// What turns values in `unit` into m/s: nothing for m/s and for counts,
+// which a sensitivity turns; false for a unit that is no velocity.
+bool unitScale(std::string_view unit, std::optional<ValueScale> &scale)
+{
+    const auto divided = [&](double by) { return scale = ValueScale{1, by, false}, true; };
+    scale.reset();
+    if (unit == "m/s" || unit == "counts" || unit == "Counts")
+        return true;
+    if (unit == "mm/s")
+        return divided(1e3);
+    // The micro sign, the Greek mu, or the u of plain ASCII.
+    if (unit == "\u00B5m/s" || unit == "\u03BCm/s" || unit == "um/s")
+        return divided(1e6);
+    if (unit == "nm/s")
+        return divided(1e9);
+    return false;
+}
+
+// Of a file that holds no line this reader knows: the formats it reads.
+const char notARecord[] = "is not a record Sismavue reads: it reads PSN text event files (a header with "
+                          "\"Number of Samples\", \"SPS:\" and \"Data:\" lines, then the values), PSN Type 4 "
+                          "event files, SAC files and miniSEED files";
 
 // The line from 1-based character `position` on; empty when the line is shorter.
 std::string_view valueFrom(std::string_view line, size_t position)
@@ -61,10 +84,7 @@ bool skipMark(std::string_view &text, char mark)
 
 std::optional<UtcTime> psnStartTime(std::string_view text)
 {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
+    text = trimmedCode(text);
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, micro = 0;
     if (!readDigits(text, 4, false, year) || !skipMark(text, '/') || !readDigits(text, 2, false, month) ||
         !skipMark(text, '/') || !readDigits(text, 2, false, day) || !skipMark(text, ' ') ||
@@ -111,8 +131,17 @@ void HeaderReader::endLine()
         header_.componentName = headerText(valueFrom(line, 17));
     if (hasKey(line, "Start Time:"))
         header_.startTime = psnStartTime(valueFrom(line, 13));
+    if (hasKey(line, "Units:")) {
+        // Whatever blanks stand around it: a unit is a word.
+        const std::string unit = headerText(trimmedCode(valueFrom(line, 7)));
+        if (!unit.empty() && !unitScale(unit, header_.unitScale))
+            error_ = LoadError{fileName_, line_, "the values are in \"" + unit + "\", which is no unit Sismavue "
+                               "reads: m/s, mm/s, \u00B5m/s (um/s), nm/s or counts"};
+        header_.counts = unit == "counts" || unit == "Counts";
+    }
     if (hasKey(line, "Data:"))
         dataSeen_ = true;
+    keySeen_ = keySeen_ || dataSeen_ || carriesValue(line);
 }
 
 const char *HeaderReader::read(const char *p, const char *end, bool last)
@@ -141,6 +170,8 @@ const char *HeaderReader::read(const char *p, const char *end, bool last)
                 inLine_ = false;
                 endLine();
                 header_.dataLine = line_;
+            } else if (!keySeen_) {
+                error_ = LoadError{fileName_, 0, notARecord};
             } else {
                 error_ = LoadError{fileName_, line_, "the file ends before a \"Data:\" line"};
             }

@@ -2,6 +2,7 @@
 
 #include "record/loaderror.h"
 #include "record/utctime.h"
+#include "record/valuescale.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,10 @@ struct PsnHeader {
     // "Start Time: YYYY/MM/DD HH:MM:SS.fff", which recorders write; none
     // when absent or not such a time.
     std::optional<UtcTime> startTime;
+    // "Units:" mm/s, µm/s or nm/s: what turns the values into m/s. None for
+    // m/s, for counts (a sensitivity's business) and without the line.
+    std::optional<ValueScale> unitScale;
+    bool counts = false;   // "Units: counts": values as they stand are no m/s
     uint64_t dataStart = 0;   // bytes before the data: the header with its last line end
     long dataLine = 0;        // line on which the data starts
     char lastByte = 0;        // the header's last byte
@@ -55,6 +60,7 @@ private:
     bool inLine_ = false;       // a line has started and not ended
     bool pendingCr_ = false;    // a line ended in CR; an LF next belongs to it
     bool dataSeen_ = false;     // the "Data:" line has ended
+    bool keySeen_ = false;      // a line started with a key this reader knows
     bool done_ = false;
     long line_ = 0;             // lines started
     uint64_t offset_ = 0;       // bytes read

@@ -88,14 +88,17 @@ std::optional<LoadError> TextRecord::readHeader()
     record.station = std::move(header.stationCode);
     record.channel = std::move(header.componentName);
     record.startTime = header.startTime;
-    const ValueScale scale = chooseScale(options.sensitivity, record.station, record.channel, {});
+    // A sensitivity that applies comes first; else the header's unit.
+    const ValueScale scale = chooseScale(options.sensitivity, record.station, record.channel, header.unitScale);
     if (!scale.asTheyStand)
         record.sensitivity = scale.countsPerMetrePerSecond();
+    else if (header.counts)
+        record.unit = SampleUnit::asStored;
     return std::nullopt;
 }
 
 // Through the sensitivity, when one applies to the record's station and
-// component: the values are scaled in place and summed again in file order,
+// component, or the header's unit: the values are scaled in place and summed again in file order,
 // a piece at a time with a tick between pieces, so that a window goes on
 // answering.
 std::optional<LoadError> scaleText(Record &record, const ReadOptions &options, const std::string &name)
@@ -138,6 +141,11 @@ ReadResult TextRecord::readValues()
     case ScanStop::Count:
         record.sum = data.sum;
         record.largestValue = data.largest;
+        if (data.extra > 0)
+            record.warnings.push_back("the data hold " + std::to_string(record.sampleCount + data.extra) +
+                                      " values but \"Number of Samples\" announces " +
+                                      std::to_string(record.sampleCount) + ": only the first " +
+                                      std::to_string(record.sampleCount) + " are read");
         if (auto error = scaleText(record, options, name))
             return std::move(*error);
         return std::move(record);
