@@ -2,6 +2,7 @@
 
 #include "record/binary/mseedchannels.h"
 #include "record/binary/mseedlibrary.h"
+#include "record/binary/recordbuffer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,72 +11,6 @@
 namespace {
 
 constexpr size_t fixedHeaderBytes = 48;
-
-// How far past a record's start the library may read to find its length,
-// whatever bytes it is told are there: it reads blockette headers where the
-// record's 16-bit offsets put them. Each record is parsed with this much of
-// the input in memory (or all that is left), and zeros after the input's
-// end, so that what the library reads is always the same bytes of the file,
-// in whatever parts it came.
-constexpr size_t libraryReach = 65536 + 64;
-
-// The input's bytes from the current record on, read in parts, with
-// libraryReach zeros after the last byte read.
-class RecordBuffer {
-public:
-    RecordBuffer(ByteInput &input, const ReadOptions &options)
-        : input_(input), options_(options), bytes_(libraryReach)
-    {
-    }
-
-    // At least `count` bytes from the current record on, unless the input
-    // ends first; returns how many there are.
-    size_t fill(size_t count)
-    {
-        const size_t part = std::max<size_t>(1, options_.threads.readPartBytes);
-        while (end_ - begin_ < count && !ended_) {
-            if (room() == 0 || bytes_.size() - libraryReach - begin_ < count) {
-                const size_t kept = end_ - begin_;
-                if (begin_ > 0) {
-                    std::memmove(bytes_.data(), bytes_.data() + begin_, kept);
-                    std::memset(bytes_.data() + kept, 0, begin_);
-                }
-                begin_ = 0;
-                end_ = kept;
-                bytes_.resize(std::max({bytes_.size(), count + libraryReach,
-                                        std::min<size_t>(part, MAXRECLEN) + libraryReach}));
-            }
-            const size_t wanted = std::min(part, room());
-            const size_t got = input_.read(bytes_.data() + end_, wanted);
-            end_ += got;
-            ended_ = got < wanted;
-            tick();
-        }
-        return end_ - begin_;
-    }
-    char *data() { return bytes_.data() + begin_; }
-    size_t available() const { return end_ - begin_; }
-    uint64_t offset() const { return offset_; }
-    void advance(size_t count)
-    {
-        begin_ += count;
-        offset_ += count;
-    }
-    void tick() const
-    {
-        reportProgress(options_.progress, fractionRead(input_, input_.bytesRead(), 0, 0));
-    }
-
-private:
-    size_t room() const { return bytes_.size() - libraryReach - end_; }
-
-    ByteInput &input_;
-    const ReadOptions &options_;
-    std::vector<char> bytes_;
-    size_t begin_ = 0, end_ = 0;
-    uint64_t offset_ = 0;   // of bytes_[begin_] in the input
-    bool ended_ = false;
-};
 
 ChannelTrace &traceOf(std::vector<ChannelTrace> &traces, const MSRecord &r, const ReadOptions &options)
 {

@@ -134,14 +134,15 @@ SamplesRead readSamples(PartReader &parts, std::unique_ptr<Part> current, size_t
     SamplesRead result;
     const size_t wanted = static_cast<size_t>(count) + 1;
     const auto need = [&] { return wanted - samples.size(); };
+    // The values as they stand (the scan gives only finite ones), summed in
+    // file order.
     const auto take = [&](const float *values, size_t n) {
+        const size_t at = samples.size();
         samples.insert(samples.end(), values, values + n);
-        float largest = result.largest;
-        for (size_t i = 0; i < n; ++i) {
-            result.sum += values[i];
-            largest = std::max(largest, std::abs(values[i]));
-        }
-        result.largest = largest;
+        ValueTotals totals{result.sum, result.largest};
+        scaleValues(values, n, ValueScale{}, samples.data() + at, totals);
+        result.sum = totals.sum;
+        result.largest = totals.largest;
     };
     std::vector<float> mine;
     // Scans [from, to) of `part` on this thread; false once the scan stopped.

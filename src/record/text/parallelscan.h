@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/text/partreader.h"
+#include "record/valuescale.h"
 #include "record/text/samplescan.h"
 #include "session/threads.h"
 
