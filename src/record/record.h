@@ -21,8 +21,9 @@ enum class SampleUnit : uint8_t {
 struct RecordInfo {
     std::string network, station, location, channel;
     int32_t sampleRate = 0;   // whole samples per second, >= minimumSampleRate
-    // Counts per m/s the values were turned into m/s with; none when they
-    // were taken as they stand.
+    // What the stored values were divided by to give m/s: counts per m/s of
+    // a recorder's counts, 1e9 of values in nm/s. None when they were taken
+    // as they stand.
     std::optional<double> sensitivity;
     SampleUnit unit = SampleUnit::metresPerSecond;
     std::optional<UtcTime> startTime;   // of the first sample; none when the file does not say

@@ -31,9 +31,10 @@ struct ReadOptions {
     // channel code ("EHZ"), or NET.STA.LOC.CHA where the code is not enough.
     // The others are passed over undecoded.
     std::optional<std::string> channel;
-    // The fraction of the input read: after every part (threads.readPartBytes
-    // at most) and every 10 ms while waiting for a helper, by the bytes read
-    // (by the values read when the size is unknown).
+    // The fraction of the input read, on the thread that opens or reads:
+    // after every part (threads.readPartBytes at most) and every 10 ms while
+    // waiting for a helper, by the bytes read (by the values read when the
+    // size is unknown).
     Progress progress;
 };
 
@@ -53,12 +54,13 @@ struct RecordEntry {
 };
 
 // What tells the entry from the file's others: "EHZ", "EHZ piece 2 of 3",
-// "piece 2 of 3" (of a file of one channel), or "" for a file's only entry.
+// "piece 2 of 3" (of a file of one channel), or "" for the one record of a
+// file of one channel in one piece.
 std::string entryLabel(const RecordEntry &entry);
 
 // What a file name made for the entry carries, so that those of a file's
 // entries differ: its channel, with the piece's number when the channel is
-// in pieces ("EHZ", "EHZ-2"); "" for a file's only entry.
+// in pieces ("EHZ", "EHZ-2"); "" where entryLabel is.
 std::string entryTag(const RecordEntry &entry);
 
 // The entry to offer first when the person is asked to choose: the longest,
@@ -67,7 +69,9 @@ std::string entryTag(const RecordEntry &entry);
 size_t offeredEntry(const std::vector<RecordEntry> &entries);
 
 // A record file whose header has been read. Holds the input by reference:
-// it must outlive this.
+// it must outlive this. One thread at a time opens and reads; the reader's
+// own helpers (a read-ahead, a parse pool) end before a call returns or,
+// reading ahead, when this goes.
 class OpenedRecord {
 public:
     // Reads an entry; `others`: the other entries may still be read.
