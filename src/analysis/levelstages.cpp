@@ -57,6 +57,7 @@ private:
 struct Stages {
     std::vector<float> &samples;
     int32_t count;
+    int32_t sampleRate;
     std::vector<float> *levels;
     MeanRemoval removal;
     SlowLevel slow;
@@ -83,7 +84,7 @@ struct Stages {
             kept = levels->data() + piece.from;
         }
         if (follow)
-            follow({samples.data() + piece.from, ring.at(p), kept, piece.from, piece.n});
+            follow({samples.data() + piece.from, ring.at(p), kept, piece.from, piece.n, count, sampleRate});
     }
     // Progress `base` + 0..10 before piece p, from the second piece on.
     void tick(int base, int64_t p) const
@@ -158,7 +159,7 @@ LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count
         levels->clear();
         levels->push_back(0.0f);
     }
-    Stages s{samples, count, levels, MeanRemoval(sum, count, sampleRate), SlowLevel(sampleRate),
+    Stages s{samples, count, sampleRate, levels, MeanRemoval(sum, count, sampleRate), SlowLevel(sampleRate),
              PieceRing(count), progress, follow};
     std::atomic<int64_t> weighed{0};     // pieces weighed; -1: stop
     std::atomic<int64_t> levelled{0};    // pieces levelled

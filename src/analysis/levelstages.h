@@ -27,14 +27,15 @@ struct LevelStages {
 // none to do yet.
 using Alongside = std::function<bool(int64_t finalEntries)>;
 
-// Samples from..from+n-1 of a record: their values with the mean removed,
-// their running mean squares and, when the levels are kept, their levels
-// (else null).
+// Samples from..from+n-1 of a record of `count` samples at `sampleRate`:
+// their values with the mean removed, their running mean squares and, when
+// the levels are kept, their levels (else null).
 struct LevelledPiece {
     const float *samples = nullptr;
     const double *meanSquares = nullptr;
     const float *levels = nullptr;
     int32_t from = 0, n = 0;
+    int32_t count = 0, sampleRate = 0;
 };
 using FollowLevels = std::function<void(const LevelledPiece &)>;
 

@@ -174,6 +174,8 @@ bool MainWindow::loadfile(const QString &fileName, const std::string &channel)
         chosenChannel = answer->toStdString();
         return chosenChannel;
     };
+    RecordDetailBuilder detailBuilder;
+    options.followLevels = [&detailBuilder](const LevelledPiece &piece) { detailBuilder.follow(piece); };
     LoadResult result = LoadError{path, 0, "cannot be loaded"};
     // The person's sensitivity table is read for every load, so that an
     // edit counts at once.
@@ -201,13 +203,16 @@ bool MainWindow::loadfile(const QString &fileName, const std::string &channel)
     }
     loadedFile = fileName;
     loadedChannel = chosenChannel;
-    takeRecord(std::get<AnalysedRecord>(std::move(result)));
+    AnalysedRecord &record = std::get<AnalysedRecord>(result);
+    auto detail = std::make_unique<RecordDetail>(detailBuilder.finish(recordStartTime(record)));
+    takeRecord(std::move(record), std::move(detail));
     busy = false;
     return true;
 }
 
-void MainWindow::takeRecord(AnalysedRecord &&record)
+void MainWindow::takeRecord(AnalysedRecord &&record, std::unique_ptr<RecordDetail> detail)
 {
+    shownDetail = std::move(detail);
     state.sampleCount = record.sampleCount;
     state.sampleRate = record.sampleRate;
     state.samples = std::move(record.samples);
@@ -230,6 +235,7 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     // Nor do they find the previous record's spectrum current.
     Command5->setEnabled(false);
     HScroll1->setEnabled(false);
+    emit recordChanged();
 
     // An absent header line leaves its label empty, never another record's.
     Fs->setText(number(integerText(state.sampleRate)));
@@ -253,6 +259,7 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     clearSpectrumView();
     setProgress(0);
     setHourglass(false);
+    emit segmentChanged();
 }
 
 // The segment of the previous record, clamped to this one (takeRecord), is
