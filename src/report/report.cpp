@@ -212,7 +212,7 @@ bool writeOut(std::ostream &out, std::ostream &err, ProgressLine &progress, cons
         return true;
     const int error = errno;
     progress.clear();
-    err << program << "standard output: " << (error != 0 ? std::strerror(error) : "write error") << "\n"
+    err << program << "standard output: " << (error != 0 ? systemReason(error) : "write error") << "\n"
         << std::flush;
     return false;
 }
@@ -424,7 +424,7 @@ std::variant<Pictures, std::string> preparePictures(const ReportOptions &options
     std::error_code ec;
     std::filesystem::create_directories(pictures.folder, ec);
     if (ec || !std::filesystem::is_directory(pictures.folder))
-        return *options.plotDir + ": " + (ec ? ec.message() : std::string("not a folder"));
+        return *options.plotDir + ": " + (ec ? systemReason(ec.value()) : std::string("not a folder"));
     pictures.scale = static_cast<int>(options.plotScale.value_or(2));
     pictures.format = options.plotFormat.value_or(PictureFormat::png);
     pictures.replace = options.force;

@@ -5,6 +5,7 @@
 #include "window/mainwindow.h"
 #include "window/picturefile.h"
 
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -203,6 +204,7 @@ void DetailWindow::savepicture()
         choosePictureFile((file.isEmpty() ? QStringLiteral("sismavue") : file) + QStringLiteral("-detail.png"));
     if (!chosen)
         return;
-    if (const std::optional<QString> failure = writeWidgetPicture(*this, *chosen, pictureScaleOf(*this), file))
+    if (const std::optional<QString> failure =
+            writeWidgetPicture(*this, *chosen, pictureScaleOf(*this), QFileInfo(file).fileName()))
         main.showMessage(*failure);
 }

@@ -5,6 +5,7 @@
 #include "window/pictureview.h"
 
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -173,6 +174,8 @@ private:
     void fitFont();
     void takeRecord(AnalysedRecord &&record, std::unique_ptr<RecordDetail> detail = {});
     void shownotices(const AnalysedRecord &record);
+    void showtitle();
+    void showkeptsegment(bool kept);
     void showFigures(double peak, double rms, float lawMaxSlow);
     void keepSegmentAfterLoad();
     void clearSpectrumView();
@@ -196,6 +199,8 @@ private:
     bool hourglass = false;
     QElapsedTimer sinceEvents;    // time since pending events last ran
     QAction *savePictureAction = nullptr;
+    QStringList recordNotices;    // what the title says about the record shown
+    QString keptNotice;           // what it says of a segment kept from the record before
     QAction *detailAction = nullptr;
     std::unique_ptr<RecordDetail> shownDetail;   // of the record in the session
     DetailWindow *detail = nullptr;              // a child window, once opened

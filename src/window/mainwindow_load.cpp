@@ -250,6 +250,7 @@ void MainWindow::takeRecord(AnalysedRecord &&record, std::unique_ptr<RecordDetai
 
     plotwave();
     letEventsRun();
+    showkeptsegment(state.hasSegment);
     if (state.hasSegment) {
         keepSegmentAfterLoad();
     } else {

@@ -8,6 +8,7 @@
 #include "window/picturefile.h"
 
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 
@@ -26,8 +27,12 @@ void MainWindow::savepicture()
 {
     if (busy)
         return;
-    const QString suggested =
-        (Label2->text().isEmpty() ? QStringLiteral("sismavue") : Label2->text()) + QStringLiteral(".png");
+    // Named as sismavue-report --plot names it: a channel of a file of
+    // several after the file's name.
+    QString suggested = Label2->text().isEmpty() ? QStringLiteral("sismavue") : Label2->text();
+    if (!loadedChannel.empty())
+        suggested += QLatin1Char('.') + QString::fromStdString(loadedChannel);
+    suggested += QStringLiteral(".png");
     const std::optional<QString> chosen = choosePictureFile(suggested);
     if (!chosen)
         return;
@@ -49,12 +54,12 @@ void MainWindow::drawpicture(QImage &image, int scale)
 
 QByteArray MainWindow::drawpdf()
 {
-    return drawWidgetPdf(*this, Label2->text());
+    return drawWidgetPdf(*this, QFileInfo(Label2->text()).fileName());
 }
 
 std::optional<QString> MainWindow::writepicture(const QString &fileName, int scale)
 {
-    return writeWidgetPicture(*this, fileName, scale, Label2->text());
+    return writeWidgetPicture(*this, fileName, scale, QFileInfo(Label2->text()).fileName());
 }
 
 // The state a load, a drag and "OK" leave, reached by the same procedures:
