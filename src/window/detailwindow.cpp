@@ -131,7 +131,8 @@ void DetailWindow::keyPressEvent(QKeyEvent *event)
 
 bool DetailWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == waveView && event->type() == QEvent::Resize) {
+    // The two views are resized one after the other: each draws both.
+    if ((watched == waveView || watched == levelView) && event->type() == QEvent::Resize) {
         redraw();
         return false;
     }
