@@ -5,7 +5,9 @@
 # window's Start and End boxes ("Copy All") must then hold the samples under
 # the Shift+drag's ends, and its row the report's for that segment.
 #
-# Usage: detail_e2e.sh SISMAVUE REPORT
+# Usage: detail_e2e.sh [--screenshot FILE] SISMAVUE REPORT
+# With --screenshot the detail window is saved to FILE as PNG after the
+# Shift+drag. SISMAVUE_E2E_SCALE=2 does it on a screen of twice the density.
 set -uo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -15,7 +17,12 @@ tmp="$(mktemp -d)"
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-[ $# -eq 2 ] || fail "usage: $0 SISMAVUE REPORT"
+screenshot=""
+if [ "${1:-}" = "--screenshot" ]; then
+  screenshot="$2"
+  shift 2
+fi
+[ $# -eq 2 ] || fail "usage: $0 [--screenshot FILE] SISMAVUE REPORT"
 sismavue="$1" report="$2"
 need_tools Xvfb xdotool xclip xwd convert timeout
 python=$(numpy_python) || fail "no python3 with numpy (the python3-numpy package installs it)"
@@ -78,30 +85,35 @@ PY
 )
 [ -n "${width:-}" ] && [ "$width" -gt 200 ] || fail "no 71 dB line found in the detail window"
 
-at() { "$python" -c "print(round($left + $1 * $width))"; }
-# Three notches up at 30 % of the width, a drag from 60 % to 50 %, then
-# Shift+drag from 20 % to 70 %.
+# Whole layout pixels: the toolkit hands the views no finer positions.
+at() { "$python" -c "print(round(($left + $1 * $width) / $scale) * $scale)"; }
+# Three notches up at 30 % of the width, a drag from 50 % to 60 %, then
+# Shift+drag from 10 % to 25 %, over the first burst.
 xdotool mousemove --window "$detail_id" "$(at 0.3)" "$wave_y" click 4 sleep 0.1 click 4 sleep 0.1 click 4
 sleep 0.3
-xdotool mousemove --window "$detail_id" "$(at 0.6)" "$wave_y" mousedown 1 sleep 0.1 \
+xdotool mousemove --window "$detail_id" "$(at 0.5)" "$wave_y" mousedown 1 sleep 0.1 \
   mousemove --window "$detail_id" "$(at 0.55)" "$wave_y" sleep 0.1 \
-  mousemove --window "$detail_id" "$(at 0.5)" "$wave_y" sleep 0.1 mouseup 1
+  mousemove --window "$detail_id" "$(at 0.6)" "$wave_y" sleep 0.1 mouseup 1
 sleep 0.3
-xdotool mousemove --window "$detail_id" "$(at 0.2)" "$wave_y" keydown shift mousedown 1 sleep 0.1 \
-  mousemove --window "$detail_id" "$(at 0.45)" "$wave_y" sleep 0.1 \
-  mousemove --window "$detail_id" "$(at 0.7)" "$wave_y" sleep 0.1 mouseup 1 keyup shift
+xdotool mousemove --window "$detail_id" "$(at 0.1)" "$wave_y" keydown shift mousedown 1 sleep 0.1 \
+  mousemove --window "$detail_id" "$(at 0.2)" "$wave_y" sleep 0.1 \
+  mousemove --window "$detail_id" "$(at 0.25)" "$wave_y" sleep 0.1 mouseup 1 keyup shift
 sleep 0.5
+if [ -n "$screenshot" ]; then
+  shot_detail "$screenshot"
+  echo "screenshot written to $screenshot"
+fi
 
 # Where the samples under the ends lie after the zoom and the drag: the
 # position under the pointer stays where it is while zooming, and follows
 # it while dragging.
 read -r want_start want_end < <("$python" -c "
 n = 60000; w = $width
-px = lambda f: round($left + f * w) - $left
+px = lambda f: round(($left + f * w) / $scale) * $scale - $left
 span = n * 0.8 ** 3
 first = px(0.3) / w * n - px(0.3) / w * span
-first -= (px(0.5) - px(0.6)) / w * span
-ends = sorted(round(first + px(f) / w * span) + 1 for f in (0.2, 0.7))
+first -= (px(0.6) - px(0.5)) / w * span
+ends = sorted(round(first + px(f) / w * span) + 1 for f in (0.1, 0.25))
 print(*ends)")
 
 xdotool windowunmap --sync "$detail_id"
