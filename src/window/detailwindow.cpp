@@ -95,8 +95,7 @@ void DetailWindow::segmentChanged()
 
 const RecordDetail *DetailWindow::detail() const
 {
-    const RecordDetail *d = main.recorddetail();
-    return d && d->samples.count() == main.session().sampleCount ? d : nullptr;
+    return main.recorddetail();
 }
 
 void DetailWindow::showSpan(DetailSpan s)

@@ -31,6 +31,7 @@ class QScrollBar;
 
 class DetailWindow;
 struct AnalysedRecord;
+struct LoadOptions;
 struct SegmentBounds;
 struct SegmentSpectrum;
 
@@ -172,7 +173,9 @@ private:
     bool cursorKey(QKeyEvent *event);
     void showPathTip(QHelpEvent *event);
     void fitFont();
-    void takeRecord(AnalysedRecord &&record, std::unique_ptr<RecordDetail> detail = {});
+    void takeRecord(AnalysedRecord &&record);
+    void followload(LoadOptions &options);
+    std::unique_ptr<RecordDetail> finishload(const AnalysedRecord &record);
     void shownotices(const AnalysedRecord &record);
     void showtitle();
     void showkeptsegment(bool kept);
@@ -203,6 +206,8 @@ private:
     QString keptNotice;           // what it says of a segment kept from the record before
     QAction *detailAction = nullptr;
     std::unique_ptr<RecordDetail> shownDetail;   // of the record in the session
+    // Made by the load under way (on its levels' thread, while busy).
+    std::optional<RecordDetailBuilder> loadingDetail;
     DetailWindow *detail = nullptr;              // a child window, once opened
     // The band as it is on Picture1 (start and end x in twips), so that it
     // is always removed by drawing exactly the same figure.

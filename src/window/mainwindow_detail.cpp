@@ -1,11 +1,32 @@
 // The detail window's ways into the main window.
 #include "window/mainwindow.h"
 
+#include "analysis/loadrecord.h"
 #include "views/selection.h"
 #include "window/detailwindow.h"
 
 #include <QAction>
 #include <QMouseEvent>
+
+// A load makes the detail window's summary and exceedances as it goes; a
+// record that comes otherwise (a report's picture) has none.
+void MainWindow::followload(LoadOptions &options)
+{
+    loadingDetail.emplace();
+    options.followLevels = [this](const LevelledPiece &piece) { loadingDetail->follow(piece); };
+}
+
+std::unique_ptr<RecordDetail> MainWindow::finishload(const AnalysedRecord &record)
+{
+    std::unique_ptr<RecordDetail> made;
+    if (loadingDetail)
+        made = std::make_unique<RecordDetail>(loadingDetail->finish(recordStartTime(record)));
+    loadingDetail.reset();
+    // Left by a load that failed, it is of another record.
+    if (made && made->samples.count() != record.sampleCount)
+        made.reset();
+    return made;
+}
 
 void MainWindow::opendetail()
 {

@@ -174,8 +174,7 @@ bool MainWindow::loadfile(const QString &fileName, const std::string &channel)
         chosenChannel = answer->toStdString();
         return chosenChannel;
     };
-    RecordDetailBuilder detailBuilder;
-    options.followLevels = [&detailBuilder](const LevelledPiece &piece) { detailBuilder.follow(piece); };
+    followload(options);
     LoadResult result = LoadError{path, 0, "cannot be loaded"};
     // The person's sensitivity table is read for every load, so that an
     // edit counts at once.
@@ -203,16 +202,14 @@ bool MainWindow::loadfile(const QString &fileName, const std::string &channel)
     }
     loadedFile = fileName;
     loadedChannel = chosenChannel;
-    AnalysedRecord &record = std::get<AnalysedRecord>(result);
-    auto detail = std::make_unique<RecordDetail>(detailBuilder.finish(recordStartTime(record)));
-    takeRecord(std::move(record), std::move(detail));
+    takeRecord(std::get<AnalysedRecord>(std::move(result)));
     busy = false;
     return true;
 }
 
-void MainWindow::takeRecord(AnalysedRecord &&record, std::unique_ptr<RecordDetail> detail)
+void MainWindow::takeRecord(AnalysedRecord &&record)
 {
-    shownDetail = std::move(detail);
+    shownDetail = finishload(record);
     state.sampleCount = record.sampleCount;
     state.sampleRate = record.sampleRate;
     state.samples = std::move(record.samples);
