@@ -63,16 +63,27 @@ std::vector<ValueRange> columnRanges(const float *values, int64_t count, const M
     std::vector<ValueRange> ranges(static_cast<size_t>(std::max(columns, 0)));
     const double step = s.span / columns;
     // Column c holds the samples at positions first + c step up to, not
-    // including, first + (c + 1) step.
+    // including, first + (c + 1) step. Where a column spans more than
+    // sixteen of the summary's blocks, its edges move to the nearest block
+    // edge (by less than a sixteenth of a column): every sample still lies
+    // in one column, and the summary alone gives the columns' ranges.
+    int64_t grain = 1;
+    while (grain * (grain == 1 ? MinMaxSummary::base : MinMaxSummary::fan) * 16 <= step)
+        grain *= grain == 1 ? MinMaxSummary::base : MinMaxSummary::fan;
     const auto edge = [&](int c) {
-        return std::clamp<int64_t>(static_cast<int64_t>(std::ceil(s.first + c * step)), 0, count);
+        const double at = s.first + c * step;
+        const int64_t e = grain == 1 ? static_cast<int64_t>(std::ceil(at))
+                                     : static_cast<int64_t>(std::llround(at / grain)) * grain;
+        return std::clamp<int64_t>(e, 0, count);
     };
     int64_t from = edge(0);
     for (int c = 0; c < columns; ++c) {
         const int64_t to = edge(c + 1);
         if (to > from) {
             ranges[c] = summary.range(values, from, to);
-            if (from > 0)
+            // Narrow columns join the last sample before them; wide ones
+            // overlap their neighbours of themselves.
+            if (from > 0 && grain == 1)
                 ranges[c].add(values[from - 1]);
         }
         from = to;
