@@ -232,13 +232,13 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     // Nor do they find the previous record's spectrum current.
     Command5->setEnabled(false);
     HScroll1->setEnabled(false);
-    emit recordChanged();
 
     // An absent header line leaves its label empty, never another record's.
     Fs->setText(number(integerText(state.sampleRate)));
     Label12->setText(number(formatWhole(state.sampleRate / 2.0)));
     Label9->setText(QString::fromStdString(record.stationCode));
     Label10->setText(QString::fromStdString(record.componentName));
+    emit recordChanged();
     showFigures(record.figures.peak, record.figures.rms, record.figures.lawMaxSlow);
     beep();
     Command1->setEnabled(true);

@@ -110,6 +110,29 @@ private slots:
         QCOMPARE(d.shown().span, double(dayCount));
     }
 
+    void openedBeforeALoadItFollowsTheRecordAndSavesItsPicture()
+    {
+        MainWindow w;
+        w.showMessage = [](const QString &text) { QFAIL(qPrintable(text)); };
+        w.opendetail();
+        DetailWindow &d = *w.detailwindow();
+        QTest::keyClick(d.waveView, Qt::Key_Plus);   // nothing to zoom, nothing breaks
+        const QImage blank = d.waveView->image();
+        QVERIFY(w.loadfile(small));
+        QCOMPARE(d.windowTitle(), QStringLiteral("Detail \u2014 ABC Z"));
+        QCOMPARE(d.shown().span, 994.0);
+        QVERIFY(d.waveView->image() != blank);
+        const QString png = dir.filePath("detail.png"), pdf = dir.filePath("detail.pdf");
+        for (const QString &name : {png, pdf}) {
+            d.choosePictureFile = [&](const QString &) { return name; };
+            d.savepicture();
+        }
+        QCOMPARE(QImage(png).size(), d.size() * 2);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(5) == "%PDF-");
+    }
+
     void listHoldsTheRunsOfTheLevelsAboveTheThreshold()
     {
         auto w = openWindow(day);
