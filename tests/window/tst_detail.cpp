@@ -136,7 +136,9 @@ private slots:
     void listHoldsTheRunsOfTheLevelsAboveTheThreshold()
     {
         auto w = openWindow(day);
-        w->opendetail();
+        // The level view is never enabled; its double click opens the window.
+        QTest::mouseDClick(w->Picture3, Qt::LeftButton, {}, QPoint(100, 50));
+        QVERIFY(w->detailwindow() && w->detailwindow()->isVisible());
         DetailWindow &d = *w->detailwindow();
         const std::vector<float> &level = w->session().slowLevel;
         std::vector<std::pair<int, int>> runs;
