@@ -2,7 +2,7 @@
 #include "window/detailwindow.h"
 
 #include "analysis/levels.h"
-#include "views/axisticks.h"
+#include "views/plotaxis.h"
 #include "views/recorddetail.h"
 #include "window/exceedancemodel.h"
 #include "window/mainwindow.h"
@@ -169,10 +169,10 @@ void DetailWindow::drawAxes(int columns, int rows)
 {
     const std::string separator = QLocale().decimalPoint().toStdString();
     const qreal ratio = waveView->pixelRatio();
-    const auto marksOf = [](const std::vector<AxisTick> &ticks, const auto &place, QColor colour) {
+    const auto marksOf = [](const std::vector<Tick> &ticks, const auto &place, QColor colour) {
         std::vector<AxisStrip::Mark> marks;
-        for (const AxisTick &t : ticks)
-            marks.push_back({place(t.at), QString::fromStdString(t.label), QString::fromStdString(t.date), colour});
+        for (const Tick &t : ticks)
+            marks.push_back({place(t.value), QString::fromStdString(t.label), QString::fromStdString(t.date), colour});
         return marks;
     };
     // Value marks in µm/s on the waveform; rows and columns are device pixels.

@@ -51,8 +51,10 @@ QVariant ExceedanceModel::data(const QModelIndex &index, int role) const
     switch (index.column()) {
     case 0:
         if (const std::optional<int64_t> time = sampleTime(main.recorddetail()->startTime, e->first, rate)) {
-            QString clock = QString::fromStdString(dateText(*time) + ' ' + clockText(*time, 1));
-            return clock.replace(clock.size() - 2, 1, QString::fromStdString(separator));
+            // "2026-03-14 10:21:07.87": the date, the time to a hundredth.
+            std::string text = isoTime(*time).substr(0, 22);
+            text[10] = ' ';
+            return QString::fromStdString(text.substr(0, 19) + separator + text.substr(20));
         }
         return QString::fromStdString(format2(sampleOffset(e->first, rate), separator));
     case 1:

@@ -42,8 +42,7 @@ void drawWidgetPicture(QWidget &widget, QImage &image, int scale)
     image.setDevicePixelRatio(1);
 }
 
-// Page sizes are whole points.
-QByteArray drawWidgetPdf(QWidget &widget, const QString &title)
+QByteArray pdfPage(QSizeF size, const QString &title, const std::function<void(QPainter &)> &paint)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -52,13 +51,18 @@ QByteArray drawWidgetPdf(QWidget &widget, const QString &title)
         writer.setCreator(QStringLiteral("Sismavue"));
         writer.setTitle(title);
         writer.setResolution(72);
-        writer.setPageLayout(QPageLayout(
-            QPageSize(QSizeF(widget.size()), QPageSize::Point, QString(), QPageSize::ExactMatch),
-            QPageLayout::Portrait, QMarginsF()));
+        writer.setPageLayout(QPageLayout(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch),
+                                         QPageLayout::Portrait, QMarginsF()));
         QPainter painter(&writer);
-        widget.render(&painter);
+        paint(painter);
     }
     return buffer.data();
+}
+
+// Page sizes are whole points.
+QByteArray drawWidgetPdf(QWidget &widget, const QString &title)
+{
+    return pdfPage(QSizeF(widget.size()), title, [&widget](QPainter &painter) { widget.render(&painter); });
 }
 
 std::optional<QString> writeWidgetPicture(QWidget &widget, const QString &fileName, int scale,

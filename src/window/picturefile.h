@@ -4,8 +4,12 @@
 #include <QImage>
 #include <QString>
 
+#include <QSizeF>
+
+#include <functional>
 #include <optional>
 
+class QPainter;
 class QWidget;
 
 // Pictures of a window as it is shown, never grabbed from a screen: its
@@ -14,6 +18,9 @@ class QWidget;
 
 // `widget` drawn into `image` (of its size times `scale`, format RGB32).
 void drawWidgetPicture(QWidget &widget, QImage &image, int scale);
+
+// One PDF page `size` points large, titled `title`, drawn by `paint`.
+QByteArray pdfPage(QSizeF size, const QString &title, const std::function<void(QPainter &)> &paint);
 
 // `widget` as one PDF page of its size, one point per layout pixel.
 QByteArray drawWidgetPdf(QWidget &widget, const QString &title);

@@ -1,4 +1,3 @@
-#include "views/axisticks.h"
 #include "views/detailview.h"
 #include "views/minmax.h"
 
@@ -117,28 +116,4 @@ TEST(DetailView, ZoomKeepsThePositionUnderThePointerAndStaysInTheRecord)
     const DetailSpan around = spanAround(601, 900, 86400);
     EXPECT_EQ(around.first, 550);
     EXPECT_EQ(around.span, 400);
-}
-
-TEST(AxisTicks, TimesFallOnRoundClockTimesAndNameTheDateWhereItChanges)
-{
-    // 23:59:00 on 2026-03-14 plus 0..150 s, about 5 marks: every 30 s.
-    const int64_t start = 1773532740000000;
-    const std::vector<AxisTick> ticks = timeTicks(5, 150, start, 5, ",");
-    std::vector<std::string> labels, dates;
-    for (const AxisTick &t : ticks) {
-        labels.push_back(t.label);
-        dates.push_back(t.date);
-    }
-    EXPECT_EQ(labels, (std::vector<std::string>{"23:59:30", "00:00:00", "00:00:30", "00:01:00", "00:01:30"}));
-    EXPECT_EQ(dates, (std::vector<std::string>{"2026-03-14", "2026-03-15", "", "", ""}));
-    EXPECT_EQ(ticks[1].at, 60);
-    // Without a time: seconds from the start, decimals as the step needs.
-    const std::vector<AxisTick> seconds = timeTicks(0.13, 0.52, std::nullopt, 4, ",");
-    ASSERT_EQ(seconds.size(), 4u);
-    EXPECT_EQ(seconds[0].label, "0,2");
-    EXPECT_EQ(seconds[3].label, "0,5");
-    const std::vector<AxisTick> values = valueTicks(-1234, 1234, 6, ".");
-    EXPECT_EQ(values.front().label, "-1000");
-    EXPECT_EQ(values[2].label, "0");
-    EXPECT_EQ(values.size(), 5u);
 }
