@@ -69,7 +69,7 @@ private:
     void drawWave(int columns, int rows);
     void drawLevel(int columns, int rows);
     void drawSegmentBand(PictureView *view, int columns, int rows);
-    void drawAxes(int columns, int rows);
+    void drawAxes();
 
     MainWindow &main;
     ExceedanceModel *exceedanceModel;

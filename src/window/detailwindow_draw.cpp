@@ -96,7 +96,7 @@ void DetailWindow::redraw()
     drawLevel(columns, levelRows);
     drawSegmentBand(waveView, columns, rows);
     drawSegmentBand(levelView, columns, levelRows);
-    drawAxes(columns, rows);
+    drawAxes();
 }
 
 // Scaled to the largest sample in view, a twentieth of the height spare.
@@ -165,20 +165,20 @@ void DetailWindow::drawSegmentBand(PictureView *view, int columns, int rows)
     view->setDrawMode(PictureView::CopyPen);
 }
 
-void DetailWindow::drawAxes(int columns, int rows)
+// Marks in layout pixels, as the strips beside and under the views draw.
+void DetailWindow::drawAxes()
 {
     const std::string separator = QLocale().decimalPoint().toStdString();
-    const qreal ratio = waveView->pixelRatio();
     const auto marksOf = [](const std::vector<Tick> &ticks, const auto &place, QColor colour) {
         std::vector<AxisStrip::Mark> marks;
         for (const Tick &t : ticks)
             marks.push_back({place(t.value), QString::fromStdString(t.label), QString::fromStdString(t.date), colour});
         return marks;
     };
-    // Value marks in µm/s on the waveform; rows and columns are device pixels.
-    const double full = fullScale * 1e6;
+    const double full = fullScale * 1e6;   // µm/s
+    const double waveHeight = waveView->height();
     waveAxis->setMarks(marksOf(valueTicks(-full, full, waveView->height() / markSpacing, separator),
-                               [&](double v) { return (rows / 2.0 - v / full * rows / 2.0) / ratio; }, black));
+                               [&](double v) { return waveHeight / 2 * (1 - v / full); }, black));
     const double levelHeight = levelView->height();
     std::vector<AxisStrip::Mark> levelMarks =
         marksOf(valueTicks(0, levelTop, levelView->height() / markSpacing, separator),
@@ -193,5 +193,4 @@ void DetailWindow::drawAxes(int columns, int rows)
     timeAxis->setMarks(marksOf(timeTicks(span.first / rate, (span.first + span.span) / rate, d->startTime,
                                          static_cast<int>(width / (2.5 * markSpacing)), separator),
                                [&](double t) { return (t * rate - span.first) / span.span * width; }, black));
-    (void)columns;
 }
