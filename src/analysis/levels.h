@@ -113,5 +113,5 @@ struct AnalysedRecord : RecordInfo {
     float lawMaxSlow = 0;
     Figures figures;                // of the whole record
     float largestValue = 0;         // largest |value| as read, before the mean was removed
-    std::vector<std::string> warnings;   // the reader's (PsnRecord::warnings)
+    std::vector<std::string> warnings;   // the reader's (Record::warnings)
 };

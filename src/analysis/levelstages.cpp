@@ -57,11 +57,13 @@ private:
 struct Stages {
     std::vector<float> &samples;
     int32_t count;
+    int32_t sampleRate;
     std::vector<float> *levels;
     MeanRemoval removal;
     SlowLevel slow;
     PieceRing ring;
     const Progress &progress;
+    const FollowLevels &follow;
 
     void weigh(int64_t p)
     {
@@ -73,10 +75,16 @@ struct Stages {
     void level(int64_t p)
     {
         const SamplePiece piece = samplePiece(p, count);
-        if (!levels)
-            return slow.largestOf(ring.at(p), piece.n);
-        levels->resize(static_cast<size_t>(piece.from) + piece.n);
-        slow.levelRange(ring.at(p), piece.n, levels->data() + piece.from);
+        const float *kept = nullptr;
+        if (!levels) {
+            slow.largestOf(ring.at(p), piece.n);
+        } else {
+            levels->resize(static_cast<size_t>(piece.from) + piece.n);
+            slow.levelRange(ring.at(p), piece.n, levels->data() + piece.from);
+            kept = levels->data() + piece.from;
+        }
+        if (follow)
+            follow({samples.data() + piece.from, ring.at(p), kept, piece.from, piece.n, count, sampleRate});
     }
     // Progress `base` + 0..0.5 before piece p, from the second piece on.
     void tick(double base, int64_t p) const
@@ -141,14 +149,14 @@ void onTwoThreads(Stages &s, HelperThread &follower, std::atomic<int64_t> &weigh
 LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count,
                           int32_t sampleRate, std::vector<float> *levels,
                           const ThreadPolicy &threads, const Progress &progress,
-                          const Alongside &alongside)
+                          const Alongside &alongside, const FollowLevels &follow)
 {
     if (levels) {
         levels->clear();
         levels->push_back(0.0f);
     }
-    Stages s{samples, count, levels, MeanRemoval(sum, count, sampleRate), SlowLevel(sampleRate),
-             PieceRing(count), progress};
+    Stages s{samples, count, sampleRate, levels, MeanRemoval(sum, count, sampleRate), SlowLevel(sampleRate),
+             PieceRing(count), progress, follow};
     std::atomic<int64_t> weighed{0};     // pieces weighed; -1: stop
     std::atomic<int64_t> levelled{0};    // pieces levelled
     HelperThread follower;

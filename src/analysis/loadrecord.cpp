@@ -27,7 +27,7 @@ LoadResult analyseRecord(Record &&record, const std::string &fileName, const Loa
     const LevelStages stages =
         weighAndLevel(a.samples, record.sum, count, a.sampleRate,
                       options.keepLevels ? &a.slowLevel : nullptr, options.threads, options.progress,
-                      options.alongside);
+                      options.alongside, options.followLevels);
     const MeanRemoved &removed = stages.removed;
     a.lawMaxSlow = stages.lawMaxSlow;
     if (!std::isfinite(removed.sumSquares))

@@ -1,26 +1,10 @@
 #include "record/utctime.h"
 
-#include <cstdio>
+#include "session/timetext.h"
 
 namespace {
 
 using namespace std::chrono;
-
-// The date, time of day and microseconds of `time`; years beyond four
-// digits are written as they are.
-std::string written(UtcTime time, const char *dateTime, const char *after)
-{
-    const sys_days day = floor<days>(time);
-    const year_month_day date(day);
-    const hh_mm_ss<microseconds> clock(time - day);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u%s%02d:%02d:%02d.%06lld%s", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()), dateTime,
-                  static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
-                  static_cast<int>(clock.seconds().count()), static_cast<long long>(clock.subseconds().count()),
-                  after);
-    return text;
-}
 
 std::optional<UtcTime> onDay(sys_days day, int hour, int minute, int second, int microsecond)
 {
@@ -52,10 +36,10 @@ std::optional<UtcTime> utcTimeOfYearDay(int year, int dayOfYear, int hour, int m
 
 std::string isoTimeText(UtcTime time)
 {
-    return written(time, "T", "Z");
+    return isoTime(time.time_since_epoch().count());
 }
 
 std::string timeText(UtcTime time)
 {
-    return written(time, " ", " UTC");
+    return messageTime(time.time_since_epoch().count());
 }

@@ -1,5 +1,6 @@
 #include "report/report.h"
 
+#include "report/exceedancetable.h"
 #include "report/pictures.h"
 #include "report/plot.h"
 #include "report/progress.h"
@@ -127,6 +128,7 @@ Run reportAll(const ReportOptions &options, const RunSensitivities &sensitivitie
         ready.notify_all();
     };
     bool allOk = true;
+    bool firstRow = true;
     for (size_t i = 0; i < count; ++i) {
         std::unique_lock lock(mutex);
         // The progress line moves on while the next row in order is awaited.
@@ -149,6 +151,8 @@ Run reportAll(const ReportOptions &options, const RunSensitivities &sensitivitie
         if (outIsTerminal || !outcome.message.empty())
             progress.clear();
         err << outcome.message << std::flush;
+        if (options.exceedances)
+            dropFirstSeparator(outcome.row, firstRow);
         if (!writeOut(out, err, progress, outcome.row)) {
             stop();
             return Run::writeFailed;
@@ -222,7 +226,9 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
         }
         pictures = std::get<Pictures>(std::move(prepared));
     }
-    const std::string start = options.spectrum ? "" : tableStart(options.format, !options.noHeader);
+    const std::string start = options.spectrum      ? ""
+                              : options.exceedances ? exceedanceTableStart(options.format, !options.noHeader)
+                                                    : tableStart(options.format, !options.noHeader);
     if (!writeOut(out, err, progress, start))
         return 1;
     const Run run = reportAll(options, std::get<RunSensitivities>(sensitivities),
@@ -234,7 +240,9 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
         return 1;
     if (run == Run::badArguments)
         return 2;
-    const std::string end = options.spectrum ? "" : tableEnd(options.format);
+    const std::string end = options.spectrum      ? ""
+                            : options.exceedances ? exceedanceTableEnd(options.format)
+                                                  : tableEnd(options.format);
     if (!writeOut(out, err, progress, end))
         return 1;
     return run == Run::allReported ? 0 : 1;

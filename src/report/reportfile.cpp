@@ -1,6 +1,8 @@
 #include "report/reportfile.h"
 
+#include "analysis/exceedances.h"
 #include "analysis/loadrecord.h"
+#include "report/exceedancetable.h"
 #include "report/report.h"
 #include "report/table.h"
 #include "session/numbertext.h"
@@ -38,7 +40,9 @@ SegmentBounds fitSegment(std::optional<RequestedSegment> segment, int32_t count)
 
 Outcome failure(const LoadError &error, const ReportOptions &options, bool last)
 {
-    const std::string place = options.spectrum ? "" : tableError(options.format, error, last);
+    const std::string place = options.spectrum      ? ""
+                              : options.exceedances ? exceedanceTableError(options.format, error)
+                                                    : tableError(options.format, error, last);
     return {false, place, program + error.message() + "\n", 0, {}};
 }
 
@@ -81,9 +85,14 @@ void analyseEntry(OpenedRecord &opened, size_t entry, const std::string &path, c
     Record &psn = std::get<Record>(read);
     const SegmentBounds b = fitSegment(options.segment, psn.sampleCount);
     // The spectrum's blocks follow the mean removal on the analysis's helper
-    // while it has time; what is left is done after.
-    SpectrumSum spectrumSum(psn.samples, b.start, b.end);
+    // while it has time; what is left is done after. Exceedances need none
+    // (one block, of no cost, stands in).
+    const bool needSpectrum = !options.exceedances || options.plotDir;
+    SpectrumSum spectrumSum(psn.samples, b.start, needSpectrum ? b.end : b.start);
     LoadOptions withSpectrum = load;
+    ExceedanceTrack track(psn.sampleRate, options.threshold.value_or(perceptionThreshold), options.merge.value_or(0));
+    if (options.exceedances)
+        withSpectrum.followLevels = [&track](const LevelledPiece &piece) { track.follow(piece); };
     withSpectrum.alongside = [&](int64_t finalEntries) {
         if (spectrumSum.blocksAdded() == spectrumSum.blockCount() || spectrumSum.nextBlockReads() > finalEntries)
             return false;
@@ -97,7 +106,11 @@ void analyseEntry(OpenedRecord &opened, size_t entry, const std::string &path, c
     const SegmentSpectrum spectrum = spectrumSum.finish({}, load.threads);
     outcome.message += recordWarnings(label.empty() ? path : path + ": " + label, record, sensitivities);
     outcome.samples += record.sampleCount;
-    if (options.spectrum) {
+    if (options.exceedances) {
+        const ExceedanceRows rows{path, record.station, record.channel, record.sampleRate,
+                                  recordStartTime(record), track.finish()};
+        outcome.row += exceedanceTableRows(options.format, rows);
+    } else if (options.spectrum) {
         std::string text = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");
         if (options.noHeader)
             text.erase(0, text.find('\n') + 1);

@@ -126,11 +126,13 @@ LoadResult MainWindow::readAndAnalyse(const std::string &path, const RecordChoic
         setProgress(10 + 20 * done);
         letEventsRun();
     };
+    followload(analysis);
     return analyseRecord(std::get<Record>(std::move(values)), path, analysis);
 }
 
 void MainWindow::takeRecord(AnalysedRecord &&record)
 {
+    shownDetail = finishload(record);
     state.sampleCount = record.sampleCount;
     state.sampleRate = record.sampleRate;
     state.samples = std::move(record.samples);
@@ -159,6 +161,7 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     Label12->setText(number(formatWhole(state.sampleRate / 2.0)));
     Label9->setText(QString::fromStdString(record.station));
     Label10->setText(QString::fromStdString(record.channel));
+    emit recordChanged();
     showFigures(record.figures.peak, record.figures.rms, record.figures.lawMaxSlow);
     beep();
     Command1->setEnabled(true);
@@ -177,6 +180,7 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     clearSpectrumView();
     setProgress(0);
     setHourglass(false);
+    emit segmentChanged();
 }
 
 // The segment of the previous record, clamped to this one (takeRecord), is
