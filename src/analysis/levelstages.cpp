@@ -34,21 +34,24 @@ int64_t finalEntries(int64_t pieces, int32_t count)
     return int64_t{last.from} + last.n;
 }
 
-// A piece's running mean squares, from the weighting to the levels. The
-// buffers go round: a few pieces are in flight at most.
+// A piece's running mean squares, from the weighting to the levels; it
+// belongs to one stage at a time. The buffers go round: a few pieces are in
+// flight at most.
 struct Weighed {
     int64_t piece = 0;
     std::vector<double> meanSquares;
 };
 constexpr size_t piecesInFlight = 8;
 
+// The weighting runs on the caller's thread; the levels run on the
+// following stage's helper when there is one, on the caller's otherwise.
 struct Stages {
-    std::vector<float> &samples;
+    std::vector<float> &samples;                 // the weighting's
     int32_t count;
-    std::vector<float> *levels;
-    MeanRemoval removal;
-    SlowLevel slow;
-    const std::function<void(int)> &progress;
+    std::vector<float> *levels;                  // the levels'
+    MeanRemoval removal;                         // the weighting's
+    SlowLevel slow;                              // the levels'
+    const std::function<void(int)> &progress;    // the caller's
 
     void weigh(Weighed &w)
     {

@@ -23,7 +23,8 @@ std::vector<float> hannTable()
 // Blocks transformed in one go by one thread.
 constexpr int batchBlocks = 16;
 
-// The transformed lines 0..1023 of blocks first..first+count-1.
+// The transformed lines 0..1023 of blocks first..first+count-1; it belongs
+// to the thread that transforms it, then to the one that adds it up.
 struct Batch {
     int64_t first = 0, count = 0;
     std::vector<float> re = std::vector<float>(batchBlocks * spectrumLines);
@@ -122,6 +123,7 @@ SegmentSpectrum SpectrumSum::finish(const SpectrumProgress &progress, const Thre
     // Helpers transform batches beside this thread, each with a transform
     // of its own; this thread adds them up in block order, so the sums round
     // exactly as if it had done everything.
+    // Entry k is helper k + 1's alone, made on its thread when it first works.
     std::vector<std::unique_ptr<BlockTransform>> helperTransforms(helped ? threads.threads - 1 : 0);
     OrderedPool<Batch> pool(helped ? threads.threads - 1 : 0, CallerShare::helps, [&](Batch &batch, int worker) {
         if (worker == 0)
