@@ -1,10 +1,11 @@
 # The Debian package: `cmake --build build --target package` (or cpack -G DEB
 # in the build folder) writes sismavue_<version>_<arch>.deb from the same
-# build. Runtime dependencies come from dpkg-shlibdeps.
+# build. Runtime dependencies come from dpkg-shlibdeps. No Homepage field
+# until the project has a site.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sismavue)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Sismavue developers <developers@sismavue.org>")
+set(CPACK_PACKAGE_CONTACT "${SISMAVUE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer for building and ground vibration records")
 set(CPACK_PACKAGE_DESCRIPTION
   "Sismavue opens a record of velocity samples from a vibration or seismic\n"
@@ -17,7 +18,6 @@ string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://sismavue.org)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -16,7 +16,7 @@ set -euo pipefail
 
 build=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libmseed-dev
+  qt6-base-dev libgl-dev libmseed-dev libxml2-dev
 )
 # dpkg-shlibdeps finds the package's dependencies, file the programs.
 package=(dpkg-dev file)

@@ -2,7 +2,8 @@
 # The real window under a private X server opens a record, is closed the way
 # a window manager closes it and must end by itself with status 0 and no
 # sanitizer report on its output (in a sanitizer build, leaks are reported
-# at that exit).
+# at that exit). Without a desktop session, ./sismavue.sh ends with 1 and
+# one line that says so instead of starting the window.
 #
 # Usage: window_exit.sh SISMAVUE CLOSE_WINDOW RECORD
 set -uo pipefail
@@ -16,6 +17,22 @@ trap 'exit 1' INT TERM HUP
 
 [ $# -eq 3 ] || fail "usage: $0 SISMAVUE CLOSE_WINDOW RECORD"
 sismavue="$1" close_window="$2" record="$3"
+
+# sismavue.sh in a folder of its own, its installer and CMake stand-ins that
+# do nothing, the window this build's; no core file if the toolkit aborts.
+launch="$tmp/launch"
+mkdir -p "$launch/scripts" "$launch/bin" "$launch/build/src/window"
+cp "$here/../../sismavue.sh" "$launch/"
+printf '#!/bin/sh\n' | tee "$launch/scripts/install-deps.sh" >"$launch/bin/cmake"
+chmod +x "$launch/scripts/install-deps.sh" "$launch/bin/cmake"
+ln -s "$sismavue" "$launch/build/src/window/sismavue"
+(ulimit -c 0; cd "$launch" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM PATH="$launch/bin:$PATH" \
+  ./sismavue.sh "$record") >"$tmp/launch.log" 2>&1
+status=$?
+[ "$status" -eq 1 ] && [ "$(wc -l <"$tmp/launch.log")" -eq 1 ] &&
+  grep -qx 'sismavue.sh: the window needs a desktop session.*; build/src/sismavue-report FILE gives the figures' "$tmp/launch.log" ||
+  fail "sismavue.sh without a display ended with $status and printed: $(cat "$tmp/launch.log")"
+
 need_tools Xvfb xdotool
 
 start_x
