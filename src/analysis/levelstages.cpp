@@ -91,7 +91,7 @@ LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count
     Stages s{samples, count, levels, MeanRemoval(sum, count, sampleRate), SlowLevel(sampleRate), progress};
     // The levels of each piece follow its weighting, on a helper from
     // threads.levelFromSamples on; this thread reports the progress of both.
-    std::function<bool(int64_t)> idle;
+    IdleWork idle;
     if (alongside)
         idle = [&](int64_t weighed) { return alongside(finalEntries(weighed, count)); };
     FollowingStage<Weighed> levelling(count >= threads.levelFromSamples && threads.threads > 1,

@@ -40,7 +40,7 @@ JobPlan planJobs(int64_t jobs, size_t files)
 
 namespace threadsdetail {
 
-ChunkTurns::ChunkTurns(int helpers, CallerShare share, Work work, Idle idle)
+ChunkTurns::ChunkTurns(int helpers, CallerShare share, Work work, IdleWork idle)
     : share_(share), work_(std::move(work)), idle_(std::move(idle))
 {
     threads_.reserve(static_cast<size_t>(std::max(helpers, 0)));

@@ -60,6 +60,11 @@ JobPlan planJobs(int64_t jobs, size_t files);
 // Called about every 10 ms while the caller waits for a helper.
 using WaitTick = std::function<void()>;
 
+// Other work for a helper while no chunk waits, given the number of chunks
+// posted so far: does a little and returns true, or returns false when
+// there is none yet.
+using IdleWork = std::function<bool(int64_t posted)>;
+
 // Who works the chunks of a pool beside its helpers.
 enum class CallerShare {
     waits,   // helpers start the oldest chunk first; the caller only waits
@@ -75,9 +80,8 @@ using ChunkPtr = std::unique_ptr<void, void (*)(void *)>;
 class ChunkTurns {
 public:
     using Work = std::function<void(void *chunk, int worker)>;
-    using Idle = std::function<bool(int64_t posted)>;
 
-    ChunkTurns(int helpers, CallerShare share, Work work, Idle idle);
+    ChunkTurns(int helpers, CallerShare share, Work work, IdleWork idle);
     ~ChunkTurns();
     ChunkTurns(const ChunkTurns &) = delete;
     ChunkTurns &operator=(const ChunkTurns &) = delete;
@@ -104,7 +108,7 @@ private:
 
     const CallerShare share_;
     const Work work_;
-    const Idle idle_;
+    const IdleWork idle_;
     std::mutex mutex_;
     std::condition_variable forHelpers_;   // a chunk posted, or stopping
     std::condition_variable forCaller_;    // a chunk done
@@ -126,15 +130,13 @@ private:
 // caller, as `share` says), taken back in the order posted. `work` gets the
 // chunk and the number of the thread: 0 the caller, 1..helpers() a helper,
 // so that it can keep scratch memory per thread. `idle`, when given, is
-// called by a helper while no chunk waits, possibly by several at once, with
-// the number of chunks posted so far: it does a little other work and
-// returns true, or returns false when there is none yet.
+// called by helpers while no chunk waits, possibly by several at once.
 template <class Chunk>
 class OrderedPool {
 public:
     using Work = std::function<void(Chunk &chunk, int worker)>;
 
-    OrderedPool(int helpers, CallerShare share, Work work, threadsdetail::ChunkTurns::Idle idle = {})
+    OrderedPool(int helpers, CallerShare share, Work work, IdleWork idle = {})
         : work_(std::move(work)),
           turns_(helpers, share, [this](void *chunk, int worker) { work_(*static_cast<Chunk *>(chunk), worker); },
                  std::move(idle))
@@ -173,11 +175,12 @@ private:
 // A stage that follows the caller's: one helper works the chunks in the
 // order posted, one at a time, while the caller goes on with the next. The
 // chunks may carry the buffers between the two stages. Without a helper
-// (`helper` false, or none to be had) post() works each chunk at once.
+// (`helper` false, or none to be had) post() works each chunk at once, and
+// `idle` is never called.
 template <class Chunk>
 class FollowingStage : public OrderedPool<Chunk> {
 public:
-    FollowingStage(bool helper, std::function<void(Chunk &)> work, threadsdetail::ChunkTurns::Idle idle = {})
+    FollowingStage(bool helper, std::function<void(Chunk &)> work, IdleWork idle = {})
         : OrderedPool<Chunk>(helper ? 1 : 0, CallerShare::waits,
                              [work = std::move(work)](Chunk &chunk, int) { work(chunk); }, std::move(idle))
     {
