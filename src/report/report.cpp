@@ -15,7 +15,6 @@
 #include <cstring>
 #include <new>
 #include <ostream>
-#include <system_error>
 #include <utility>
 #include <variant>
 
