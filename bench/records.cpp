@@ -1,5 +1,7 @@
 #include "records.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -56,7 +58,13 @@ bool writeRecord(const std::string &path, int64_t count, int32_t rate, uint64_t 
         double v = 4e-6 * random.gauss();
         if (a < 30)
             v += 5e-4 * (a / 3) * std::exp(1 - a / 3) * std::sin(2 * std::numbers::pi * 11.3 * a);
-        std::fprintf(file.get(), "%.6E\r\n", v);
+        // As "%.6E\r\n" prints in the C locale, whatever the process's.
+        char text[32];
+        char *end = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, 6).ptr;
+        *std::find(text, end, 'e') = 'E';
+        *end++ = '\r';
+        *end++ = '\n';
+        std::fwrite(text, 1, static_cast<size_t>(end - text), file.get());
     }
     return std::fflush(file.get()) == 0 && !std::ferror(file.get());
 }

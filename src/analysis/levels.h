@@ -115,4 +115,5 @@ struct AnalysedRecord {
     Figures figures;                // of the whole record
     std::optional<double> sensitivity;   // counts per m/s used; none: values as they stand
     float largestValue = 0;         // largest |value| as read, before the mean was removed
+    std::vector<std::string> warnings;   // the reader's (PsnRecord::warnings)
 };

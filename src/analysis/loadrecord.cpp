@@ -28,6 +28,7 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
     a.samples = std::move(record.samples);
     a.sensitivity = record.sensitivity;
     a.largestValue = record.largestValue;
+    a.warnings = std::move(record.warnings);
     const int32_t count = a.sampleCount;
     if (options.keepLevels)
         reserveLarge(a.slowLevel, static_cast<size_t>(count) + 1);

@@ -5,7 +5,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -41,7 +40,7 @@ std::optional<std::string> lowRateNotice(int32_t sampleRate)
     if (sampleRate >= noticeBelowRate)
         return std::nullopt;
     char db[32];
-    std::snprintf(db, sizeof db, "%.1f", extraAttenuationAt2Hz(sampleRate));
+    const auto end = std::to_chars(db, db + sizeof db, extraAttenuationAt2Hz(sampleRate), std::chars_format::fixed, 1).ptr;
     return "at " + std::to_string(sampleRate) + " samples per second the weighting attenuates 2 Hz by " +
-           db + " dB more than at 100 samples per second: levels read lower";
+           std::string(db, end) + " dB more than at 100 samples per second: levels read lower";
 }

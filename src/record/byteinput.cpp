@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <system_error>
+
+#include <locale.h>
+#include <string.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -97,12 +99,15 @@ const char *kindOf(mode_t mode)
     return "something else";
 }
 
+} // namespace
+
 std::string systemReason(int error)
 {
-    return std::generic_category().message(error);
+    // A report's rows, JSON included, are the same bytes under every
+    // locale, whatever a toolkit has set it to.
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return c ? strerror_l(error, c) : "error " + std::to_string(error);
 }
-
-} // namespace
 
 std::variant<ByteInput, LoadError> openRecordFile(const std::string &path)
 {

@@ -53,6 +53,10 @@ private:
     uint64_t read_ = 0;
 };
 
+// The system's words for `error` (an errno value), in English whatever the
+// process locale: "No such file or directory".
+std::string systemReason(int error);
+
 // Opens the file at `path`. Anything but a regular file (a folder, a device,
 // a named pipe) is refused without being read.
 std::variant<ByteInput, LoadError> openRecordFile(const std::string &path);

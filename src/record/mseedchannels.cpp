@@ -165,9 +165,14 @@ void addSamples(ChannelTrace &trace, const RecordSamples &record, const Sensitiv
 ReadResult takeChannel(ChannelTrace &&trace, const std::string &file, bool several,
                        const std::function<void()> &tick)
 {
+    if (trace.damaged && trace.values.size() == 0)
+        trace.problem = trace.damaged;
     if (trace.problem)
         return LoadError{file, 0, "channel " + trace.name + ": " + *trace.problem};
     PsnRecord record;
+    if (trace.damaged)
+        record.warnings.push_back(*trace.damaged + "; as the channel's last record it is left out, and the " +
+                                  std::to_string(trace.values.size()) + " samples before it are read");
     record.sampleCount = static_cast<int32_t>(trace.values.size());
     record.sampleRate = trace.rate;
     record.stationCode = trace.station;

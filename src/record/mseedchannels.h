@@ -36,6 +36,10 @@ struct ChannelTrace {
     // The first reason the channel cannot be read; its later records are
     // then passed over and its values given back.
     std::optional<std::string> problem;
+    // Why the channel's latest record could not be decoded. Of its last
+    // record the channel keeps the records before it; a later record makes
+    // it the problem.
+    std::optional<std::string> damaged;
 };
 
 // "NET.STA.LOC.CHA", the location empty when the record has none.
@@ -62,8 +66,9 @@ size_t offeredChannel(const std::vector<std::string> &names);
 void addSamples(ChannelTrace &trace, const RecordSamples &record, const SensitivityChoice &choice);
 
 // The channel's record, its values moved into one array (`tick` called
-// between blocks), or why it cannot be read, naming the channel. The
-// record's channel is set when the file holds `several` channels.
+// between blocks), or why it cannot be read, naming the channel; a damaged
+// last record is left out with a warning. The record's channel is set when
+// the file holds `several` channels.
 ReadResult takeChannel(ChannelTrace &&trace, const std::string &file, bool several,
                        const std::function<void()> &tick);
 

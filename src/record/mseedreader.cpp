@@ -115,14 +115,12 @@ std::optional<size_t> sampleWidth(int encoding)
     }
 }
 
-// Why the record's samples cannot be decoded safely, checked before the
-// library reads them: it trusts the sample count of the plain encodings.
+// Why the record's samples, in an encoding read, cannot be decoded safely,
+// checked before the library reads them: it trusts the sample count of the
+// plain encodings.
 std::optional<std::string> undecodable(const MSRecord &r, const std::string &where)
 {
     const auto width = sampleWidth(r.encoding);
-    if (!width)
-        return where + " holds samples in encoding " + std::to_string(r.encoding) + " (" +
-               ms_encodingstr(static_cast<char>(r.encoding)) + "), which Sismavue does not read";
     const int dataOffset = r.fsdh->data_offset;
     if (dataOffset < static_cast<int>(fixedHeaderBytes) || dataOffset >= r.reclen)
         return where + " places its samples at byte " + std::to_string(dataOffset) + ", outside its " +
@@ -134,19 +132,27 @@ std::optional<std::string> undecodable(const MSRecord &r, const std::string &whe
     return std::nullopt;
 }
 
+// Decodes the record into its channel. A record that cannot be decoded is
+// the channel's damage, which only a later record of the channel makes its
+// problem: the library reads the records before a damaged last one too.
 void decodeInto(ChannelTrace &trace, RecordPtr &record, RecordBuffer &buffer, const ReadOptions &options)
 {
     const std::string where = "the record at byte " + std::to_string(buffer.offset());
     const int length = record->reclen;
-    if (auto reason = undecodable(*record, where)) {
-        trace.problem = std::move(reason);
+    if (trace.damaged) {
+        trace.problem = trace.damaged;
+    } else if (!sampleWidth(record->encoding)) {
+        trace.problem = where + " holds samples in encoding " + std::to_string(record->encoding) + " (" +
+                        ms_encodingstr(static_cast<char>(record->encoding)) + "), which Sismavue does not read";
+    } else if (auto reason = undecodable(*record, where)) {
+        trace.damaged = std::move(reason);
     } else if (const int code = parseRecordAt(record, buffer.data(), static_cast<size_t>(length), length, true); code != 0) {
-        trace.problem = where + " cannot be decoded: " + libraryReason(code);
+        trace.damaged = where + " cannot be decoded: " + libraryReason(code);
     } else if (librarySpoke()) {
         // A Steim record whose last sample does not check out decodes, with a warning.
-        trace.problem = where + " is damaged: " + libraryReason(0);
+        trace.damaged = where + " is damaged: " + libraryReason(0);
     } else if (record->numsamples != record->samplecnt) {
-        trace.problem = where + " holds " + std::to_string(record->numsamples) + " of the " +
+        trace.damaged = where + " holds " + std::to_string(record->numsamples) + " of the " +
                         std::to_string(record->samplecnt) + " samples it announces";
     } else {
         const RecordSamples samples{record->starttime, record->samprate, record->datasamples,

@@ -19,8 +19,40 @@ bool hasKey(std::string_view line, std::string_view key)
 bool carriesValue(std::string_view line)
 {
     return hasKey(line, "Number of Samples") || hasKey(line, "SPS:") ||
-           hasKey(line, "Station Code:") || hasKey(line, "Component Name:");
+           hasKey(line, "Station Code:") || hasKey(line, "Component Name:") || hasKey(line, "Units:");
 }
+
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// What turns values in `unit` into m/s: nothing for m/s and for counts,
+// which a sensitivity turns; false for a unit that is no velocity.
+bool unitScale(std::string_view unit, std::optional<ValueScale> &scale)
+{
+    const auto divided = [&](double by) { return scale = ValueScale{1, by, false}, true; };
+    scale.reset();
+    if (unit == "m/s" || unit == "counts" || unit == "Counts")
+        return true;
+    if (unit == "mm/s")
+        return divided(1e3);
+    // The micro sign, the Greek mu, or the u of plain ASCII.
+    if (unit == "\u00B5m/s" || unit == "\u03BCm/s" || unit == "um/s")
+        return divided(1e6);
+    if (unit == "nm/s")
+        return divided(1e9);
+    return false;
+}
+
+// Of a file that holds no line this reader knows: the formats it reads.
+const char notARecord[] = "is not a record Sismavue reads: it reads PSN text event files (a header with "
+                          "\"Number of Samples\", \"SPS:\" and \"Data:\" lines, then the values), PSN Type 4 "
+                          "event files, SAC files and miniSEED files";
 
 // The line from 1-based character `position` on; empty when the line is shorter.
 std::string_view valueFrom(std::string_view line, size_t position)
@@ -61,8 +93,16 @@ void HeaderReader::endLine()
         header_.stationCode = headerText(valueFrom(line, 15));
     if (hasKey(line, "Component Name:"))
         header_.componentName = headerText(valueFrom(line, 17));
+    if (hasKey(line, "Units:")) {
+        // Whatever blanks stand around it: a unit is a word.
+        const std::string unit = headerText(trimmed(valueFrom(line, 7)));
+        if (!unit.empty() && !unitScale(unit, header_.unitScale))
+            error_ = LoadError{fileName_, line_, "the values are in \"" + unit + "\", which is no unit Sismavue "
+                               "reads: m/s, mm/s, \u00B5m/s (um/s), nm/s or counts"};
+    }
     if (hasKey(line, "Data:"))
         dataSeen_ = true;
+    keySeen_ = keySeen_ || dataSeen_ || carriesValue(line);
 }
 
 const char *HeaderReader::read(const char *p, const char *end, bool last)
@@ -91,6 +131,8 @@ const char *HeaderReader::read(const char *p, const char *end, bool last)
                 inLine_ = false;
                 endLine();
                 header_.dataLine = line_;
+            } else if (!keySeen_) {
+                error_ = LoadError{fileName_, 0, notARecord};
             } else {
                 error_ = LoadError{fileName_, line_, "the file ends before a \"Data:\" line"};
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/loaderror.h"
+#include "record/sensitivity.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,6 +13,9 @@ struct PsnHeader {
     int32_t sampleCount = 0, sampleRate = 0;
     long countLine = 0, rateLine = 0;   // lines they were read from; 0 when absent
     std::string stationCode, componentName;   // UTF-8
+    // "Units:" mm/s, µm/s or nm/s: what turns the values into m/s. None for
+    // m/s, for counts (a sensitivity's business) and without the line.
+    std::optional<ValueScale> unitScale;
     uint64_t dataStart = 0;   // bytes before the data: the header with its last line end
     long dataLine = 0;        // line on which the data starts
     char lastByte = 0;        // the header's last byte
@@ -50,6 +54,7 @@ private:
     bool inLine_ = false;       // a line has started and not ended
     bool pendingCr_ = false;    // a line ended in CR; an LF next belongs to it
     bool dataSeen_ = false;     // the "Data:" line has ended
+    bool keySeen_ = false;      // a line started with a key this reader knows
     bool done_ = false;
     long line_ = 0;             // lines started
     uint64_t offset_ = 0;       // bytes read

@@ -4,6 +4,7 @@
 #include "session/memory.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -21,6 +22,33 @@ std::string endReason(const SampleScan &scan, int32_t stored, int32_t count)
         reason += "; the quote opened on line " + std::to_string(scan.openQuote) +
                   " is never closed";
     return reason;
+}
+
+// The values through `scale`: divided in 64-bit, and the sum taken again in
+// file order, a piece at a time with `progress` at 10 between pieces, so
+// that a window goes on answering.
+std::optional<LoadError> scaleValues(PsnRecord &record, const ValueScale &scale, const std::string &name,
+                                     const ReadOptions &options)
+{
+    std::vector<float> &samples = record.samples;
+    double sum = 0;
+    float largest = 0;
+    for (size_t i = 1; i < samples.size(); ++i) {
+        if (i % progressInterval == 0 && options.progress)
+            options.progress(10);
+        const float v = static_cast<float>(samples[i] * scale.factor / scale.divisor);
+        if (!std::isfinite(v))
+            return LoadError{name, 0, "sample " + std::to_string(i) +
+                                          " is beyond the 32-bit float range once divided by the sensitivity " +
+                                          shortestText(scale.divisor)};
+        samples[i] = v;
+        sum += v;
+        largest = std::max(largest, std::abs(v));
+    }
+    record.sum = sum;
+    record.largestValue = largest;
+    record.sensitivity = scale.countsPerMetrePerSecond();
+    return std::nullopt;
 }
 
 } // namespace
@@ -87,10 +115,23 @@ ReadResult readPsn(ByteInput &input, const std::string &name, const ReadOptions 
                                          record.samples, options.threads, tick);
     const auto stored = static_cast<int32_t>(record.samples.size() - 1);
     switch (data.scan.stop) {
-    case ScanStop::Count:
+    case ScanStop::Count: {
         record.sum = data.sum;
         record.largestValue = data.largest;
+        if (data.extra > 0)
+            record.warnings.push_back("the data hold " + std::to_string(record.sampleCount + data.extra) +
+                                      " values but \"Number of Samples\" announces " +
+                                      std::to_string(record.sampleCount) + ": only the first " +
+                                      std::to_string(record.sampleCount) + " are read");
+        // A sensitivity that applies comes first; else the header's unit.
+        const ValueScale scale =
+            chooseScale(options.sensitivity, record.stationCode, record.componentName, header.unitScale);
+        if (scale.asTheyStand)
+            return record;
+        if (auto error = scaleValues(record, scale, name, options))
+            return std::move(*error);
         return record;
+    }
     case ScanStop::Range:
         return LoadError{name, data.scan.fieldLine,
                          "sample " + std::to_string(stored + 1) + " is beyond the 32-bit float range"};

@@ -36,6 +36,9 @@ struct PsnRecord {
     // Of a file of several channels (miniSEED), the name of the one read
     // ("EHZ"); empty otherwise.
     std::string channel;
+    // What the reader noticed and read past, one sentence each: "the data
+    // hold 12 values but "Number of Samples" announces 10: ...".
+    std::vector<std::string> warnings;
 
 private:
     PsnRecord(const PsnRecord &) = default;

@@ -5,45 +5,6 @@
 #include "record/psntype4.h"
 #include "record/sacreader.h"
 
-#include <cmath>
-
-namespace {
-
-// A PSN text record through the sensitivity, when one applies to its
-// station and component: values are divided in 64-bit, and the sum is
-// taken again in file order, a piece at a time with `progress` at 10
-// between pieces, so that a window goes on answering.
-ReadResult scaleText(ReadResult read, const std::string &name, const ReadOptions &options)
-{
-    auto *record = std::get_if<PsnRecord>(&read);
-    if (!record)
-        return read;
-    const ValueScale scale = chooseScale(options.sensitivity, record->stationCode, record->componentName, {});
-    if (scale.asTheyStand)
-        return read;
-    std::vector<float> &samples = record->samples;
-    double sum = 0;
-    float largest = 0;
-    for (size_t i = 1; i < samples.size(); ++i) {
-        if (i % progressInterval == 0 && options.progress)
-            options.progress(10);
-        const float v = static_cast<float>(samples[i] * scale.factor / scale.divisor);
-        if (!std::isfinite(v))
-            return LoadError{name, 0, "sample " + std::to_string(i) +
-                                          " is beyond the 32-bit float range once divided by the sensitivity " +
-                                          shortestText(scale.divisor)};
-        samples[i] = v;
-        sum += v;
-        largest = std::max(largest, std::abs(v));
-    }
-    record->sum = sum;
-    record->largestValue = largest;
-    record->sensitivity = scale.countsPerMetrePerSecond();
-    return read;
-}
-
-} // namespace
-
 RecordFormat recogniseRecord(std::string_view head)
 {
     if (head.starts_with("PSNTYPE4"))
@@ -77,7 +38,7 @@ ReadResult readRecord(ByteInput &input, const std::string &name, const ReadOptio
     case RecordFormat::psnText:
         break;
     }
-    return scaleText(readPsn(input, name, options), name, options);
+    return readPsn(input, name, options);
 }
 
 RecordsResult readRecords(ByteInput &input, const std::string &name, const ReadOptions &options)

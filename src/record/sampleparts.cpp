@@ -274,8 +274,12 @@ SamplesRead readSamples(PartReader &parts, std::unique_ptr<Part> current, size_t
     const auto own = [&](const Part &part, size_t from, size_t to, bool last) {
         mine.clear();
         const char *b = part.bytes.data();
-        scan.scan(b + from, b + to, last, mine, need());
+        const char *p = scan.scan(b + from, b + to, last, mine, scan.countOnly ? SIZE_MAX : need());
         take(mine.data(), mine.size());
+        if (scan.stop == ScanStop::Count) {
+            scan.countOnly = true;
+            scan.scan(p, b + to, last, mine, SIZE_MAX);
+        }
         return scan.stop == ScanStop::More;
     };
 
@@ -310,14 +314,14 @@ SamplesRead readSamples(PartReader &parts, std::unique_ptr<Part> current, size_t
         if (part->to > part->from) {
             going = own(*part, 0, part->from, false);
             helpers.wait(*part, tick);
-            if (going && scan.betweenFields() &&
-                (part->scan.stop == ScanStop::End || part->values.size() >= need())) {
-                take(part->values.data(), std::min(need(), part->values.size()));
+            // The helper's values, where it read all of its lines; those past
+            // the ones asked for are only counted.
+            if (going && scan.betweenFields() && part->scan.stop == ScanStop::End) {
+                const size_t taken = std::min(need(), part->values.size());
+                take(part->values.data(), taken);
+                scan.counted += static_cast<int64_t>(part->values.size() - taken);
                 scan.skipLines(part->scan.line, part->bytes[part->to - 1]);
-                if (need() == 0) {
-                    scan.stop = ScanStop::Count;
-                    going = false;
-                }
+                scan.countOnly = need() == 0;
             } else if (going) {
                 going = own(*part, part->from, part->to, false);
             }
@@ -329,5 +333,8 @@ SamplesRead readSamples(PartReader &parts, std::unique_ptr<Part> current, size_t
         tick();
     }
     result.scan = scan;
+    if (need() == 0)
+        result.scan.stop = ScanStop::Count;
+    result.extra = scan.counted;
     return result;
 }

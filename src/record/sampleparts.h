@@ -63,17 +63,19 @@ private:
     HelperThread reader_;
 };
 
-// Where the values stopped, their running sum in file order, 64-bit, and
-// the largest magnitude among them.
+// Where the values stopped, their running sum in file order, 64-bit, the
+// largest magnitude among them, and how many values follow the ones asked for.
 struct SamplesRead {
     SampleScan scan;
     double sum = 0;
     float largest = 0;
+    int64_t extra = 0;
 };
 
 // Reads the data section's values into `samples` (which holds entry 0 and
-// room for `count` more) until it holds `count` of them, the data ends or a
-// value is out of range. `scan` stands at `at` in `current`, the part the
+// room for `count` more) until it holds `count` of them (scan.stop Count),
+// the data ends or a value is out of range; once it holds them, the values
+// after them are counted to the end of the data. `scan` stands at `at` in `current`, the part the
 // header ended in; the parts after it come from `parts`. With helper
 // threads, parts are read ahead and their whole lines read on the helpers;
 // this thread reads the rest and takes over each helper's values where its

@@ -131,7 +131,7 @@ const char *SampleScan::scan(const char *p, const char *end, bool last, std::vec
                 ++p;
             if (more())
                 return p;
-            if (p != end && quickValue(p, end, out)) {
+            if (p != end && !countOnly && quickValue(p, end, out)) {
                 phase_ = quoted_ ? Phase::QuoteRest : Phase::Rest;
                 break;
             }
@@ -141,7 +141,9 @@ const char *SampleScan::scan(const char *p, const char *end, bool last, std::vec
             p = number_.read(p, end);
             if (more())
                 return p;
-            if (!store(out)) {
+            if (countOnly) {
+                ++counted;
+            } else if (!store(out)) {
                 stop = ScanStop::Range;
                 return p;
             }

@@ -33,10 +33,14 @@ public:
     // A part scan starts at an arbitrary line start of the data, which could
     // lie inside a quoted field: it stops at a quote instead of reading it.
     bool part = false;
+    // Past the values a record holds, fields are only counted, into
+    // `counted`: none is converted or stored, and none is out of range.
+    bool countOnly = false;
+    int64_t counted = 0;
 
     // Continues over [p, end), appending values to `out` until it holds
-    // `upTo` of them; `last` when nothing follows the piece. Returns where it
-    // stopped.
+    // `upTo` of them (or counting them to the end with countOnly); `last`
+    // when nothing follows the piece. Returns where it stopped.
     const char *scan(const char *p, const char *end, bool last, std::vector<float> &out,
                      size_t upTo);
 

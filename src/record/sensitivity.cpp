@@ -1,5 +1,7 @@
 #include "record/sensitivity.h"
 
+#include "record/byteinput.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -70,8 +72,6 @@ void forEachLine(std::string_view text, Each each)
     }
 }
 
-std::string systemReason(int error) { return std::generic_category().message(error); }
-
 } // namespace
 
 ValueScale chooseScale(const SensitivityChoice &choice, std::string_view station,
@@ -90,11 +90,16 @@ ValueScale chooseScale(const SensitivityChoice &choice, std::string_view station
     return fromHeader.value_or(ValueScale{});
 }
 
-std::optional<double> parseSensitivity(std::string_view text)
+std::optional<double> parseSensitivity(std::string_view text, std::string_view separator)
 {
     text = trimmed(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
+    std::string withPoint;
+    if (const size_t at = separator.empty() ? text.npos : text.find(separator); at != text.npos) {
+        withPoint = std::string(text.substr(0, at)) + '.' + std::string(text.substr(at + separator.size()));
+        text = withPoint;
+    }
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
@@ -205,7 +210,7 @@ std::optional<std::string> writeTableFile(const std::string &path, std::string_v
     std::error_code ec;
     fs::create_directories(fs::path(path).parent_path(), ec);
     if (ec)
-        return "its folder cannot be made: " + ec.message();
+        return "its folder cannot be made: " + systemReason(ec.value());
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)

@@ -45,8 +45,9 @@ ValueScale chooseScale(const SensitivityChoice &choice, std::string_view station
                        std::string_view component, std::optional<ValueScale> fromHeader);
 
 // A sensitivity as written on a command line or in a table: a finite number
-// above 0, nothing else on it.
-std::optional<double> parseSensitivity(std::string_view text);
+// above 0, nothing else on it, with "." as the decimal separator or, as a
+// person types it, `separator` (the locale's, "," say).
+std::optional<double> parseSensitivity(std::string_view text, std::string_view separator = ".");
 
 // The table in `text` (lines ended by LF or CR LF; "#" starts a comment;
 // blank lines are skipped); a line that is not three fields with a valid

@@ -1,5 +1,7 @@
 #include "report/pictures.h"
 
+#include "record/byteinput.h"
+
 #include <new>
 #include <system_error>
 #include <utility>
@@ -38,7 +40,7 @@ std::variant<Pictures, std::string> preparePictures(const ReportOptions &options
     std::error_code ec;
     std::filesystem::create_directories(pictures.folder, ec);
     if (ec || !std::filesystem::is_directory(pictures.folder))
-        return *options.plotDir + ": " + (ec ? ec.message() : std::string("not a folder"));
+        return *options.plotDir + ": " + (ec ? systemReason(ec.value()) : std::string("not a folder"));
     pictures.scale = static_cast<int>(options.plotScale.value_or(2));
     pictures.format = options.plotFormat.value_or(PictureFormat::png);
     pictures.replace = options.force;

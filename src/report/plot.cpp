@@ -1,5 +1,7 @@
 #include "report/plot.h"
 
+#include "record/byteinput.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -74,7 +76,7 @@ std::optional<std::string> writePictureFile(const std::string &path, const std::
     if (fd < 0) {
         if (errno == EEXIST)
             return "exists already (--force replaces it)";
-        return std::strerror(errno);
+        return systemReason(errno);
     }
     size_t written = 0;
     int error = 0;
@@ -93,5 +95,5 @@ std::optional<std::string> writePictureFile(const std::string &path, const std::
     if (error == 0)
         return std::nullopt;
     ::unlink(path.c_str());
-    return std::strerror(error);
+    return systemReason(error);
 }

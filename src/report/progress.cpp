@@ -1,21 +1,26 @@
 #include "report/progress.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <ostream>
 
 namespace {
 
+// `value` with `decimals` decimals and '.', whatever the process locale.
+std::string fixedText(double value, int decimals)
+{
+    char text[400];
+    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr);
+}
+
 std::string rateText(double perSecond)
 {
-    char text[32];
     if (perSecond >= 1e6)
-        std::snprintf(text, sizeof text, "%.1f M", perSecond / 1e6);
-    else if (perSecond >= 1e3)
-        std::snprintf(text, sizeof text, "%.0f k", perSecond / 1e3);
-    else
-        std::snprintf(text, sizeof text, "%.0f", perSecond);
-    return text;
+        return fixedText(perSecond / 1e6, 1) + " M";
+    if (perSecond >= 1e3)
+        return fixedText(perSecond / 1e3, 0) + " k";
+    return fixedText(perSecond, 0);
 }
 
 // "0:42", "12:05", "1:02:03".

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <new>
 #include <ostream>
 #include <utility>
@@ -193,7 +192,7 @@ bool writeOut(std::ostream &out, std::ostream &err, ProgressLine &progress, cons
         return true;
     const int error = errno;
     progress.clear();
-    err << program << "standard output: " << (error != 0 ? std::strerror(error) : "write error") << "\n"
+    err << program << "standard output: " << (error != 0 ? systemReason(error) : "write error") << "\n"
         << std::flush;
     return false;
 }

@@ -22,6 +22,8 @@ std::string recordWarnings(const std::string &file, const AnalysedRecord &record
 {
     const std::string warning = "sismavue-report: " + file + ": warning: ";
     std::string text;
+    for (const std::string &read : record.warnings)
+        text += warning + read + '\n';
     if (const auto counts = countsWarning(record)) {
         text += warning + *counts;
         if (!record.sensitivity)

@@ -24,7 +24,7 @@ struct RunSensitivities {
 std::variant<RunSensitivities, LoadError> runSensitivities(const ReportOptions &options);
 
 // The warnings about `record`, one line each as
-// "sismavue-report: FILE: warning: ...": values that cannot be m/s, and a
-// low rate. Empty when there is nothing to say.
+// "sismavue-report: FILE: warning: ...": the reader's, values that cannot
+// be m/s, and a low rate. Empty when there is nothing to say.
 std::string recordWarnings(const std::string &file, const AnalysedRecord &record,
                            const RunSensitivities &sensitivities);

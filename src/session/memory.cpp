@@ -1,9 +1,9 @@
 #include "session/memory.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include <sys/mman.h>
@@ -18,8 +18,10 @@ bool readFigure(const char *path, const std::string &key, uint64_t &value)
     for (std::string line; std::getline(in, line);) {
         if (line.compare(0, key.size(), key) != 0)
             continue;
-        std::istringstream rest(line.substr(key.size()));
-        return static_cast<bool>(rest >> value);
+        const char *p = line.data() + key.size(), *end = line.data() + line.size();
+        while (p != end && (*p == ' ' || *p == '\t'))
+            ++p;
+        return std::from_chars(p, end, value).ec == std::errc();
     }
     return false;
 }

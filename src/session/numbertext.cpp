@@ -1,7 +1,7 @@
 #include "session/numbertext.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -13,10 +13,12 @@ void roundedDigits(double magnitude, int decimals, std::string &whole, std::stri
     // Print enough further digits that an exact tie shows as "5000...": a
     // double that is not a tie lies further than 1e-40 from one at every
     // magnitude where the rounding can reach a non-zero digit.
+    // std::to_chars writes '.' whatever the process locale says.
     constexpr int guard = 40;
     char buffer[512];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals + guard, magnitude);
-    std::string digits(buffer);
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed,
+                                   decimals + guard).ptr;
+    const std::string digits(buffer, end);
     const auto point = digits.find('.');
     whole = digits.substr(0, point);
     fraction = digits.substr(point + 1, decimals);
@@ -64,8 +66,7 @@ std::string formatWhole(double value)
 
 std::string integerText(int64_t value)
 {
-    std::string text = std::to_string(value);
-    if (value >= 0)
-        text.insert(text.begin(), ' ');
-    return text;
+    char digits[24] = {' '};
+    const auto end = std::to_chars(digits + 1, digits + sizeof digits, value).ptr;
+    return value >= 0 ? std::string(digits, end) : std::string(digits + 1, end);
 }

@@ -26,6 +26,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QToolTip>
 
 #include <algorithm>
@@ -81,6 +83,23 @@ QLineEdit *textBox(QWidget *parent, int left, int top, int width, int height,
     return box;
 }
 
+// A text the window puts in a box shows from its first character, as a
+// figure is read, even where the box is too narrow for it; it is then the
+// box's tooltip too. The person's own typing keeps its cursor.
+void showStart(QLineEdit *box, const QString &text)
+{
+    if (!box->isModified())
+        box->setCursorPosition(0);
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.lineWidth = box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
+    // The box keeps a margin of 2 pixels on either side of its text.
+    const int room = box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box)
+                         .marginsRemoved(box->textMargins())
+                         .width() - 4;
+    box->setToolTip(box->fontMetrics().horizontalAdvance(text) > room ? text : QString());
+}
+
 QPushButton *button(QWidget *parent, const QString &caption, int left, int top, int width,
                     int height, bool enabled)
 {
@@ -114,8 +133,10 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     // Files dropped anywhere load as if dropped on the path box. The text
     // boxes take dropped text themselves, so their drags pass by the window.
     setAcceptDrops(true);
-    for (QLineEdit *box : {Ss, Es, Fs, MaxPeak, RMS, Law, Fmax})
+    for (QLineEdit *box : {Ss, Es, Fs, MaxPeak, RMS, Law, Fmax}) {
         box->installEventFilter(this);
+        connect(box, &QLineEdit::textChanged, box, [box](const QString &text) { showStart(box, text); });
+    }
 
     chooseFile = [this](const QString &initialName) -> std::optional<QString> {
         // The filter already offers *.psn; a previous file opens its folder.

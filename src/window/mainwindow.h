@@ -4,6 +4,7 @@
 #include "window/pictureview.h"
 
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -154,6 +155,8 @@ private:
     void fitFont();
     void takeRecord(AnalysedRecord &&record);
     void shownotices(const AnalysedRecord &record);
+    void showtitle();
+    void showkeptsegment(bool kept);
     void showFigures(double peak, double rms, float lawMaxSlow);
     void keepSegmentAfterLoad();
     void clearSpectrumView();
@@ -177,6 +180,8 @@ private:
     bool hourglass = false;
     QElapsedTimer sinceEvents;    // time since pending events last ran
     QAction *savePictureAction = nullptr;
+    QStringList recordNotices;    // what the title says about the record shown
+    QString keptNotice;           // what it says of a segment kept from the record before
     // The band as it is on Picture1 (start and end x in twips), so that it
     // is always removed by drawing exactly the same figure.
     std::optional<std::pair<double, double>> shownBand;

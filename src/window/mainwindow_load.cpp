@@ -244,6 +244,7 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
 
     plotwave();
     letEventsRun();
+    showkeptsegment(state.hasSegment);
     if (state.hasSegment) {
         keepSegmentAfterLoad();
     } else {

@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QLabel>
 #include <QMenu>
@@ -53,8 +54,12 @@ void MainWindow::savepicture()
 {
     if (busy)
         return;
-    const QString suggested =
-        (Label2->text().isEmpty() ? QStringLiteral("sismavue") : Label2->text()) + QStringLiteral(".png");
+    // Named as sismavue-report --plot names it: a channel of a file of
+    // several after the file's name.
+    QString suggested = Label2->text().isEmpty() ? QStringLiteral("sismavue") : Label2->text();
+    if (!loadedChannel.empty())
+        suggested += QLatin1Char('.') + QString::fromStdString(loadedChannel);
+    suggested += QStringLiteral(".png");
     const std::optional<QString> chosen = choosePictureFile(suggested);
     if (!chosen)
         return;
@@ -95,7 +100,7 @@ QByteArray MainWindow::drawpdf()
     {
         QPdfWriter writer(&buffer);
         writer.setCreator(QStringLiteral("Sismavue"));
-        writer.setTitle(Label2->text());
+        writer.setTitle(QFileInfo(Label2->text()).fileName());
         writer.setResolution(72);
         writer.setPageLayout(QPageLayout(
             QPageSize(QSizeF(size()), QPageSize::Point, QString(), QPageSize::ExactMatch),

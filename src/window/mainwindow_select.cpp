@@ -41,6 +41,7 @@ void MainWindow::Picture1_MouseDown(Qt::MouseButtons buttons, QPointF pos)
     if (busy || state.sampleCount == 0 || buttons != Qt::LeftButton)
         return;
     state.isDragging = true;
+    showkeptsegment(false);
     eraseShownBand();
     state.startSample = std::max(1, sampleAtX(pos.x(), Picture1->widthTwips(), state.sampleCount));
     Ss->setText(number(integerText(state.startSample)));

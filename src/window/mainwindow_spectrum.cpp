@@ -120,6 +120,7 @@ void MainWindow::Picture2_MouseMove(Qt::MouseButtons buttons, QPointF pos)
 
 void MainWindow::Form_Click()
 {
+    showkeptsegment(false);
     if (!state.cursorShown)
         return;
     Picture2->setDrawMode(PictureView::XorPen);

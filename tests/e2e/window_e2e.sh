@@ -12,7 +12,9 @@
 # With --screenshot the record is opened under the name given instead, and
 # after the checks the spectrum cursor is put on the largest line and the
 # window saved to FILE as PNG. SISMAVUE_E2E_SCALE=2 does all of it on a
-# screen of twice the density.
+# screen of twice the density; SISMAVUE_E2E_LOCALE=de_DE.UTF-8 starts the
+# window in that locale, whose decimal separator its figures then carry
+# where the report writes ".".
 set -uo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -31,6 +33,14 @@ fi
 sismavue="$1" report="$2" record="$3"
 need_tools Xvfb xdotool xclip xwd convert timeout
 python=$(numpy_python) || fail "no python3 with numpy (the python3-numpy package installs it)"
+if [ -n "${SISMAVUE_E2E_LOCALE:-}" ]; then
+  locale -a | grep -qix "${SISMAVUE_E2E_LOCALE%%.*}.utf-\{0,1\}8" ||
+    fail "the locale $SISMAVUE_E2E_LOCALE is missing (scripts/install-deps.sh test makes it)"
+fi
+point=$(LC_ALL="${SISMAVUE_E2E_LOCALE:-C.UTF-8}" locale decimal_point)
+# The report's number texts as the window writes them: the window's
+# separator for the point after a digit.
+localised() { sed -E "s/([0-9])\./\1$point/g"; }
 
 # Controls, in twips: left, top, width, height.
 picture1=(2760 1120 7452 2256)
@@ -97,7 +107,7 @@ read_row() {
 
 # report_row START END : the report's row for the segment, without the path.
 report_row() {
-  "$report" --segment "$1:$2" "$opened" | sed -n 2p | cut -f2-
+  "$report" --segment "$1:$2" "$opened" | sed -n 2p | cut -f2- | localised
 }
 
 start_x
@@ -168,19 +178,20 @@ read_row
 # "Copy Spectrum": the report's spectrum text with CR for LF.
 click "${command5[@]}"
 wait_clipboard is_spectrum || fail "\"Copy Spectrum\" put no spectrum on the clipboard: $(head -c 200 "$tmp/clip" | cat -A)"
-"$report" --spectrum --segment "$start:$end" "$opened" | tr '\n' '\r' >"$tmp/spectrum"
+"$report" --spectrum --segment "$start:$end" "$opened" | localised | tr '\n' '\r' >"$tmp/spectrum"
 cmp -s "$tmp/clip" "$tmp/spectrum" ||
   fail "\"Copy Spectrum\" differs from the report: $(cmp "$tmp/clip" "$tmp/spectrum" 2>&1)"
 
+fmax=${row[7]/"$point"/.}
 shoot "$tmp/shot.png"
-"$python" "$here/check_screenshot.py" "$tmp/shot.png" "$count" "$rate" "$start" "$end" "${row[7]}" "$scale" ||
+"$python" "$here/check_screenshot.py" "$tmp/shot.png" "$count" "$rate" "$start" "$end" "$fmax" "$scale" ||
   { kept="${TMPDIR:-/tmp}/sismavue-e2e-failed-$$.png"
     cp "$tmp/shot.png" "$kept" && echo "screenshot kept as $kept" >&2
     fail "the screenshot does not show the views as expected"; }
 
 if [ -n "$screenshot" ]; then
   # The cursor on the largest line: a click in the spectrum view at its x.
-  line=$("$python" -c "print(round(${row[7]} * 2048 / $rate))")
+  line=$("$python" -c "print(round($fmax * 2048 / $rate))")
   xdotool mousemove --window "$window_id" \
     "$("$python" -c "
 left = round(${picture2[0]} / 15)

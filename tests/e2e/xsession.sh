@@ -80,11 +80,12 @@ start_x() {
   export DISPLAY=":$number"
 }
 
-# start_window BINARY ARG... : runs the window with "." as the decimal
-# separator and waits for it to be mapped; sets window_id.
+# start_window BINARY ARG... : runs the window in the locale
+# SISMAVUE_E2E_LOCALE names, else with "." as the decimal separator, and
+# waits for it to be mapped; sets window_id.
 start_window() {
   mkdir -p "$tmp/runtime" && chmod 700 "$tmp/runtime"
-  env LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" XDG_RUNTIME_DIR="$tmp/runtime" \
+  env LC_ALL="${SISMAVUE_E2E_LOCALE:-C.UTF-8}" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" XDG_RUNTIME_DIR="$tmp/runtime" \
     "$@" >"$tmp/window.log" 2>&1 &
   window_pid=$!
   window_id=""

@@ -129,7 +129,7 @@ bool sameRead(const ReadResult &a, const ReadResult &b)
     return x->samples.size() == y->samples.size() &&
            std::memcmp(x->samples.data(), y->samples.data(), x->samples.size() * sizeof(float)) == 0 &&
            std::memcmp(&x->sum, &y->sum, sizeof(double)) == 0 && x->channel == y->channel &&
-           x->sensitivity == y->sensitivity && x->largestValue == y->largestValue;
+           x->sensitivity == y->sensitivity && x->largestValue == y->largestValue && x->warnings == y->warnings;
 }
 
 // A miniSEED file as the report reads it, every channel apart, and as the

@@ -107,8 +107,9 @@ not-records application/octet-stream
 EOF
 
 # Completion in a scripted bash session, with the installed program on the
-# PATH: an option and a value from its --help, and a file for FILE.
-mkdir -p "$tmp/cwd" && cp "$record" "$tmp/cwd/example.psn"
+# PATH: options from its --help, each once, a value, a file for FILE and a
+# folder for --plot DIR.
+mkdir -p "$tmp/cwd/pictures" && cp "$record" "$tmp/cwd/example.psn"
 completions=$(cd "$tmp/cwd" && PATH="$root/usr/bin:$PATH" bash --norc --noprofile -c '
   . /usr/share/bash-completion/bash_completion
   . "$1"
@@ -119,8 +120,10 @@ completions=$(cd "$tmp/cwd" && PATH="$root/usr/bin:$PATH" bash --norc --noprofil
     echo "${COMPREPLY[*]}"
   }
   complete_line sismavue-report --seg
+  complete_line sismavue-report --sen
   complete_line sismavue-report --format c
-  complete_line sismavue-report --jobs 2 exa' _ "$share/bash-completion/completions/sismavue-report" 2>&1)
-[ "$completions" = $'--segment\ncsv\nexample.psn' ] ||
-  fail "completing '--seg', '--format c' and 'exa' gave: $completions"
+  complete_line sismavue-report --jobs 2 exa
+  complete_line sismavue-report --plot ""' _ "$share/bash-completion/completions/sismavue-report" 2>&1)
+[ "$completions" = $'--segment\n--sensitivities --sensitivity\ncsv\nexample.psn\npictures' ] ||
+  fail "completing '--seg', '--sen', '--format c', 'exa' and '--plot ' gave: $completions"
 echo "PASS: $(basename "$deb") installs both programs, valid metadata, file types, manual pages and completion"

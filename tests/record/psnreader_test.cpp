@@ -11,6 +11,7 @@
 #include <fstream>
 #include <vector>
 
+#include <locale.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -22,7 +23,8 @@ bool sameRecord(const PsnRecord &a, const PsnRecord &b)
 {
     return a.samples.size() == b.samples.size() &&
            std::memcmp(a.samples.data(), b.samples.data(), a.samples.size() * sizeof(float)) == 0 &&
-           std::memcmp(&a.sum, &b.sum, sizeof a.sum) == 0 && a.stationCode == b.stationCode;
+           std::memcmp(&a.sum, &b.sum, sizeof a.sum) == 0 && a.stationCode == b.stationCode &&
+           a.warnings == b.warnings;
 }
 
 // Reads `text` in one go, in pieces of five bytes (so that numbers, line
@@ -89,7 +91,7 @@ TEST(PsnReader, ProgressFollowsTheBytesWhateverTheyHold)
 
 TEST(PsnReader, SampleFieldsAreReadAsAStream)
 {
-    struct Row { const char *name; std::string data; std::vector<float> expected; };
+    struct Row { const char *name; std::string data; std::vector<float> expected; int values = 0; };
     const Row rows[] = {
         {"number on the Data: line is not a sample", "x\r\n1.5\r\n2.5\r\n3.5", {1.5f, 2.5f, 3.5f}},
         {"commas and lines", "\r\n1.5,2.5\r\n3.5", {1.5f, 2.5f, 3.5f}},
@@ -105,7 +107,7 @@ TEST(PsnReader, SampleFieldsAreReadAsAStream)
         {"signs and exponents", "\r\n+1.5 -2.5E-1 3e2", {1.5f, -0.25f, 300}},
         {"no digit on one side of the point", "\r\n.5 5. -.5", {0.5f, 5, -0.5f}},
         {"decimal comma is a separator", "\r\n1,5 2", {1, 5, 2}},
-        {"extra values never read", "\r\n1 2 3 4 1e999 x", {1, 2, 3}},
+        {"extra values only counted", "\r\n1 2 3 4 1e999 \"x\r\n\"", {1, 2, 3}, 6},
         {"underflow is zero or denormal", "\r\n1e-50 -1e-400 1e-40", {0, -0.0f, static_cast<float>(1e-40)}},
         {"largest float", "\r\n3.4028235e38 -3.4028235e38 0", {FLT_MAX, -FLT_MAX, 0}},
         {"NUL bytes end the number, not the field", std::string("\r\n1\0\0 2\0,3", 10), {1, 2, 3}},
@@ -121,6 +123,8 @@ TEST(PsnReader, SampleFieldsAreReadAsAStream)
         std::vector<float> expected = row.expected;
         expected.insert(expected.begin(), 0.0f);
         EXPECT_EQ(record->samples, expected);
+        EXPECT_EQ(record->warnings, row.values == 0 ? std::vector<std::string>{} : std::vector<std::string>{
+            "the data hold 6 values but \"Number of Samples\" announces 3: only the first 3 are read"});
     }
 }
 
@@ -164,7 +168,12 @@ TEST(PsnReader, BrokenFilesNameTheLineAndTheReason)
     const std::string count3 = "Number of Samples: 3\r\n", sps = "SPS: 100\r\n";
     struct Row { const char *name; std::string text; long line; std::string reason; };
     const Row rows[] = {
-        {"empty file", "", 0, "the file ends before a \"Data:\" line"},
+        {"empty file", "", 0, notARecord},
+        {"a CSV export", "Time,Velocity\r\n0.00,1.5e-6\r\n0.01,2.5e-6\r\n", 0, notARecord},
+        {"a SEED volume", "000001V 010009402.3121992,001,00:00:00.0000~2024,001~", 0, notARecord},
+        {"only a unit", "Units: m/s\r\n", 1, "the file ends before a \"Data:\" line"},
+        {"values in g", count3 + sps + "Units:g \r\nData:\r\n1 2 3", 3,
+         "the values are in \"g\", which is no unit Sismavue reads: m/s, mm/s, \u00B5m/s (um/s), nm/s or counts"},
         {"no Data: line", count3 + sps, 2, "the file ends before a \"Data:\" line"},
         {"no Data: line nor final line end", count3 + "SPS: 100", 2, "the file ends before a \"Data:\" line"},
         {"no sample count", sps + "Data:\r\n1", 0, "no \"Number of Samples\" line before the \"Data:\" line"},
@@ -191,7 +200,7 @@ TEST(PsnReader, BrokenFilesNameTheLineAndTheReason)
         {"stray quote swallows the rest", count3 + sps + "Data:\r\n1\r\n\"2\r\n3\r\n", 6,
          "the file ends after 2 of 3 samples; the quote opened on line 5 is never closed"},
         {"NUL bytes instead of samples", count3 + sps + "Data:\r\n" + std::string(100, '\0'), 4, "the file ends after 1 of 3 samples"},
-        {"one enormous line", "Comment: " + std::string(1 << 22, 'x'), 1, "the file ends before a \"Data:\" line"},
+        {"one enormous line", "Comment: " + std::string(1 << 22, 'x'), 0, notARecord},
         {"a sample of a million digits", count3 + sps + "Data:\r\n1 " + std::string(1000000, '7') + " 2", 4,
          "sample 2 is beyond the 32-bit float range"},
     };
@@ -229,20 +238,20 @@ struct LongBody {
 LongBody longBody(int count)
 {
     LongBody body;
-    char field[32];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(field, sizeof field, "%.6E", std::sin(i * 0.01) * 1e-4 + (i % 7) * 1e-7);
-        body.fields.push_back(field);
-    }
+    for (int i = 0; i < count; ++i)
+        body.fields.push_back(cText(std::sin(i * 0.01) * 1e-4 + (i % 7) * 1e-7, std::chars_format::scientific, 6, true));
     return body;
 }
 
-// What reading the fields one after another gives, from the C library.
+// What reading the fields one after another gives, from the C library in
+// its own locale.
 std::vector<float> expectedValues(const LongBody &body, int count)
 {
+    const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
     std::vector<float> values{0.0f};
     for (int i = 0; i < count; ++i)
-        values.push_back(std::strtof(body.fields[i].c_str(), nullptr));
+        values.push_back(strtof_l(body.fields[i].c_str(), nullptr, c));
+    freelocale(c);
     return values;
 }
 
@@ -264,6 +273,10 @@ TEST(PsnReader, LongTextsReadInPartsAsInOne)
             const PsnRecord &record = std::get<PsnRecord>(result);
             ASSERT_EQ(record.samples.size(), static_cast<size_t>(announced) + 1);
             EXPECT_TRUE(std::equal(record.samples.begin(), record.samples.end(), expected.begin()));
+            const std::string n = std::to_string(announced);
+            EXPECT_EQ(record.warnings, announced == count ? std::vector<std::string>{} : std::vector<std::string>{
+                "the data hold 150000 values but \"Number of Samples\" announces " + n + ": only the first " + n +
+                " are read"});
         }
     }
     {

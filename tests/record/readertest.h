@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ctext.h"
 #include "record/psnreader.h"
 
 #include <string>
@@ -20,6 +21,11 @@ inline std::string header(int count, const std::string &extra = "")
 {
     return lines({"Number of Samples: " + std::to_string(count), "SPS: 100"}) + extra + "Data:\r\n";
 }
+
+// Of a file that holds no PSN header line and no "Data:" line.
+inline const std::string notARecord =
+    "is not a record Sismavue reads: it reads PSN text event files (a header with \"Number of Samples\", "
+    "\"SPS:\" and \"Data:\" lines, then the values), PSN Type 4 event files, SAC files and miniSEED files";
 
 inline std::string describe(const ReadResult &result)
 {

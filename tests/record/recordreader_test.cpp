@@ -43,7 +43,7 @@ bool sameRecord(const PsnRecord &a, const PsnRecord &b)
 {
     return a.samples == b.samples && a.sum == b.sum && a.sampleRate == b.sampleRate &&
            a.stationCode == b.stationCode && a.componentName == b.componentName &&
-           a.sensitivity == b.sensitivity && a.largestValue == b.largestValue;
+           a.sensitivity == b.sensitivity && a.largestValue == b.largestValue && a.warnings == b.warnings;
 }
 
 // Reads `bytes` whole, in parts of 7 bytes and from a pipe; all must give
@@ -66,15 +66,13 @@ ReadResult readEveryWay(const std::string &bytes, ReadOptions options = {})
     return whole;
 }
 
-std::string psnText(const std::vector<float> &values, int rate = 100)
+std::string psnText(const std::vector<float> &values, int rate = 100, const std::string &unit = "")
 {
     std::string text = "Number of Samples: " + std::to_string(values.size()) + "\r\nSPS: " +
-                       std::to_string(rate) + "\r\nStation Code: ABC\r\nComponent Name: HHZ\r\nData:\r\n";
-    char field[32];
-    for (float v : values) {
-        std::snprintf(field, sizeof field, "%.9g\r\n", v);
-        text += field;
-    }
+                       std::to_string(rate) + "\r\nStation Code: ABC\r\nComponent Name: HHZ\r\n" +
+                       (unit.empty() ? "" : "Units: " + unit + "\r\n") + "Data:\r\n";
+    for (float v : values)
+        text += cText(v, std::chars_format::general, 9) + "\r\n";
     return text;
 }
 
@@ -148,9 +146,12 @@ TEST(RecordReader, TheSameSamplesGiveTheSameFiguresInEveryFormat)
         return m.bytes();
     };
     const std::vector<float> nanometres = converted<float>(c, 1);
-    std::vector<float> fromNanometres;
-    for (float v : nanometres)
+    std::vector<float> fromNanometres, divided[2];
+    for (float v : nanometres) {
         fromNanometres.push_back(static_cast<float>(v * 1e-9));
+        divided[0].push_back(static_cast<float>(v / 1e6));
+        divided[1].push_back(static_cast<float>(v / 1e9));
+    }
 
     struct Row {
         const char *name;
@@ -162,6 +163,16 @@ TEST(RecordReader, TheSameSamplesGiveTheSameFiguresInEveryFormat)
     const Row rows[] = {
         {"PSN text in m/s", psnText(metres), {}, metres, std::nullopt},
         {"PSN text of counts, sensitivity from a table", psnText(converted<float>(c, 1)), fromTable, metres, 1 / perCount},
+        {"PSN text of counts by its unit, sensitivity given", psnText(converted<float>(c, 1), 100, "counts"), given, metres,
+         1 / perCount},
+        {"PSN text in m/s by its unit", psnText(metres, 100, " m/s "), {}, metres, std::nullopt},
+        // 1000 = 125 * 2^3: the millimetres are exact floats, and so are the metres.
+        {"PSN text in mm/s", psnText(converted<float>(c, 1e3 * perCount), 100, "mm/s"), {}, metres, 1e3},
+        {"PSN text in \u00B5m/s, the sign in Latin-1", psnText(nanometres, 100, "\xB5m/s"), {}, divided[0], 1e6},
+        {"PSN text in um/s", psnText(nanometres, 100, "um/s"), {}, divided[0], 1e6},
+        {"PSN text in nm/s", psnText(nanometres, 100, "nm/s"), {}, divided[1], 1e9},
+        {"PSN text in mm/s, sensitivity given first", psnText(converted<float>(c, 1), 100, "mm/s"), given, metres,
+         1 / perCount},
         {"Type 4 int16", type4(0), {}, metres, 1 / perCount},
         {"Type 4 int32", type4(1), {}, metres, 1 / perCount},
         {"Type 4 float32", type4(2), {}, metres, 1 / perCount},
@@ -379,6 +390,22 @@ TEST(RecordReader, BrokenAndUnsupportedFilesAreRefusedWithTheReason)
         SCOPED_TRACE(row.name);
         EXPECT_EQ(describe(readFromPipe(row.bytes, {})), "record: " + row.reason);
     }
+
+    // Damage in a channel's last record leaves that record out, with a
+    // warning; damage in any other record still refuses the channel.
+    const std::string damage = "Data integrity check for Steim2 failed, Last sample=0, Xn=5";
+    ReadResult lastDamaged = readEveryWay(patched(steim, 512 + 71, std::string(1, '\0')));
+    ASSERT_TRUE(std::holds_alternative<PsnRecord>(lastDamaged)) << describe(lastDamaged);
+    const PsnRecord &kept = std::get<PsnRecord>(lastDamaged);
+    EXPECT_GT(kept.sampleCount, 0);
+    EXPECT_LT(kept.sampleCount, 1000);
+    EXPECT_EQ(std::count(kept.samples.begin() + 1, kept.samples.end(), 5.0f), kept.sampleCount);
+    EXPECT_EQ(kept.warnings, std::vector<std::string>{"the record at byte 512 is damaged: " + damage +
+                                                      "; as the channel's last record it is left out, and the " +
+                                                      std::to_string(kept.sampleCount) + " samples before it are read"});
+    EXPECT_EQ(describe(parseRecord(patched(steim, 71, std::string(1, '\0')), "record")),
+              "record: channel HHZ: the record at byte 0 is damaged: " + damage);
+
     ReadOptions tiny;
     tiny.sensitivity.given = 1e-40;
     EXPECT_EQ(describe(parseRecord(header(1) + "1\r\n", "record", tiny)),
@@ -446,7 +473,7 @@ TEST(RecordReader, ChannelsOfAMiniSeedFileAreReadApartInFileOrder)
             const auto *record = std::get_if<PsnRecord>(&one);
             seen.push_back(record ? record->channel + " " + record->componentName + " " +
                                         std::to_string(record->sampleCount) + " of " +
-                                        std::to_string(record->samples.back())
+                                        cText(record->samples.back(), std::chars_format::fixed, 6)
                                   : describe(one));
         }
         return seen;

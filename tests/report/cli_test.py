@@ -164,6 +164,51 @@ class Records(unittest.TestCase):
                                        "1048576)\n" % path).encode())
 
 
+class Locales(unittest.TestCase):
+    """The toolkit that --plot loads sets the process locale from the
+    environment; the rows, the messages and the pictures stay the same."""
+
+    LOCALES = ["de_DE.UTF-8", "fr_FR.UTF-8"]   # decimal comma
+
+    def environment(self, **names):
+        env = {k: v for k, v in os.environ.items() if not k.startswith("LC_") and k != "LANG"}
+        env.update(names)
+        return env
+
+    def test_every_format_is_the_same_bytes_under_every_locale(self):
+        known = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.split()
+        for name in self.LOCALES:
+            self.assertIn(name.replace("UTF-8", "utf8"), known,
+                          "the locale %s is missing: scripts/install-deps.sh test makes it" % name)
+        folder = tempfile.mkdtemp(prefix="sismavue-cli-")
+        self.addCleanup(shutil.rmtree, folder)
+        path, pictures = os.path.join(folder, "r.psn"), os.path.join(folder, "pictures")
+        record(path, 3000)
+        files = ["--segment", "10:2800", path, os.path.join(folder, "missing.psn")]
+        runs = [files, ["--format", "csv"] + files, ["--format", "json"] + files, ["--spectrum", path]]
+        if os.path.exists(os.path.join(os.path.dirname(REPORT), "sismavue-plot.so")):
+            runs.append(["--plot", pictures, "--force"] + files)
+
+        def drawn():
+            pngs = {}
+            for name in os.listdir(pictures) if os.path.isdir(pictures) else []:
+                with open(os.path.join(pictures, name), "rb") as f:
+                    pngs[name] = f.read()
+            return pngs
+
+        for args in runs:
+            want = run(args, env=self.environment(LC_ALL="C"))
+            want_drawn = drawn()
+            self.assertIn(b".", want.stdout)
+            for name in self.LOCALES:
+                with self.subTest(args=args, locale=name):
+                    got = run(args, env=self.environment(LANG=name))
+                    self.assertEqual(got.returncode, want.returncode)
+                    self.assertEqual(got.stdout, want.stdout)
+                    self.assertEqual(got.stderr, want.stderr)
+                    self.assertEqual(drawn(), want_drawn)
+
+
 class FailedWrites(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="sismavue-cli-")

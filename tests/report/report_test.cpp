@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include "../record/mseedwriter.h"
+#include "../record/ctext.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ protected:
             text += "Station Code: " + station + "\r\nComponent Name: Z\r\n";
         text += "Data:\r\n";
         for (int i = 1; i <= count; ++i)
-            text += std::to_string(((i * 37) % 101 - 50) * 1e-6) + "\r\n";
+            text += cText(((i * 37) % 101 - 50) * 1e-6, std::chars_format::fixed, 6) + "\r\n";
         return write(name, text);
     }
 
@@ -69,14 +70,16 @@ const std::string header = "File\tLabel\tID\tStart\tEnd\tMaxPeak\tRMS\tLaw,max,S
 TEST_F(Report, OneTwoThreeRecord)
 {
     const std::string path = write("123.psn", "Number of Samples: 3\r\nSPS: 100\r\nStation Code: ST\r\n"
-                                              "Component Name: HHZ\r\nData:\r\n1\r\n2\r\n3\r\n");
+                                              "Component Name: HHZ\r\nData:\r\n1\r\n2\r\n3\r\n4\r\n");
     EXPECT_EQ(run({path}), 0);
     const std::string row = out.str().substr(header.size());
     EXPECT_EQ(out.str().substr(0, header.size()), header);
     EXPECT_TRUE(row.starts_with(path + "\tST\tHHZ\t0\t 3\t1000000.\t816496.58\t")) << row;
     EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 8);
     EXPECT_EQ(row.back(), '\n');
-    EXPECT_EQ(err.str(), "sismavue-report: " + path + ": warning: the largest value is 3, which cannot be m/s: "
+    EXPECT_EQ(err.str(), "sismavue-report: " + path + ": warning: the data hold 4 values but \"Number of Samples\" "
+                         "announces 3: only the first 3 are read\n"
+                         "sismavue-report: " + path + ": warning: the largest value is 3, which cannot be m/s: "
                          "the values look like counts; give their sensitivity in counts per m/s with "
                          "--sensitivity S, or as a line STATION<TAB>COMPONENT<TAB>S in " + userTable() + "\n");
 }
@@ -144,7 +147,7 @@ TEST_F(Report, MiniSeedGivesARowPerChannel)
     const auto rowOf = [&](const MiniSeed &m) {
         std::string text = "Number of Samples: 3000\r\nSPS: 100\r\nStation Code: BGLD\r\nComponent Name: " + m.channel + "\r\nData:\r\n";
         for (double v : m.values)
-            text += std::to_string(v / 1e6) + "\r\n";
+            text += cText(v / 1e6, std::chars_format::fixed, 6) + "\r\n";
         const std::string psn = write(m.channel + ".psn", text);
         run({"--no-header", psn});
         return file + out.str().substr(psn.size());
@@ -250,7 +253,7 @@ TEST_F(Report, LongRecordGivesTheSameFiguresAndSpectrumOnOneThreadOrTwo)
     // taken before the mean is removed from it differs.
     std::string text = "Number of Samples: 300000\nSPS: 100\nData:\n";
     for (int i = 1; i <= 300000; ++i)
-        text += std::to_string(3e-4 + ((i * 37) % 101 - 50) * 1e-6 * (1 + i / 50000)) + "\n";
+        text += cText(3e-4 + ((i * 37) % 101 - 50) * 1e-6 * (1 + i / 50000), std::chars_format::fixed, 6) + "\n";
     const std::string path = write("long.psn", text);
     const auto output = [&](std::vector<std::string> args) {
         args.push_back(path);

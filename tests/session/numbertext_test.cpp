@@ -2,7 +2,27 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// The process locale the environment names, taken as a toolkit takes it
+// when it starts: ctest runs every core test again under de_DE.UTF-8, whose
+// decimal separator is ",", and none may notice.
+class ProcessLocale : public testing::Environment {
+    void SetUp() override
+    {
+        const char *named = std::getenv("LC_ALL");
+        if (!std::setlocale(LC_ALL, "") && named && *named)
+            FAIL() << "the locale " << named << " is missing: scripts/install-deps.sh test makes it";
+    }
+};
+
+const testing::Environment *const processLocale = testing::AddGlobalTestEnvironment(new ProcessLocale);
+
+} // namespace
 
 TEST(NumberText, TwoDecimalsTable)
 {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include <clocale>
 #include <cmath>
 
 class ClipboardTest : public QObject {
@@ -92,6 +93,37 @@ private slots:
             w->Command5_Click();
             QCOMPARE(clipboard().split('\r')[2].section('\t', 0, 0), QStringLiteral("1") + point);
         }
+    }
+
+    // In the locale the program starts in, which the toolkit also gives the
+    // C library (ctest runs this test again under de_DE.UTF-8): the boxes and
+    // the three copies are those of the C locale with its separator for ".".
+    void figuresFollowTheLocaleTheProgramStartsIn()
+    {
+        const QString point = QLocale::system().decimalPoint();
+        QCOMPARE(QString::fromLatin1(std::localeconv()->decimal_point), point);
+        if (qEnvironmentVariable("LC_ALL").startsWith(QLatin1String("de_DE")))
+            QCOMPARE(point, QStringLiteral(","));
+        const auto copies = [&](const QLocale &locale) {
+            QLocale::setDefault(locale);
+            w = openWindow(record);
+            w->Picture1_MouseDown(Qt::LeftButton, QPointF(1500, 500));
+            w->Picture1_MouseUp(Qt::LeftButton, QPointF(5000, 500));
+            QStringList texts;
+            w->Command2_Click();
+            texts << clipboard();
+            w->Command1_Click();
+            w->Command4_Click();
+            texts << clipboard();
+            w->Command5_Click();
+            texts << clipboard() << w->Label12->text() << w->Label14->text();
+            return texts;
+        };
+        QStringList c = copies(QLocale::c());
+        QVERIFY(c[1].endsWith(QStringLiteral("\t100.")));
+        for (QString &text : c)   // the points of numbers, not of "Freq.max"
+            text.replace(QRegularExpression(QStringLiteral("(\\d)\\.")), QStringLiteral("\\1") + point);
+        QCOMPARE(copies(QLocale::system()), c);
     }
 };
 

@@ -139,7 +139,7 @@ private slots:
             << "sparse" << header(1000000) << "line 4: the file ends after 1 of 1000000 samples" << 1;
         QTest::newRow("one enormous line, no Data:")
             << "file" << "Comment: " + QByteArray(8 << 20, 'x')
-            << "line 1: the file ends before a \"Data:\" line" << 0;
+            << "is not a record Sismavue reads" << 0;
         QTest::newRow("NUL bytes instead of samples")
             << "file" << header(3) + QByteArray(1000, '\0') << "line 4: the file ends after 1 of 3 samples" << 1;
         QTest::newRow("NUL in the rate") << "file" << QByteArray("Number of Samples: 3\r\nSPS: 1") + '\0' + "00\r\nData:\r\n1 2 3"

@@ -359,8 +359,19 @@ private slots:
         std::vector<double> type4Metres;
         for (double v : nanometres)
             type4Metres.push_back(static_cast<float>(v * 1e-7 / 100));
+        // The same values in mm/s, announced one short.
+        std::string millimetres = "Number of Samples: 2999\r\nSPS: 100\r\nUnits: mm/s\r\nData:\r\n";
+        std::vector<double> fromMillimetres;
+        for (double v : nanometres) {
+            millimetres += QByteArray::number(v / 1e6, 'g', 9).toStdString() + "\r\n";
+            fromMillimetres.push_back(static_cast<float>(static_cast<float>(v / 1e6) / 1e3));
+        }
+        fromMillimetres.pop_back();
         struct Row { QString file, sameAs, title; };
         const Row rows[] = {
+            {writeBytes("mm.psn", millimetres), writeRecord(dir, "metres.psn", fromMillimetres),
+             "Sismavue \u2014 the data hold 3000 values but \"Number of Samples\" announces 2999: only the first "
+             "2999 are read"},
             {writeBytes("event.SAC", sac.bytes()), writeRecord(dir, "sac.psn", metres), "Sismavue"},
             {writeBytes("event.psn", type4.bytes()), writeRecord(dir, "type4.psn", type4Metres), "Sismavue"},
             {counts, {}, "Sismavue \u2014 the largest value is 2058, which cannot be m/s: the values look like "
@@ -387,6 +398,25 @@ private slots:
             QCOMPARE(w->Picture1->image(), text->Picture1->image());
             QCOMPARE(w->Picture3->image(), text->Picture3->image());
         }
+    }
+
+    // A figure wider than its box shows from its start, whole in the
+    // tooltip; one that fits has none, and typing keeps its cursor.
+    void narrowBoxShowsTheFiguresStart()
+    {
+        auto w = window();
+        w->Form_Load(writeRecord(dir, "huge.psn", spikes(800, {{5, 447954.338}})));
+        const QString huge = w->MaxPeak->text();
+        QVERIFY2(huge.startsWith(QStringLiteral("44739")), qPrintable(huge));
+        QVERIFY(w->MaxPeak->fontMetrics().horizontalAdvance(huge) > w->MaxPeak->width());
+        QCOMPARE(w->MaxPeak->cursorPosition(), 0);
+        QCOMPARE(w->MaxPeak->toolTip(), huge);
+        QCOMPARE(w->Fs->cursorPosition(), 0);
+        QCOMPARE(w->Fs->toolTip(), QString());
+        w->MaxPeak->setCursorPosition(3);
+        QTest::keyClick(w->MaxPeak, Qt::Key_5);
+        QCOMPARE(w->MaxPeak->cursorPosition(), 4);
+        QCOMPARE(w->MaxPeak->toolTip(), w->MaxPeak->text());
     }
 
     // "Sensitivity…" on the station or component box writes the person's
@@ -450,6 +480,17 @@ private slots:
         }
         QCOMPARE(messages, QStringList("\"abc\" is not a number of counts per m/s above 0."));
         QCOMPARE(asked.value(3), QStringLiteral("1e+06"));
+        // Under a locale with a decimal comma the answer is offered and read
+        // with it, and with "." too.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        for (const QString &typed : {QStringLiteral("3,5"), QStringLiteral("3.5")}) {
+            answer = typed;
+            action()->trigger();
+            QCOMPARE(table(), QByteArray("# mine\nXYZ\t*\t5\nABC\tZ\t3.5\n"));
+        }
+        QCOMPARE(asked.value(asked.size() - 1), QStringLiteral("3,5"));
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(messages, QStringList("\"abc\" is not a number of counts per m/s above 0."));
         answer = QString();
         action()->trigger();
         QCOMPARE(table(), QByteArray("# mine\nXYZ\t*\t5\n"));

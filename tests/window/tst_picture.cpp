@@ -57,6 +57,19 @@ class PictureTest : public QObject {
             w->HScroll1->setValue(100);
     }
 
+    // The title in a PDF's metadata, as pdfinfo gives it.
+    static QString pdfTitle(const QString &pdf)
+    {
+        QProcess info;
+        info.start("pdfinfo", {pdf});
+        if (!info.waitForFinished(60000))
+            return QStringLiteral("pdfinfo failed");
+        for (const QString &line : QString::fromUtf8(info.readAllStandardOutput()).split('\n'))
+            if (line.startsWith(QLatin1String("Title:")))
+                return line.mid(6).trimmed();
+        return QString();
+    }
+
     // Runs sismavue-report; its exit status, standard error in `err`.
     int report(const QStringList &arguments, QString *err = nullptr)
     {
@@ -129,6 +142,7 @@ private slots:
         QCOMPARE(render.exitCode(), 0);
         const QImage page = QImage(dir.filePath("pdf.png")).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(page.size(), QSize(1372, 1110));
+        QCOMPARE(pdfTitle(answer), QStringLiteral("sine.psn"));
         const QImage level = viewIn(page, w->Picture3, 2);
         QVERIFY(near(level.pixel(500, 106), green) || near(level.pixel(500, 107), green));
         QVERIFY(near(level.pixel(500, 100), qRgb(255, 255, 255)));
@@ -205,6 +219,18 @@ private slots:
             window.plotrecord(file, std::move(record), whole, spectrum);
             const QImage plot(QDir(folder).filePath(QStringLiteral("two.mseed.%1.png").arg(channel)));
             QCOMPARE(plot.convertToFormat(QImage::Format_RGB32), window.drawpicture(1));
+
+            // The window offers the same name for the channel it shows.
+            auto opened = std::make_unique<MainWindow>();
+            opened->chooseChannel = [&](const QStringList &, int) { return std::optional<QString>(channel); };
+            opened->Form_Load(file);
+            QStringList offered;
+            opened->choosePictureFile = [&](const QString &suggested) {
+                offered << suggested;
+                return std::nullopt;
+            };
+            opened->savepicture();
+            QCOMPARE(offered, QStringList(file + QStringLiteral(".%1.png").arg(channel)));
         }
     }
 
@@ -231,6 +257,7 @@ private slots:
         QVERIFY(render.waitForFinished(60000));
         QCOMPARE(render.exitCode(), 0);
         QCOMPARE(QImage(dir.filePath("plotted.png")).size(), QSize(1372, 1110));
+        QCOMPARE(pdfTitle(pdf), QStringLiteral("sine.psn"));
     }
 
     // Also on the level view, which is never enabled.

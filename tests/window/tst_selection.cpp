@@ -162,6 +162,17 @@ private slots:
         QCOMPARE(w->Picture1->image().pixel(200, 5), red);
         QCOMPARE(w->Picture1->image().pixel(496, 5), red);
         QCOMPARE(w->MaxPeak->text(), QStringLiteral("1995.98"));
+        // The title says so until the next selection, or a click.
+        const QString kept = QStringLiteral("Sismavue \u2014 the segment 200 to 497 is kept from the previous record");
+        QCOMPARE(w->windowTitle(), kept);
+        drag(150, 300);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Sismavue"));
+        QVERIFY(w->loadfile(record));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Sismavue \u2014 the segment %1 to %2 is kept from the previous record")
+                                       .arg(w->session().startSample)
+                                       .arg(w->session().endSample));
+        w->Form_Click();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Sismavue"));
     }
 
     // Kept on a record whose last sample is the segment's start, the segment
@@ -181,6 +192,7 @@ private slots:
         QCOMPARE(w->Ss->text(), QStringLiteral("0"));
         QCOMPARE(w->Es->text(), QStringLiteral(" 600"));
         QCOMPARE(w->Picture1->image(), clean.Picture1->image());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Sismavue"));
     }
 };
 
