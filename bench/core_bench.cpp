@@ -1,7 +1,9 @@
 // Timings of the core's stages and of their yardsticks on one record:
 //   core_bench [--record FILE | --samples N] [--benchmark_...]
 // Without a record it writes one of 1,000,000 samples into a temporary
-// folder. Stages: Read, Analysis, ReadAndAnalysis (one load), Spectrum (the
+// folder. Stages: Read, Analysis, ReadAndAnalysis (one load),
+// ReadAndAnalysisDetail (the window's load, with the detail view's summary
+// and the exceedances), Spectrum (the
 // whole record, with an "identical" counter: 1 when it equals the reference
 // bit for bit), PlotGeometry, ReportRow, and TwoThreads (how much more two
 // threads get done than one, a "speedup" counter). Yardsticks: ParseFloor (mapped),
@@ -16,6 +18,7 @@
 #include "reference_spectrum.h"
 #include "report/report.h"
 #include "spectrum/segmentspectrum.h"
+#include "views/recorddetail.h"
 #include "views/waveplot.h"
 
 #include <benchmark/benchmark.h>
@@ -89,6 +92,25 @@ void ReadAndAnalysis(benchmark::State &state)
 {
     for (auto _ : state)
         benchmark::DoNotOptimize(loadRecord(record));
+}
+
+// The window's load, which also makes the detail view's min/max summary
+// and finds the exceedances while the levels are made; the counter
+// summary_bytes_per_sample gives the summary's size.
+void ReadAndAnalysisDetail(benchmark::State &state)
+{
+    double bytesPerSample = 0;
+    for (auto _ : state) {
+        RecordDetailBuilder builder;
+        LoadOptions options;
+        options.followLevels = [&builder](const LevelledPiece &piece) { builder.follow(piece); };
+        LoadResult result = loadRecord(record, options);
+        const RecordDetail detail = builder.finish(std::nullopt);
+        if (const auto *r = std::get_if<AnalysedRecord>(&result))
+            bytesPerSample = static_cast<double>(detail.samples.bytes() + detail.levels.bytes()) / r->sampleCount;
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["summary_bytes_per_sample"] = bytesPerSample;
 }
 
 void Spectrum(benchmark::State &state)
@@ -243,6 +265,7 @@ int main(int argc, char **argv)
              {"Read", Read},
              {"Analysis", Analysis},
              {"ReadAndAnalysis", ReadAndAnalysis},
+             {"ReadAndAnalysisDetail", ReadAndAnalysisDetail},
              {"Spectrum", Spectrum},
              {"ReferenceSpectrum", ReferenceSpectrumOfRecord},
              {"FftwSpectrum", FftwSpectrum},

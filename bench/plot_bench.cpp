@@ -4,8 +4,11 @@
 // Besides the time, the counter longest_gap_ms gives the longest time during
 // a plot, in that repetition, in which no pending event could run: from the
 // start to the first event-loop run, between two runs, and from the last run
-// to the end.
+// to the end. DetailZoom and DetailPan time one redraw of the detail
+// window, its waveform view 1920 pixels wide: a zoom in or out by two about
+// the middle of the whole record, and a move by an eighth of an eighth of it.
 #include "records.h"
+#include "window/detailwindow.h"
 #include "window/mainwindow.h"
 
 #include <QApplication>
@@ -98,6 +101,38 @@ int main(int argc, char **argv)
             longest = std::max(longest, probe.disarm());
         }
         state.counters["longest_gap_ms"] = longest;
+    })->Unit(benchmark::kMillisecond)->UseRealTime();
+    const auto detail = [&]() -> DetailWindow & {
+        if (!window.detailwindow()) {
+            window.opendetail();
+            DetailWindow &d = *window.detailwindow();
+            d.resize(1920 + 600, 800);
+            QCoreApplication::processEvents();
+            d.resize(d.width() + 1920 - d.waveView->width(), 800);
+            QCoreApplication::processEvents();
+        }
+        return *window.detailwindow();
+    };
+    const int32_t count = window.session().sampleCount;
+    benchmark::RegisterBenchmark("DetailZoom", [&](benchmark::State &state) {
+        DetailWindow &d = detail();
+        d.showWholeRecord();
+        bool in = true;
+        for (auto _ : state) {
+            d.showSpan(zoomedSpan(d.shown(), in ? 0.5 : 2, 0.5, count));
+            in = !in;
+        }
+        state.counters["columns"] = d.waveView->image().width();
+    })->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("DetailPan", [&](benchmark::State &state) {
+        DetailWindow &d = detail();
+        d.showSpan({count / 2.0, count / 8.0});
+        double by = count / 64.0;
+        for (auto _ : state) {
+            d.showSpan(pannedSpan(d.shown(), by, count));
+            by = -by;
+        }
+        state.counters["columns"] = d.waveView->image().width();
     })->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

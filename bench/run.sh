@@ -157,13 +157,14 @@ for _ in $(seq "$large_runs"); do
   tail -n 1 "$tmp/peak" >>"$results/mem-report.txt"
 done
 
-step "day record ($day samples): streaming parse floor, whole sismavue-report, peak memory"
+step "day record ($day samples): streaming parse floor, the window's load with and without the detail summary, whole sismavue-report with and without --exceedances, peak memory"
 quietly core-day.log "$build/bench/core_bench" --record "$records/day.psn" \
-  --benchmark_filter='^(StreamingParseFloor|TwoThreads)/' \
+  --benchmark_filter='^(StreamingParseFloor|TwoThreads|ReadAndAnalysis|ReadAndAnalysisDetail)/' \
   --benchmark_repetitions="$large_repetitions" --benchmark_min_time=0.001 \
   --benchmark_out="$results/core-day.json" --benchmark_out_format=json
 quietly hf-day.log hyperfine -N --style basic --warmup 0 --runs "$large_runs" \
-  --export-json "$results/hf-day.json" "$(command_line "$report" "$records/day.psn")"
+  --export-json "$results/hf-day.json" "$(command_line "$report" "$records/day.psn")" \
+  "$(command_line "$report" --exceedances "$records/day.psn")"
 for _ in $(seq "$large_runs"); do
   quietly memory-day.log /usr/bin/time -f %M -o "$tmp/peak" "$report" "$records/day.psn"
   tail -n 1 "$tmp/peak" >>"$results/mem-day.txt"
@@ -178,6 +179,10 @@ if [ -x "$window" ]; then
     quietly window-large.log env MEASURE_JSON="$results/window-large.jsonl" \
       "$root/tests/e2e/measure_load.sh" "$window" "$records/large.psn" 1
   fi
+  step "detail window: redraws of a zoom and a pan, 1920 pixels wide, day record ($day samples)"
+  quietly plot-day.log env QT_QPA_PLATFORM=offscreen "$build/bench/plot_bench" --record "$records/day.psn" \
+    --benchmark_filter='^Detail' --benchmark_repetitions="$large_repetitions" --benchmark_min_time="$min_time" \
+    --benchmark_out="$results/plot-day.json" --benchmark_out_format=json
   step "window: open the day record ($day samples), and the endless field ($endless_bytes bytes)"
   quietly window-day.log env MEASURE_JSON="$results/window-day.jsonl" \
     "$root/tests/e2e/measure_load.sh" "$window" "$records/day.psn" "$window_runs"

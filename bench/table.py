@@ -18,9 +18,12 @@ window-main.jsonl   measure_load.sh runs on the main record (absent without
 window-large.jsonl  the window), the large one for its memory
 figures-agree.txt   "yes" when the Python pipeline's figures match the report's
 rms-large.txt       the RMS texts of the report and of the 64-bit pipeline
-core-day.json       core_bench's streaming parse floor on the day record, and how
-                    much more two threads got done than one then
-hf-day.json         hyperfine: sismavue-report on the day record
+core-day.json       core_bench's streaming parse floor on the day record, how
+                    much more two threads got done than one then, and the
+                    window's load without and with the detail view's summary
+hf-day.json         hyperfine: sismavue-report on the day record, then with
+                    --exceedances
+plot-day.json       plot_bench's detail window redraws on the day record
 mem-day.txt         peak memory (KiB) of sismavue-report on the day record
 window-day.jsonl    measure_load.sh runs on the day record
 window-endless.jsonl  measure_load.sh on the endless field, load only
@@ -135,6 +138,7 @@ def main(folder):
     mem_day = load(folder, "mem-day.txt")
     window_day = load(folder, "window-day.jsonl")
     window_endless = load(folder, "window-endless.jsonl")
+    plot_day = load(folder, "plot-day.json")
 
     main_n, large_n = meta["main"]["samples"], meta["large"]["samples"]
     main_tag, large_tag = f"{count(main_n)} samples", f"{count(large_n)} samples"
@@ -256,6 +260,26 @@ def main(folder):
     r = ratio(drawn, limit)
     row(f"window: start to drawn, {day_tag}", ms(drawn), "streaming parse floor + 300 ms",
         ms(limit), times(r), "≤ 1×", verdict(None if r is None else r <= 1))
+
+    # The detail view: its summary and exceedances made while the window
+    # loads, its redraws, and the report's exceedances.
+    plain_load = bench(core_day, "ReadAndAnalysis")
+    detail_load = bench(core_day, "ReadAndAnalysisDetail")
+    per_sample = bench(core_day, "ReadAndAnalysisDetail", "summary_bytes_per_sample")
+    per_sample = statistics.median(per_sample) if per_sample else None
+    r = ratio(detail_load, plain_load)
+    row(f"window's load with the detail view's min/max summary and the exceedances, {day_tag}",
+        ms(detail_load) + ("" if per_sample is None else f"; summary {per_sample:.2f} B per sample"),
+        "the same load without them", ms(plain_load), times(r), "≤ 1.1×, ≤ 0.5 B per sample",
+        verdict(None if r is None or per_sample is None else r <= 1.1 and per_sample <= 0.5))
+    for name, what in (("DetailZoom", "a zoom in or out by 2"), ("DetailPan", "a pan by 1/64 of the record")):
+        redraw = bench(plot_day, name)
+        row(f"detail window: redraw after {what}, 1920 pixels wide, {day_tag}", ms(redraw), "—", "—", "—",
+            "< 16 ms", verdict(None if redraw is None else redraw < 16))
+    with_exceedances = hyperfine(hf_day, 1)
+    r = ratio(with_exceedances, day_report)
+    row(f"`sismavue-report --exceedances`, {day_tag}", ms(with_exceedances), "`sismavue-report`",
+        ms(day_report), times(r), "≤ 1.1×", verdict(None if r is None else r <= 1.1))
 
     # The longest wait for the event loop, whatever the size.
     def longest(runs, names=("load", "spectrum")):

@@ -48,10 +48,12 @@ constexpr size_t piecesInFlight = 8;
 struct Stages {
     std::vector<float> &samples;                 // the weighting's
     int32_t count;
+    int32_t sampleRate;
     std::vector<float> *levels;                  // the levels'
     MeanRemoval removal;                         // the weighting's
     SlowLevel slow;                              // the levels'
     const std::function<void(int)> &progress;    // the caller's
+    const FollowLevels &follow;                  // the levels'
 
     void weigh(Weighed &w)
     {
@@ -64,10 +66,16 @@ struct Stages {
     void level(const Weighed &w)
     {
         const SamplePiece piece = samplePiece(w.piece, count);
-        if (!levels)
-            return slow.largestOf(w.meanSquares.data(), piece.n);
-        levels->resize(static_cast<size_t>(piece.from) + piece.n);
-        slow.levelRange(w.meanSquares.data(), piece.n, levels->data() + piece.from);
+        const float *kept = nullptr;
+        if (!levels) {
+            slow.largestOf(w.meanSquares.data(), piece.n);
+        } else {
+            levels->resize(static_cast<size_t>(piece.from) + piece.n);
+            slow.levelRange(w.meanSquares.data(), piece.n, levels->data() + piece.from);
+            kept = levels->data() + piece.from;
+        }
+        if (follow)
+            follow({samples.data() + piece.from, w.meanSquares.data(), kept, piece.from, piece.n, count, sampleRate});
     }
     // Progress `base` + 0..10 before piece p, from the second piece on.
     void tick(int base, int64_t p) const
@@ -82,13 +90,14 @@ struct Stages {
 LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count,
                           int32_t sampleRate, std::vector<float> *levels,
                           const ThreadPolicy &threads, const std::function<void(int)> &progress,
-                          const Alongside &alongside)
+                          const Alongside &alongside, const FollowLevels &follow)
 {
     if (levels) {
         levels->clear();
         levels->push_back(0.0f);
     }
-    Stages s{samples, count, levels, MeanRemoval(sum, count, sampleRate), SlowLevel(sampleRate), progress};
+    Stages s{samples, count, sampleRate, levels, MeanRemoval(sum, count, sampleRate),
+             SlowLevel(sampleRate), progress, follow};
     // The levels of each piece follow its weighting, on a helper from
     // threads.levelFromSamples on; this thread reports the progress of both.
     IdleWork idle;

@@ -19,12 +19,27 @@ struct LevelStages {
 // the weighting on a helper. `progress` gets 10..20 while the weighting
 // runs, 20 when it is done and, on two threads, 20..30 while the levels
 // catch up.
+// `follow`, when given, gets each piece once its levels are done, in sample
+// order, on the levels' thread.
 // While the helper waits for the weighting it calls `alongside` (when
 // given) with the number of entries of samples, from 0, that are final; it
 // does a little other work and returns true, or returns false when there is
 // none to do yet.
 using Alongside = std::function<bool(int64_t finalEntries)>;
+
+// Samples from..from+n-1 of a record of `count` samples at `sampleRate`:
+// their values with the mean removed, their running mean squares and, when
+// the levels are kept, their levels (else null).
+struct LevelledPiece {
+    const float *samples = nullptr;
+    const double *meanSquares = nullptr;
+    const float *levels = nullptr;
+    int32_t from = 0, n = 0;
+    int32_t count = 0, sampleRate = 0;
+};
+using FollowLevels = std::function<void(const LevelledPiece &)>;
+
 LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count,
                           int32_t sampleRate, std::vector<float> *levels,
                           const ThreadPolicy &threads, const std::function<void(int)> &progress,
-                          const Alongside &alongside = {});
+                          const Alongside &alongside = {}, const FollowLevels &follow = {});

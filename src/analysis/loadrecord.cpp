@@ -36,7 +36,7 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
     const LevelStages stages =
         weighAndLevel(a.samples, record.sum, count, a.sampleRate,
                       options.keepLevels ? &a.slowLevel : nullptr, options.threads, progress,
-                      options.alongside);
+                      options.alongside, options.followLevels);
     const MeanRemoved &removed = stages.removed;
     a.lawMaxSlow = stages.lawMaxSlow;
     if (!std::isfinite(removed.sumSquares))

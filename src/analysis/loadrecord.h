@@ -17,6 +17,8 @@ struct LoadOptions : ReadOptions {
     bool keepLevels = true;
     // Other work for the analysis's helper while it waits (weighAndLevel).
     Alongside alongside;
+    // Work that follows the levels piece by piece (weighAndLevel).
+    FollowLevels followLevels;
 };
 
 // Analyses a record read by the reader; fails only when the values are too

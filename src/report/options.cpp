@@ -100,6 +100,30 @@ std::string applyChannel(std::string_view value, ReportOptions &options)
     return {};
 }
 
+// A finite number in [low, high].
+std::optional<double> parseNumber(std::string_view text, double low, double high)
+{
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !(value >= low && value <= high))
+        return std::nullopt;
+    return value;
+}
+
+std::string applyThreshold(std::string_view value, ReportOptions &options)
+{
+    options.threshold = parseNumber(value, -1000, 1000);
+    return options.threshold ? std::string() : "expected a level in dB from -1000 to 1000";
+}
+
+std::string applyMerge(std::string_view value, ReportOptions &options)
+{
+    options.merge = parseNumber(value, 0, 1e9);
+    return options.merge ? std::string() : "expected a number of seconds, 0 or more";
+}
+
 const std::vector<OptionSpec> table = {
     {"--segment", "", "START:END", "analyse samples START to END (each clamped into 1..N)", applySegment},
     {"--spectrum", "", "", "print the segment's spectrum instead of the table (one FILE)",
@@ -113,6 +137,10 @@ const std::vector<OptionSpec> table = {
      applyChannel},
     {"--sensitivity", "", "S", "take the values as counts, S of them per m/s, in every FILE", applySensitivity},
     {"--sensitivities", "", "FILE", "read the sensitivity table from FILE instead of the user's", applySensitivities},
+    {"--exceedances", "", "", "print a row per exceedance of the slow level instead of the figures",
+     [](std::string_view, ReportOptions &o) { o.exceedances = true; return std::string(); }},
+    {"--threshold", "", "DB", "exceedances are levels strictly above DB (default 71)", applyThreshold},
+    {"--merge", "", "SECONDS", "join exceedances less than SECONDS apart", applyMerge},
     {"--jobs", "", "N", "work with at most N threads (default: one per core)", applyJobs},
     {"--plot", "", "DIR", "also write a picture of each record, as the window shows it, into DIR", applyPlot},
     {"--plot-scale", "", "N", "pictures at N times the window's size, 1 to 4 (default 2)", applyPlotScale},
@@ -181,6 +209,11 @@ std::string checkTogether(const ReportOptions &options)
         return "-: given more than once (standard input is read once)";
     if (options.sensitivity && options.sensitivities)
         return "--sensitivities: expected no --sensitivity with it, which holds for every FILE";
+    if (options.exceedances && (options.spectrum || options.segment))
+        return std::string(options.spectrum ? "--spectrum" : "--segment") +
+               ": expected no --exceedances with it, which looks at the whole record";
+    if (!options.exceedances && (options.threshold || options.merge))
+        return std::string(options.threshold ? "--threshold" : "--merge") + ": expected together with --exceedances";
     if (!options.plotDir) {
         // Given without --plot, these would silently do nothing.
         for (const auto &[given, name] : {std::pair(options.plotScale.has_value(), "--plot-scale"),
@@ -229,6 +262,7 @@ std::string helpText()
     std::string text =
         "usage: sismavue-report [OPTION]... FILE...\n"
         "       sismavue-report --spectrum [OPTION]... FILE\n"
+        "       sismavue-report --exceedances [--threshold DB] [--merge SECONDS] [OPTION]... FILE...\n"
         "\n"
         "Prints, for each record (PSN text or Type 4 event file, SAC file, miniSEED\n"
         "file; \"-\" reads standard input), the figures the window shows: a header line,\n"
@@ -238,7 +272,8 @@ std::string helpText()
         "(or as CSV or JSON). Values of counts become m/s with --sensitivity, a line of\n"
         "the sensitivity table (~/.config/sismavue/sensitivities.tsv, or\n"
         "--sensitivities FILE) or the file's own sensitivity; values that cannot be m/s\n"
-        "and low sampling rates are warned of on standard error.\n"
+        "and low sampling rates are warned of on standard error. With --exceedances,\n"
+        "a row per run of samples whose slow level is above the threshold instead.\n"
         "\n"
         "Options:\n";
     const auto label = [](const OptionSpec &spec) {

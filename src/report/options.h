@@ -33,6 +33,9 @@ struct ReportOptions {
     std::optional<double> sensitivity;          // counts per m/s of every file
     std::optional<std::string> sensitivities;   // the sensitivity table to read
     std::optional<std::string> channel;   // of miniSEED files, the one channel to report
+    bool exceedances = false;             // a row per exceedance instead of the figures
+    std::optional<double> threshold;      // dB, of the exceedances (71 when not given)
+    std::optional<double> merge;          // seconds: exceedances closer are joined
     std::vector<std::string> files;   // "-": standard input
 };
 

@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include "analysis/loadrecord.h"
+#include "report/exceedancetable.h"
 #include "report/pictures.h"
 #include "report/progress.h"
 #include "report/sensitivities.h"
@@ -44,7 +45,9 @@ struct Outcome {
 
 Outcome failure(const LoadError &error, const ReportOptions &options, bool last)
 {
-    const std::string place = options.spectrum ? "" : tableError(options.format, error, last);
+    const std::string place = options.spectrum      ? ""
+                              : options.exceedances ? exceedanceTableError(options.format, error)
+                                                    : tableError(options.format, error, last);
     return {false, place, program + error.message() + "\n", 0, {}};
 }
 
@@ -106,9 +109,14 @@ void analyseChannel(ReadResult &&read, const std::string &path, const ReportOpti
     PsnRecord &psn = std::get<PsnRecord>(read);
     const SegmentBounds b = fitSegment(options.segment, psn.sampleCount);
     // The spectrum's blocks follow the mean removal on the analysis's helper
-    // while it has time; what is left is done after.
-    SpectrumSum spectrumSum(psn.samples, b.start, b.end);
+    // while it has time; what is left is done after. Exceedances need none
+    // (one block, of no cost, stands in).
+    const bool needSpectrum = !options.exceedances || options.plotDir;
+    SpectrumSum spectrumSum(psn.samples, b.start, needSpectrum ? b.end : b.start);
     LoadOptions withSpectrum = load;
+    ExceedanceTrack track(psn.sampleRate, options.threshold.value_or(perceptionThreshold), options.merge.value_or(0));
+    if (options.exceedances)
+        withSpectrum.followLevels = [&track](const LevelledPiece &piece) { track.follow(piece); };
     withSpectrum.alongside = [&](int64_t finalEntries) {
         if (spectrumSum.blocksAdded() == spectrumSum.blockCount() || spectrumSum.nextBlockReads() > finalEntries)
             return false;
@@ -122,7 +130,11 @@ void analyseChannel(ReadResult &&read, const std::string &path, const ReportOpti
     const SegmentSpectrum spectrum = spectrumSum.finish({}, load.threads);
     outcome.message += recordWarnings(channel.empty() ? path : path + ": channel " + channel, record, sensitivities);
     outcome.samples += record.sampleCount;
-    if (options.spectrum) {
+    if (options.exceedances) {
+        const ExceedanceRows rows{path, record.stationCode, record.componentName, record.sampleRate,
+                                  recordStartTime(record), track.finish()};
+        outcome.row += exceedanceTableRows(options.format, rows);
+    } else if (options.spectrum) {
         std::string text = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");
         if (options.noHeader)
             text.erase(0, text.find('\n') + 1);
@@ -229,6 +241,7 @@ Run reportAll(const ReportOptions &options, const RunSensitivities &sensitivitie
     // The progress line moves on while the next row in order is awaited.
     const WaitTick tick = [&] { progress.show(done, samples); };
     bool allOk = true;
+    bool firstRow = true;
     for (size_t i = 0; i < count; ++i) {
         for (; posted < count && files.inFlight() < ahead; ++posted)
             files.post({posted, {}});
@@ -244,6 +257,8 @@ Run reportAll(const ReportOptions &options, const RunSensitivities &sensitivitie
         if (outIsTerminal || !outcome.message.empty())
             progress.clear();
         err << outcome.message << std::flush;
+        if (options.exceedances)
+            dropFirstSeparator(outcome.row, firstRow);
         if (!writeOut(out, err, progress, outcome.row))
             return Run::writeFailed;
         for (PlotRecord &plot : outcome.plots)
@@ -300,7 +315,9 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
         }
         pictures = std::get<Pictures>(std::move(prepared));
     }
-    const std::string start = options.spectrum ? "" : tableStart(options.format, !options.noHeader);
+    const std::string start = options.spectrum      ? ""
+                              : options.exceedances ? exceedanceTableStart(options.format, !options.noHeader)
+                                                    : tableStart(options.format, !options.noHeader);
     if (!writeOut(out, err, progress, start))
         return 1;
     const Run run = reportAll(options, std::get<RunSensitivities>(sensitivities),
@@ -312,7 +329,9 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
         return 1;
     if (run == Run::badArguments)
         return 2;
-    const std::string end = options.spectrum ? "" : tableEnd(options.format);
+    const std::string end = options.spectrum      ? ""
+                            : options.exceedances ? exceedanceTableEnd(options.format)
+                                                  : tableEnd(options.format);
     if (!writeOut(out, err, progress, end))
         return 1;
     return run == Run::allReported ? 0 : 1;

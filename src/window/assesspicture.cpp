@@ -2,11 +2,10 @@
 
 #include "views/assessstrips.h"
 #include "views/assesstext.h"
+#include "window/picturefile.h"
 #include "window/plotpainting.h"
 
-#include <QBuffer>
 #include <QPaintEngine>
-#include <QPdfWriter>
 
 #include <cmath>
 
@@ -128,18 +127,8 @@ QImage assessPictureImage(const AssessEvent &event, QSize size, qreal ratio, std
 QByteArray assessPicturePdf(const AssessEvent &event, QSizeF size, const QString &title,
                             std::string_view separator)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setCreator(QStringLiteral("Sismavue"));
-        writer.setTitle(title);
-        writer.setResolution(72);
-        writer.setPageLayout(QPageLayout(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch),
-                                         QPageLayout::Portrait, QMarginsF()));
-        QPainter painter(&writer);
+    return pdfPage(size, title, [&](QPainter &painter) {
         painter.setFont(assessPictureFont());
         paintAssessPicture(painter, QRectF(QPointF(0, 0), size), event, separator);
-    }
-    return buffer.data();
+    });
 }

@@ -244,6 +244,7 @@ void MainWindow::createControls()
     ProgressBar1->setTextVisible(false);
 
     Picture1 = picture(this, 2760, 1120, 7452, 2256, false);
+    Picture1->installEventFilter(this);
     Picture3 = picture(this, 2760, 3400, 7452, 2256, false);
     Picture2 = picture(this, 2760, 5760, 7452, 2256, true);
     Label11 = label(this, QStringLiteral("0"), 2520, 8076, 492, 252, Qt::AlignCenter);
@@ -315,10 +316,16 @@ void MainWindow::createShortcuts()
     savePictureAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     addAction(savePictureAction);
     connect(savePictureAction, &QAction::triggered, this, &MainWindow::savepicture);
+    detailAction = new QAction(QStringLiteral("Detail\u2026"), this);
+    detailAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    addAction(detailAction);
+    connect(detailAction, &QAction::triggered, this, &MainWindow::opendetail);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == Picture1 && event->type() == QEvent::MouseButtonDblClick)
+        opendetail();   // and the press it also is goes on to the view
     if (watched == HScroll1 && event->type() == QEvent::KeyPress)
         return cursorKey(static_cast<QKeyEvent *>(event));
     if (watched == Label2 && event->type() == QEvent::ToolTip) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session/session.h"
+#include "views/recorddetail.h"
 #include "window/pictureview.h"
 
 #include <QElapsedTimer>
@@ -28,7 +29,9 @@ class QProgressBar;
 class QPushButton;
 class QScrollBar;
 
+class DetailWindow;
 struct AnalysedRecord;
+struct LoadOptions;
 struct SegmentBounds;
 struct SegmentSpectrum;
 
@@ -101,6 +104,16 @@ public:
     void plotwave();
     void computefft();
 
+    // The detail window (Ctrl+D, a double click on the waveform or level
+    // view, "Detail..." in their menu), made the first time.
+    void opendetail();
+    DetailWindow *detailwindow() const { return detail; }
+    // What the detail window draws of the record shown; null without one.
+    const RecordDetail *recorddetail() const { return shownDetail.get(); }
+    // The segment a drag in the waveform view from sample `press` to sample
+    // `release` makes, made as that drag makes it.
+    void dragsegment(int32_t press, int32_t release);
+
     // "Save Picture...": the window as it is, at pictureScale(), through the
     // save dialog, as PNG or PDF by the name's ending.
     void savepicture();
@@ -135,8 +148,15 @@ public:
     QProgressBar *ProgressBar1;
     PictureView *Picture1, *Picture2, *Picture3;
 
+signals:
+    // Another record is shown; another segment is selected (or the whole
+    // record again).
+    void recordChanged();
+    void segmentChanged();
+
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
@@ -154,6 +174,8 @@ private:
     void showPathTip(QHelpEvent *event);
     void fitFont();
     void takeRecord(AnalysedRecord &&record);
+    void followload(LoadOptions &options);
+    std::unique_ptr<RecordDetail> finishload(const AnalysedRecord &record);
     void shownotices(const AnalysedRecord &record);
     void showtitle();
     void showkeptsegment(bool kept);
@@ -182,6 +204,11 @@ private:
     QAction *savePictureAction = nullptr;
     QStringList recordNotices;    // what the title says about the record shown
     QString keptNotice;           // what it says of a segment kept from the record before
+    QAction *detailAction = nullptr;
+    std::unique_ptr<RecordDetail> shownDetail;   // of the record in the session
+    // Made by the load under way (on its levels' thread, while busy).
+    std::optional<RecordDetailBuilder> loadingDetail;
+    DetailWindow *detail = nullptr;              // a child window, once opened
     // The band as it is on Picture1 (start and end x in twips), so that it
     // is always removed by drawing exactly the same figure.
     std::optional<std::pair<double, double>> shownBand;

@@ -174,6 +174,7 @@ bool MainWindow::loadfile(const QString &fileName, const std::string &channel)
         chosenChannel = answer->toStdString();
         return chosenChannel;
     };
+    followload(options);
     LoadResult result = LoadError{path, 0, "cannot be loaded"};
     // The person's sensitivity table is read for every load, so that an
     // edit counts at once.
@@ -208,6 +209,7 @@ bool MainWindow::loadfile(const QString &fileName, const std::string &channel)
 
 void MainWindow::takeRecord(AnalysedRecord &&record)
 {
+    shownDetail = finishload(record);
     state.sampleCount = record.sampleCount;
     state.sampleRate = record.sampleRate;
     state.samples = std::move(record.samples);
@@ -236,6 +238,7 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     Label12->setText(number(formatWhole(state.sampleRate / 2.0)));
     Label9->setText(QString::fromStdString(record.stationCode));
     Label10->setText(QString::fromStdString(record.componentName));
+    emit recordChanged();
     showFigures(record.figures.peak, record.figures.rms, record.figures.lawMaxSlow);
     beep();
     Command1->setEnabled(true);
@@ -254,6 +257,7 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     clearSpectrumView();
     setProgress(0);
     setHourglass(false);
+    emit segmentChanged();
 }
 
 // The segment of the previous record, clamped to this one (takeRecord), is

@@ -5,48 +5,21 @@
 #include "analysis/loadrecord.h"
 #include "spectrum/segmentspectrum.h"
 #include "views/selection.h"
+#include "window/picturefile.h"
 
-#include <QBuffer>
 #include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QSaveFile>
-
-#include <cmath>
-
-namespace {
-
-const QString pngFilter = QStringLiteral("PNG image (*.png)");
-const QString pdfFilter = QStringLiteral("PDF document (*.pdf)");
-
-bool isPdfName(const QString &fileName)
-{
-    return fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
-}
-
-} // namespace
 
 int MainWindow::pictureScale() const
 {
-    return std::max(2, static_cast<int>(std::ceil(devicePixelRatioF())));
+    return pictureScaleOf(*this);
 }
 
 std::optional<QString> MainWindow::choosePictureFileByDialog(const QString &suggestedName)
 {
-    QString filter = isPdfName(suggestedName) ? pdfFilter : pngFilter;
-    QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Save Picture"), suggestedName,
-                                                pngFilter + QStringLiteral(";;") + pdfFilter, &filter);
-    if (name.isEmpty())
-        return std::nullopt;
-    // A name without either ending takes the one of the chosen type.
-    if (!isPdfName(name) && !name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
-        name += filter == pdfFilter ? QStringLiteral(".pdf") : QStringLiteral(".png");
-    return name;
+    return choosePictureName(this, suggestedName);
 }
 
 // Not while a load or a spectrum computation runs: the views are half drawn.
@@ -67,8 +40,6 @@ void MainWindow::savepicture()
         showMessage(*failure);
 }
 
-// The views draw their figures again at the image's pixel ratio while it is
-// rendered, and at their own afterwards.
 QImage MainWindow::drawpicture(int scale)
 {
     QImage image(size() * scale, QImage::Format_RGB32);
@@ -78,59 +49,17 @@ QImage MainWindow::drawpicture(int scale)
 
 void MainWindow::drawpicture(QImage &image, int scale)
 {
-    image.setDevicePixelRatio(scale);
-    image.fill(palette().color(QPalette::Window));
-    const qreal ratios[] = {Picture1->pixelRatio(), Picture2->pixelRatio(), Picture3->pixelRatio()};
-    {
-        QPainter painter(&image);
-        render(&painter);
-    }
-    Picture1->setPixelRatio(ratios[0]);
-    Picture2->setPixelRatio(ratios[1]);
-    Picture3->setPixelRatio(ratios[2]);
-    image.setDevicePixelRatio(1);
+    drawWidgetPicture(*this, image, scale);
 }
 
-// One page the size of the window, one point per layout pixel (page sizes
-// are whole points).
 QByteArray MainWindow::drawpdf()
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setCreator(QStringLiteral("Sismavue"));
-        writer.setTitle(QFileInfo(Label2->text()).fileName());
-        writer.setResolution(72);
-        writer.setPageLayout(QPageLayout(
-            QPageSize(QSizeF(size()), QPageSize::Point, QString(), QPageSize::ExactMatch),
-            QPageLayout::Portrait, QMarginsF()));
-        QPainter painter(&writer);
-        render(&painter);
-    }
-    return buffer.data();
+    return drawWidgetPdf(*this, QFileInfo(Label2->text()).fileName());
 }
 
 std::optional<QString> MainWindow::writepicture(const QString &fileName, int scale)
 {
-    QSaveFile file(fileName);
-    const auto failed = [&](const QString &reason) {
-        return QStringLiteral("Cannot save the picture as %1: %2").arg(fileName, reason);
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(file.errorString());
-    if (isPdfName(fileName)) {
-        const QByteArray pdf = drawpdf();
-        if (file.write(pdf) != pdf.size())
-            return failed(file.errorString());
-    } else {
-        QImageWriter writer(&file, "png");
-        if (!writer.write(drawpicture(scale)))
-            return failed(writer.errorString());
-    }
-    if (!file.commit())
-        return failed(file.errorString());
-    return std::nullopt;
+    return writeWidgetPicture(*this, fileName, scale, QFileInfo(Label2->text()).fileName());
 }
 
 // The state a load, a drag and "OK" leave, reached by the same procedures:
@@ -165,5 +94,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent *event)
     }
     QMenu menu(this);
     menu.addAction(savePictureAction);
+    if (under != Picture2)
+        menu.addAction(detailAction);
     menu.exec(event->globalPos());
 }

@@ -96,4 +96,5 @@ void MainWindow::Picture1_MouseUp(Qt::MouseButton button, QPointF pos)
     beep();
     clearSpectrumView();
     setHourglass(false);
+    emit segmentChanged();
 }

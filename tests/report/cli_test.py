@@ -117,6 +117,38 @@ class Tables(unittest.TestCase):
             self.assertIsNone(item["sensitivity"])
         self.assertEqual([i["sampleCount"] for i in items], [3000, 3500, 4000, 2000])
 
+    def test_exceedance_rows_agree_in_every_format_and_a_file_without_any_adds_none(self):
+        quiet = os.path.join(self.dir, "quiet.psn")
+        with open(quiet, "wb") as f:
+            f.write(b"Number of Samples: 3\r\nSPS: 100\r\nData:\r\n1e-9\r\n0\r\n-1e-9\r\n")
+        args = ["--exceedances", "--threshold", "60"] + self.files + [quiet]
+        tsv_proc = run(args)
+        self.assertEqual(tsv_proc.returncode, 1)
+        lines = tsv_proc.stdout.split(b"\n")
+        self.assertEqual(lines.pop(), b"")
+        tsv = [[tsv_unescape(text(f)) for f in line.split(b"\t")] for line in lines]
+        self.assertEqual(tsv[0], ["File", "Label", "ID", "Start", "End", "StartTime", "Offset",
+                                  "Duration", "LawMax", "LawMaxTime"])
+        self.assertEqual({row[0] for row in tsv[1:]}, {f for f in self.files if "missing" not in f})
+
+        csv_proc = run(["--format", "csv"] + args)
+        rows = list(csv.reader(io.StringIO(text(csv_proc.stdout), newline=""), strict=True))
+        self.assertEqual(rows, tsv)
+
+        items = json.loads(run(["--format", "json"] + args).stdout.decode("utf-8"))
+        self.assertEqual([i["file"] for i in items if "error" in i], [self.files[2]])
+        items = [i for i in items if "error" not in i]
+        self.assertEqual(len(items), len(tsv) - 1)
+        keys = ["kind", "file", "station", "component", "startSample", "endSample", "startTime",
+                "offset", "duration", "lawMax", "lawMaxTime"]
+        for item, want in zip(items, tsv[1:]):
+            self.assertEqual(list(item), keys)
+            self.assertEqual(item["kind"], "exceedance")
+            self.assertEqual([item["startSample"], item["endSample"]], [int(want[3]), int(want[4])])
+            self.assertIsNone(item["startTime"])
+            self.assertEqual([item[k] for k in keys[7:]], [float(f) for f in want[6:]])
+            self.assertGreaterEqual(item["lawMax"], 60)   # above 60 dB, printed to 2 decimals
+
     def test_no_header_leaves_out_only_the_header_line(self):
         for fmt in ("tsv", "csv"):
             whole = self.table(fmt).stdout

@@ -327,6 +327,11 @@ TEST_F(Report, BadArgumentsNameTheArgumentAndWhatWasExpected)
         {{"--sensitivity", "0", path}, "--sensitivity: expected a number of counts per m/s above 0, got \"0\""},
         {{"-", path, "-"}, "-: given more than once (standard input is read once)"},
         {{"--channel=", path}, "--channel: expected a channel code, got \"\""},
+        {{"--exceedances", "--threshold", "71dB", path}, "--threshold: expected a level in dB from -1000 to 1000, got \"71dB\""},
+        {{"--exceedances", "--merge", "-1", path}, "--merge: expected a number of seconds, 0 or more, got \"-1\""},
+        {{"--merge", "2", path}, "--merge: expected together with --exceedances"},
+        {{"--exceedances", "--segment", "1:5", path},
+         "--segment: expected no --exceedances with it, which looks at the whole record"},
         {{"--sensitivity", "1e6", "--sensitivities", "t.tsv", path},
          "--sensitivities: expected no --sensitivity with it, which holds for every FILE"},
     };
