@@ -3,8 +3,6 @@
 #include "session/progress.h"
 
 #include <algorithm>
-#include <array>
-#include <atomic>
 
 namespace {
 
@@ -36,55 +34,48 @@ int64_t finalEntries(int64_t pieces, int32_t count)
     return int64_t{last.from} + last.n;
 }
 
-// The running mean squares of the pieces between the two stages: a few
-// buffers of one piece each, taken in turn.
-class PieceRing {
-public:
-    static constexpr int64_t pieces = 8;
-
-    explicit PieceRing(int32_t count)
-    {
-        const int64_t used = std::min(pieces, pieceCount(count));
-        for (int64_t k = 0; k < used; ++k)
-            ring_[k].resize(std::min<int64_t>(progressInterval, count));
-    }
-    double *at(int64_t p) { return ring_[p % pieces].data(); }
-
-private:
-    std::array<std::vector<double>, pieces> ring_;
+// A piece's running mean squares, from the weighting to the levels; it
+// belongs to one stage at a time. The buffers go round: a few pieces are in
+// flight at most.
+struct Weighed {
+    int64_t piece = 0;
+    std::vector<double> meanSquares;
 };
+constexpr size_t piecesInFlight = 8;
 
+// The weighting runs on the caller's thread; the levels run on the
+// following stage's helper when there is one, on the caller's otherwise.
 struct Stages {
-    std::vector<float> &samples;
+    std::vector<float> &samples;                 // the weighting's
     int32_t count;
     int32_t sampleRate;
-    std::vector<float> *levels;
-    MeanRemoval removal;
-    SlowLevel slow;
-    PieceRing ring;
-    const Progress &progress;
-    const FollowLevels &follow;
+    std::vector<float> *levels;                  // the levels'
+    MeanRemoval removal;                         // the weighting's
+    SlowLevel slow;                              // the levels'
+    const Progress &progress;                    // the caller's
+    const FollowLevels &follow;                  // the levels'
 
-    void weigh(int64_t p)
+    void weigh(Weighed &w)
     {
-        const SamplePiece piece = samplePiece(p, count);
-        removal.weighRange(samples.data() + piece.from, piece.n, ring.at(p));
+        const SamplePiece piece = samplePiece(w.piece, count);
+        w.meanSquares.resize(static_cast<size_t>(piece.n));
+        removal.weighRange(samples.data() + piece.from, piece.n, w.meanSquares.data());
     }
     // The kept levels grow a piece at a time, so that their fresh pages are
     // taken on this stage's thread.
-    void level(int64_t p)
+    void level(const Weighed &w)
     {
-        const SamplePiece piece = samplePiece(p, count);
+        const SamplePiece piece = samplePiece(w.piece, count);
         const float *kept = nullptr;
         if (!levels) {
-            slow.largestOf(ring.at(p), piece.n);
+            slow.largestOf(w.meanSquares.data(), piece.n);
         } else {
             levels->resize(static_cast<size_t>(piece.from) + piece.n);
-            slow.levelRange(ring.at(p), piece.n, levels->data() + piece.from);
+            slow.levelRange(w.meanSquares.data(), piece.n, levels->data() + piece.from);
             kept = levels->data() + piece.from;
         }
         if (follow)
-            follow({samples.data() + piece.from, ring.at(p), kept, piece.from, piece.n, count, sampleRate});
+            follow({samples.data() + piece.from, w.meanSquares.data(), kept, piece.from, piece.n, count, sampleRate});
     }
     // Progress `base` + 0..0.5 before piece p, from the second piece on.
     void tick(double base, int64_t p) const
@@ -92,57 +83,7 @@ struct Stages {
         if (progress && p > 0)
             progress(base + 0.5 * samplePiece(p, count).from / count);
     }
-    void report(double done) const { reportProgress(progress, done); }
 };
-
-void onOneThread(Stages &s)
-{
-    for (int64_t p = 0; p < pieceCount(s.count); ++p) {
-        s.tick(0, p);
-        s.weigh(p);
-        s.level(p);
-    }
-    s.report(0.5);
-}
-
-// The levels of each piece follow its weighting on a helper; this thread
-// reports the progress of both.
-void onTwoThreads(Stages &s, HelperThread &follower, std::atomic<int64_t> &weighed,
-                  std::atomic<int64_t> &levelled)
-{
-    const int64_t pieces = pieceCount(s.count);
-    const auto publish = [](std::atomic<int64_t> &done, int64_t value) {
-        done.store(value, std::memory_order_release);
-        done.notify_all();
-    };
-    // Should a progress call throw, the helper stops before what it uses goes.
-    struct Finish {
-        std::atomic<int64_t> &weighed;
-        HelperThread &follower;
-        ~Finish()
-        {
-            weighed.store(-1, std::memory_order_release);
-            weighed.notify_all();
-            follower.join();
-        }
-    } finish{weighed, follower};
-    for (int64_t p = 0; p < pieces; ++p) {
-        s.tick(0, p);
-        for (int64_t done; p - (done = levelled.load(std::memory_order_acquire)) >= PieceRing::pieces;)
-            levelled.wait(done, std::memory_order_acquire);
-        s.weigh(p);
-        publish(weighed, p + 1);
-    }
-    s.report(0.5);
-    for (int64_t p = 0; p < pieces;) {
-        const int64_t done = levelled.load(std::memory_order_acquire);
-        for (; p < std::min(done + 1, pieces); ++p)
-            s.tick(0.5, p);
-        if (done == pieces)
-            break;
-        levelled.wait(done, std::memory_order_acquire);
-    }
-}
 
 } // namespace
 
@@ -155,29 +96,41 @@ LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count
         levels->clear();
         levels->push_back(0.0f);
     }
-    Stages s{samples, count, sampleRate, levels, MeanRemoval(sum, count, sampleRate), SlowLevel(sampleRate),
-             PieceRing(count), progress, follow};
-    std::atomic<int64_t> weighed{0};     // pieces weighed; -1: stop
-    std::atomic<int64_t> levelled{0};    // pieces levelled
-    HelperThread follower;
-    if (count >= threads.levelFromSamples && threads.threads > 1) {
-        follower = HelperThread([&] {
-            for (int64_t p = 0; p < pieceCount(count); ++p) {
-                int64_t ready;
-                while ((ready = weighed.load(std::memory_order_acquire)) >= 0 && ready <= p)
-                    if (!alongside || !alongside(finalEntries(ready, count)))
-                        weighed.wait(ready, std::memory_order_acquire);
-                if (ready < 0)
-                    return;
-                s.level(p);
-                levelled.store(p + 1, std::memory_order_release);
-                levelled.notify_all();
-            }
-        });
+    Stages s{samples, count, sampleRate, levels, MeanRemoval(sum, count, sampleRate),
+             SlowLevel(sampleRate), progress, follow};
+    // The levels of each piece follow its weighting, on a helper from
+    // threads.levelFromSamples on; this thread reports the progress of both.
+    IdleWork idle;
+    if (alongside)
+        idle = [&](int64_t weighed) { return alongside(finalEntries(weighed, count)); };
+    FollowingStage<Weighed> levelling(count >= threads.levelFromSamples && threads.threads > 1,
+                                      [&](Weighed &w) { s.level(w); }, idle);
+    std::vector<std::vector<double>> spare;
+    int64_t levelled = 0;
+    const auto takeLevelled = [&] {
+        spare.push_back(levelling.take().meanSquares);
+        ++levelled;
+    };
+    const int64_t pieces = pieceCount(count);
+    for (int64_t p = 0; p < pieces; ++p) {
+        s.tick(0, p);
+        if (levelling.inFlight() == piecesInFlight)
+            takeLevelled();
+        Weighed w{p, {}};
+        if (!spare.empty()) {
+            w.meanSquares = std::move(spare.back());
+            spare.pop_back();
+        }
+        s.weigh(w);
+        levelling.post(std::move(w));
     }
-    if (follower.started())
-        onTwoThreads(s, follower, weighed, levelled);
-    else
-        onOneThread(s);
+    reportProgress(progress, 0.5);
+    for (int64_t p = 1; p < pieces; ++p) {
+        while (levelled < p)
+            takeLevelled();
+        s.tick(0.5, p);
+    }
+    while (levelling.inFlight() > 0)
+        takeLevelled();
     return {s.removal.result(), s.slow.lawMax()};
 }

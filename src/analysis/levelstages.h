@@ -18,8 +18,8 @@ struct LevelStages {
 // kept there, entry 0 being 0; without, only the largest level stays. From
 // threads.levelFromSamples on, with more than one thread, the levels follow
 // the weighting on a helper. `progress` gets up to a half while the
-// weighting runs, a half when it is done and, on two threads, up to 1
-// while the levels catch up.
+// weighting runs, a half when it is done and up to 1 while the levels
+// catch up.
 // `follow`, when given, gets each piece once its levels are done, in sample
 // order, on the levels' thread.
 // While the helper waits for the weighting it calls `alongside` (when

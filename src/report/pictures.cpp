@@ -2,7 +2,32 @@
 
 #include "record/loaderror.h"
 
+#include <new>
 #include <system_error>
+#include <utility>
+
+PictureJob Pictures::draw(PlotRecord &&plot, std::vector<uint32_t> &&pixels)
+{
+    std::string name = names.take(pictureName(plot.path, plot.channel, format));
+    if (format == PictureFormat::pdf)
+        return {std::move(name), {}, module->drawPdf(std::move(plot)), {}};
+    return {std::move(name), module->draw(std::move(plot), scale, std::move(pixels)), {}, {}};
+}
+
+std::optional<std::string> Pictures::write(const PictureJob &job) const
+{
+    const std::string path = (folder / job.name).string();
+    try {
+        const std::string bytes = format == PictureFormat::pdf ? job.bytes : module->encodePng(job.picture);
+        if (bytes.empty())
+            return path + ": the picture could not be drawn";
+        if (const std::optional<std::string> failed = writePictureFile(path, bytes, replace))
+            return path + ": " + *failed;
+    } catch (const std::bad_alloc &) {
+        return path + ": the picture does not fit in memory";
+    }
+    return std::nullopt;
+}
 
 std::variant<Pictures, std::string> preparePictures(const ReportOptions &options)
 {
@@ -26,4 +51,37 @@ std::variant<Pictures, std::string> preparePictures(const ReportOptions &options
     if (!pictures.module->start(error))
         return "--plot: " + error;
     return pictures;
+}
+
+PictureQueue::PictureQueue(Pictures &pictures, int helpers)
+    : pictures_(pictures),
+      pool_(helpers, CallerShare::waits, [&pictures](PictureJob &job, int) { job.failed = pictures.write(job); })
+{
+}
+
+void PictureQueue::add(PlotRecord &&plot, const WaitTick &tick)
+{
+    std::vector<uint32_t> pixels;
+    if (!spare_.empty()) {
+        pixels = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    PictureJob job = pictures_.draw(std::move(plot), std::move(pixels));
+    if (pool_.inFlight() >= plotAhead + static_cast<size_t>(pool_.helpers()))
+        collect(pool_.take(tick));
+    pool_.post(std::move(job));
+}
+
+std::vector<std::string> PictureQueue::finish(const WaitTick &tick)
+{
+    while (pool_.inFlight() > 0)
+        collect(pool_.take(tick));
+    return reasons_;
+}
+
+void PictureQueue::collect(PictureJob &&job)
+{
+    if (job.failed)
+        reasons_.push_back(std::move(*job.failed));
+    spare_.push_back(std::move(job.picture.pixels));
 }

@@ -2,8 +2,8 @@
 
 #include "report/options.h"
 #include "report/plot.h"
+#include "session/threads.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -11,12 +11,12 @@
 #include <variant>
 #include <vector>
 
-// A picture drawn on the main thread, to be encoded and written by a worker.
+// A picture drawn on the main thread, to be encoded and written by a helper.
 struct PictureJob {
-    size_t file = 0;
     std::string name;
-    PlotPicture picture;   // PNG: the pixels
-    std::string bytes;     // PDF: the file as drawn
+    PlotPicture picture;                 // PNG: the pixels
+    std::string bytes;                   // PDF: the file as drawn
+    std::optional<std::string> failed;   // why it was not written
 };
 
 // With --plot: the module that draws, and where each record's picture goes.
@@ -30,27 +30,39 @@ struct Pictures {
 
     // On the thread that started the module; `pixels` as a written
     // picture left them, so that their memory is used again.
-    PictureJob draw(size_t file, PlotRecord &&plot, std::vector<uint32_t> &&pixels)
-    {
-        std::string name = names.take(pictureName(plot.path, plot.channel, format));
-        if (format == PictureFormat::pdf)
-            return {file, std::move(name), {}, module->drawPdf(std::move(plot))};
-        return {file, std::move(name), module->draw(std::move(plot), scale, std::move(pixels)), {}};
-    }
-
+    PictureJob draw(PlotRecord &&plot, std::vector<uint32_t> &&pixels);
     // On any thread; the reason when the picture cannot be written.
-    std::optional<std::string> write(const PictureJob &job) const
-    {
-        const std::string path = (folder / job.name).string();
-        const std::string bytes = format == PictureFormat::pdf ? job.bytes : module->encodePng(job.picture);
-        if (bytes.empty())
-            return path + ": the picture could not be drawn";
-        if (const std::optional<std::string> failed = writePictureFile(path, bytes, replace))
-            return path + ": " + *failed;
-        return std::nullopt;
-    }
+    std::optional<std::string> write(const PictureJob &job) const;
 };
 
 // Loads and starts the module, makes the folder and names the pictures;
 // the reason when it cannot.
 std::variant<Pictures, std::string> preparePictures(const ReportOptions &options);
+
+// Records waiting to be drawn hold their samples, and drawn pictures their
+// pixels: with --plot the files are analysed at most this many ahead of the
+// one being drawn, and as many pictures wait to be written.
+inline constexpr size_t plotAhead = 4;
+
+// Pictures drawn on the thread that makes the queue, which owns the
+// toolkit, then encoded and written by up to `helpers` helpers.
+class PictureQueue {
+public:
+    PictureQueue(Pictures &pictures, int helpers);
+
+    // Draws the picture of `plot` and hands it on; waits, calling `tick`,
+    // while too many are unwritten.
+    void add(PlotRecord &&plot, const WaitTick &tick);
+
+    // Waits for the last pictures; why those not written were not, in the
+    // order drawn.
+    std::vector<std::string> finish(const WaitTick &tick);
+
+private:
+    void collect(PictureJob &&job);
+
+    Pictures &pictures_;                         // the caller's thread's only
+    std::vector<std::string> reasons_;           // of the pictures taken back
+    std::vector<std::vector<uint32_t>> spare_;   // pixels of written pictures
+    OrderedPool<PictureJob> pool_;               // last: its helpers use what is above
+};

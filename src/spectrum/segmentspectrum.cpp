@@ -1,12 +1,10 @@
 #include "spectrum/segmentspectrum.h"
 
+#include "session/threads.h"
 #include "spectrum/blockfft.h"
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
-#include <optional>
 #include <span>
 #include <utility>
 
@@ -25,8 +23,10 @@ std::vector<float> hannTable()
 // Blocks transformed in one go by one thread.
 constexpr int batchBlocks = 16;
 
-// The transformed lines 0..1023 of a batch of blocks.
+// The transformed lines 0..1023 of blocks first..first+count-1; it belongs
+// to the thread that transforms it, then to the one that adds it up.
 struct Batch {
+    int64_t first = 0, count = 0;
     std::vector<float> re = std::vector<float>(batchBlocks * spectrumLines);
     std::vector<float> im = std::vector<float>(batchBlocks * spectrumLines);
 };
@@ -52,10 +52,10 @@ public:
         fft_.transform(samples_.data() + std::min(b, available), inside, re, im);
     }
 
-    void runBatch(int64_t first, int64_t count, Batch &batch)
+    void runBatch(Batch &batch)
     {
-        for (int64_t i = 0; i < count; ++i)
-            run(first + i, batch.re.data() + i * spectrumLines, batch.im.data() + i * spectrumLines);
+        for (int64_t i = 0; i < batch.count; ++i)
+            run(batch.first + i, batch.re.data() + i * spectrumLines, batch.im.data() + i * spectrumLines);
     }
 
 private:
@@ -64,89 +64,7 @@ private:
     BlockFft fft_;
 };
 
-namespace {
-
 using spectrumdetail::BlockTransform;
-
-// A second thread transforms every odd batch of the blocks from `first` on
-// into a small ring of buffers while the calling thread transforms the even
-// ones; the calling thread adds all of them up in block order, so the sums
-// round exactly as if one thread had done everything.
-class OddBatches {
-public:
-    OddBatches(std::span<const float> samples, int64_t start, int64_t first, int64_t blocks)
-        : transform_(samples, start), first_(first), blocks_(blocks), thread_([this] { work(); })
-    {
-    }
-
-    ~OddBatches()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            stop_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-    }
-
-    // False when the system gave no thread: the caller does every batch.
-    bool started() const { return thread_.started(); }
-
-    // Waits for odd batch `batch` (1, 3, 5, ... in turn) and returns it.
-    const Batch &take(int64_t batch)
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return done_ > batch / 2; });
-        return ring_[(batch / 2) % ringSize];
-    }
-
-    // Frees the buffer of the batch last taken.
-    void release()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            ++released_;
-        }
-        changed_.notify_all();
-    }
-
-private:
-    static constexpr int ringSize = 4;
-
-    void work()
-    {
-        for (int64_t n = 0;; ++n) {
-            const int64_t first = first_ + (2 * n + 1) * batchBlocks;
-            if (first >= blocks_)
-                return;
-            {
-                std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] { return stop_ || n - released_ < ringSize; });
-                if (stop_)
-                    return;
-            }
-            transform_.runBatch(first, std::min<int64_t>(batchBlocks, blocks_ - first),
-                                ring_[n % ringSize]);
-            {
-                std::lock_guard lock(mutex_);
-                done_ = n + 1;
-            }
-            changed_.notify_all();
-        }
-    }
-
-    BlockTransform transform_;
-    const int64_t first_, blocks_;
-    Batch ring_[ringSize];
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int64_t done_ = 0;      // odd batches ready
-    int64_t released_ = 0;  // odd batches added up
-    bool stop_ = false;
-    HelperThread thread_;   // last: it starts once everything it uses is made
-};
-
-} // namespace
 
 int spectrumBlockCount(int64_t length)
 {
@@ -200,27 +118,37 @@ SegmentSpectrum SpectrumSum::finish(const SpectrumProgress &progress, const Thre
 {
     const int64_t first = added_;
     const int64_t batches = (blocks_ - first + batchBlocks - 1) / batchBlocks;
-    const auto addBatch = [&](const Batch &batch, int64_t count) {
-        for (int64_t i = 0; i < count; ++i)
-            add(batch.re.data() + i * spectrumLines, batch.im.data() + i * spectrumLines, progress);
-    };
-    Batch own;
-    std::optional<OddBatches> odd;
-    if (blocks_ >= threads.spectrumFromBlocks && threads.threads > 1 && batches > 1) {
-        odd.emplace(samples_, start_, first, blocks_);
-        if (!odd->started())
-            odd.reset();
-    }
+    const bool helped = blocks_ >= threads.spectrumFromBlocks && threads.threads > 1 && batches > 1;
+    // Helpers transform batches beside this thread, each with a transform
+    // of its own; this thread adds them up in block order, so the sums round
+    // exactly as if it had done everything.
+    // Entry k is helper k + 1's alone, made on its thread when it first works.
+    std::vector<std::unique_ptr<BlockTransform>> helperTransforms(helped ? threads.threads - 1 : 0);
+    OrderedPool<Batch> pool(helped ? threads.threads - 1 : 0, CallerShare::helps, [&](Batch &batch, int worker) {
+        if (worker == 0)
+            return transform_->runBatch(batch);
+        std::unique_ptr<BlockTransform> &own = helperTransforms[static_cast<size_t>(worker) - 1];
+        if (!own)
+            own = std::make_unique<BlockTransform>(samples_, start_);
+        own->runBatch(batch);
+    });
+    // A few batches ahead for each thread, their buffers used again.
+    const size_t ahead = 2 * static_cast<size_t>(pool.helpers()) + 1;
+    std::vector<Batch> spare;
+    int64_t posted = 0;
     for (int64_t n = 0; n < batches; ++n) {
-        const int64_t from = first + n * batchBlocks;
-        const int64_t count = std::min<int64_t>(batchBlocks, blocks_ - from);
-        if (!odd || n % 2 == 0) {
-            transform_->runBatch(from, count, own);
-            addBatch(own, count);
-        } else {
-            addBatch(odd->take(n), count);
-            odd->release();
+        for (; posted < batches && pool.inFlight() < ahead; ++posted) {
+            Batch batch = spare.empty() ? Batch{} : std::move(spare.back());
+            if (!spare.empty())
+                spare.pop_back();
+            batch.first = first + posted * batchBlocks;
+            batch.count = std::min<int64_t>(batchBlocks, blocks_ - batch.first);
+            pool.post(std::move(batch));
         }
+        Batch batch = pool.take();
+        for (int64_t i = 0; i < batch.count; ++i)
+            add(batch.re.data() + i * spectrumLines, batch.im.data() + i * spectrumLines, progress);
+        spare.push_back(std::move(batch));
     }
 
     SegmentSpectrum result;

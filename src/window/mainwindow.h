@@ -47,6 +47,9 @@ class MainWindow : public QWidget {
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
+    // The detail window goes first: it reads this window's record while it
+    // is torn down.
+    ~MainWindow() override;
 
     // Runs once before the window is first shown; commandLine is every
     // argument after the program name, joined by single blanks.

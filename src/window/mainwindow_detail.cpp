@@ -28,6 +28,11 @@ std::unique_ptr<RecordDetail> MainWindow::finishload(const AnalysedRecord &recor
     return made;
 }
 
+MainWindow::~MainWindow()
+{
+    delete detail;
+}
+
 void MainWindow::opendetail()
 {
     if (!detail)

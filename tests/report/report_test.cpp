@@ -424,11 +424,11 @@ TEST_F(Report, HostileFilesAreNamedWithTheirReasonAndLeaveNoRow)
     }
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define SISMAVUE_ASAN 1
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define SISMAVUE_SANITIZER 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define SISMAVUE_ASAN 1
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define SISMAVUE_SANITIZER 1
 #endif
 #endif
 
@@ -438,7 +438,7 @@ TEST_F(Report, HostileFilesAreNamedWithTheirReasonAndLeaveNoRow)
 // announces samples that need more.
 TEST_F(Report, RecordThatDoesNotFitInMemoryIsReported)
 {
-#ifdef SISMAVUE_ASAN
+#ifdef SISMAVUE_SANITIZER
     GTEST_SKIP() << "the sanitizer's own address space does not allow a cap";
 #else
     GTEST_FLAG_SET(death_test_style, "threadsafe");
