@@ -63,6 +63,10 @@ struct ValueTotals {
 template <class Stored>
 size_t scaleValues(const Stored *stored, size_t n, const ValueScale &scale, float *out, ValueTotals &totals);
 
+// Adds values[0..n), already 32-bit and finite, to `totals` as scaleValues
+// would, without storing them again.
+inline void addValues(const float *values, size_t n, ValueTotals &totals);
+
 // Why scaleValues refused `stored`, sample number `sample` (from 1):
 // "sample 3 is infinite".
 std::string valueRefusal(double stored, int64_t sample);
@@ -71,7 +75,7 @@ namespace scaling {
 
 // The sum and the largest are kept in locals, which a store of a value
 // could otherwise overwrite as far as the compiler can tell.
-template <bool asTheyStand, class Stored>
+template <bool asTheyStand, bool store, class Stored>
 size_t take(const Stored *stored, size_t n, double factor, double divisor, float *out, ValueTotals &totals)
 {
     double sum = totals.sum;
@@ -82,7 +86,8 @@ size_t take(const Stored *stored, size_t n, double factor, double divisor, float
         const float v = static_cast<float>(asTheyStand ? value : value * factor / divisor);
         if (!std::isfinite(v))
             break;
-        out[i] = v;
+        if constexpr (store)
+            out[i] = v;
         sum += v;
         largest = std::max(largest, std::abs(v));
     }
@@ -96,6 +101,11 @@ template <class Stored>
 size_t scaleValues(const Stored *stored, size_t n, const ValueScale &scale, float *out, ValueTotals &totals)
 {
     if (scale.asTheyStand)
-        return scaling::take<true>(stored, n, 1.0, 1.0, out, totals);
-    return scaling::take<false>(stored, n, scale.factor, scale.divisor, out, totals);
+        return scaling::take<true, true>(stored, n, 1.0, 1.0, out, totals);
+    return scaling::take<false, true>(stored, n, scale.factor, scale.divisor, out, totals);
+}
+
+inline void addValues(const float *values, size_t n, ValueTotals &totals)
+{
+    scaling::take<true, false>(values, n, 1.0, 1.0, nullptr, totals);
 }

@@ -137,10 +137,9 @@ SamplesRead readSamples(PartReader &parts, std::unique_ptr<Part> current, size_t
     // The values as they stand (the scan gives only finite ones), summed in
     // file order.
     const auto take = [&](const float *values, size_t n) {
-        const size_t at = samples.size();
         samples.insert(samples.end(), values, values + n);
         ValueTotals totals{result.sum, result.largest};
-        scaleValues(values, n, ValueScale{}, samples.data() + at, totals);
+        addValues(values, n, totals);
         result.sum = totals.sum;
         result.largest = totals.largest;
     };
