@@ -13,7 +13,7 @@
 // comparison. Times are wall-clock: a stage may work on several threads.
 #include "analysis/loadrecord.h"
 #include "parse_floor.h"
-#include "record/psnreader.h"
+#include "record/recordreader.h"
 #include "records.h"
 #include "reference_spectrum.h"
 #include "report/report.h"
@@ -54,7 +54,7 @@ void ParseFloor(benchmark::State &state)
     for (auto _ : state)
         benchmark::DoNotOptimize(parseFloor(record));
     const ParsedValues parsed = parseFloor(record);
-    const PsnRecord read = std::get<PsnRecord>(readPsnFile(record));
+    const Record read = std::get<Record>(readRecordFile(record));
     state.counters["matches"] =
         parsed.count == static_cast<size_t>(read.sampleCount) &&
         std::memcmp(parsed.values.get(), read.samples.data() + 1, parsed.count * sizeof(float)) == 0;
@@ -65,7 +65,7 @@ void StreamingParseFloor(benchmark::State &state)
     for (auto _ : state)
         benchmark::DoNotOptimize(streamingParseFloor(record));
     const ParsedValues parsed = streamingParseFloor(record);
-    const PsnRecord read = std::get<PsnRecord>(readPsnFile(record));
+    const Record read = std::get<Record>(readRecordFile(record));
     state.counters["matches"] =
         parsed.count == static_cast<size_t>(read.sampleCount) &&
         std::memcmp(parsed.values.get(), read.samples.data() + 1, parsed.count * sizeof(float)) == 0;
@@ -74,15 +74,15 @@ void StreamingParseFloor(benchmark::State &state)
 void Read(benchmark::State &state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(readPsnFile(record));
+        benchmark::DoNotOptimize(readRecordFile(record));
 }
 
 void Analysis(benchmark::State &state)
 {
-    const PsnRecord read = std::get<PsnRecord>(readPsnFile(record));
+    const Record read = std::get<Record>(readRecordFile(record));
     for (auto _ : state) {
         state.PauseTiming();
-        PsnRecord copy = read.copy();
+        Record copy = read.copy();
         state.ResumeTiming();
         benchmark::DoNotOptimize(analyseRecord(std::move(copy), "bench"));
     }
@@ -104,7 +104,7 @@ void ReadAndAnalysisDetail(benchmark::State &state)
         RecordDetailBuilder builder;
         LoadOptions options;
         options.followLevels = [&builder](const LevelledPiece &piece) { builder.follow(piece); };
-        LoadResult result = loadRecord(record, options);
+        LoadResult result = loadRecord(record, {}, options);
         const RecordDetail detail = builder.finish(std::nullopt);
         if (const auto *r = std::get_if<AnalysedRecord>(&result))
             bytesPerSample = static_cast<double>(detail.samples.bytes() + detail.levels.bytes()) / r->sampleCount;

@@ -24,8 +24,13 @@ double sampleOffset(int64_t sample, int32_t sampleRate);
 double exceedanceDuration(const Exceedance &e, int32_t sampleRate);
 
 // The UTC time of a record's first sample, in microseconds since 1970;
-// none when the record does not tell. Records carry no time yet.
-inline std::optional<int64_t> recordStartTime(const AnalysedRecord &) { return std::nullopt; }
+// none when the record does not tell.
+inline std::optional<int64_t> recordStartTime(const AnalysedRecord &record)
+{
+    if (!record.startTime)
+        return std::nullopt;
+    return record.startTime->time_since_epoch().count();
+}
 
 // The UTC time of sample k of a record that starts at `start`, to the
 // nearest microsecond; none without a start.

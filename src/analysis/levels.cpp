@@ -1,7 +1,7 @@
 #include "analysis/levels.h"
 
 #include "analysis/weighting.h"
-#include "record/psnreader.h"
+#include "record/record.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/weighting.h"
+#include "record/record.h"
 
 #include <cmath>
 #include <cstdint>
@@ -101,19 +102,16 @@ Figures recordFigures(float peakAmplitude, double sumSquares, float lawMaxSlow, 
 Figures segmentFigures(const std::vector<float> &samples, const std::vector<float> &slowLevel,
                        int32_t start, int32_t end);
 
-// The whole analysis of a freshly read record, done on its own arrays.
-struct AnalysedRecord {
+// The whole analysis of a freshly read record, done on its own arrays; what
+// the record is (codes, rate, sensitivity, unit, start time) as it was read.
+struct AnalysedRecord : RecordInfo {
     int32_t sampleCount = 0;
-    int32_t sampleRate = 0;
-    std::string stationCode;
-    std::string componentName;
     std::vector<float> samples;     // mean removed, entries 0..sampleCount
     std::vector<float> slowLevel;   // dB, entries 0..sampleCount
     float peakAmplitude = 0;        // sqrt of the largest square, stored as float
     double sumSquares = 0;
     float lawMaxSlow = 0;
     Figures figures;                // of the whole record
-    std::optional<double> sensitivity;   // counts per m/s used; none: values as they stand
     float largestValue = 0;         // largest |value| as read, before the mean was removed
-    std::vector<std::string> warnings;   // the reader's (PsnRecord::warnings)
+    std::vector<std::string> warnings;   // the reader's (Record::warnings)
 };

@@ -1,6 +1,6 @@
 #include "analysis/levelstages.h"
 
-#include "record/psnreader.h"
+#include "session/progress.h"
 
 #include <algorithm>
 
@@ -52,7 +52,7 @@ struct Stages {
     std::vector<float> *levels;                  // the levels'
     MeanRemoval removal;                         // the weighting's
     SlowLevel slow;                              // the levels'
-    const std::function<void(int)> &progress;    // the caller's
+    const Progress &progress;                    // the caller's
     const FollowLevels &follow;                  // the levels'
 
     void weigh(Weighed &w)
@@ -77,11 +77,11 @@ struct Stages {
         if (follow)
             follow({samples.data() + piece.from, w.meanSquares.data(), kept, piece.from, piece.n, count, sampleRate});
     }
-    // Progress `base` + 0..10 before piece p, from the second piece on.
-    void tick(int base, int64_t p) const
+    // Progress `base` + 0..0.5 before piece p, from the second piece on.
+    void tick(double base, int64_t p) const
     {
         if (progress && p > 0)
-            progress(base + static_cast<int>(10LL * samplePiece(p, count).from / count));
+            progress(base + 0.5 * samplePiece(p, count).from / count);
     }
 };
 
@@ -89,7 +89,7 @@ struct Stages {
 
 LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count,
                           int32_t sampleRate, std::vector<float> *levels,
-                          const ThreadPolicy &threads, const std::function<void(int)> &progress,
+                          const ThreadPolicy &threads, const Progress &progress,
                           const Alongside &alongside, const FollowLevels &follow)
 {
     if (levels) {
@@ -113,7 +113,7 @@ LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count
     };
     const int64_t pieces = pieceCount(count);
     for (int64_t p = 0; p < pieces; ++p) {
-        s.tick(10, p);
+        s.tick(0, p);
         if (levelling.inFlight() == piecesInFlight)
             takeLevelled();
         Weighed w{p, {}};
@@ -124,12 +124,11 @@ LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count
         s.weigh(w);
         levelling.post(std::move(w));
     }
-    if (progress)
-        progress(20);
+    reportProgress(progress, 0.5);
     for (int64_t p = 1; p < pieces; ++p) {
         while (levelled < p)
             takeLevelled();
-        s.tick(20, p);
+        s.tick(0.5, p);
     }
     while (levelling.inFlight() > 0)
         takeLevelled();

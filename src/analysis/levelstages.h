@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/levels.h"
+#include "session/progress.h"
 #include "session/threads.h"
 
 #include <cstdint>
@@ -16,8 +17,8 @@ struct LevelStages {
 // piece. With `levels` (room reserved for count + 1 entries) the levels are
 // kept there, entry 0 being 0; without, only the largest level stays. From
 // threads.levelFromSamples on, with more than one thread, the levels follow
-// the weighting on a helper. `progress` gets 10..20 while the weighting
-// runs, 20 when it is done and, on two threads, 20..30 while the levels
+// the weighting on a helper. `progress` gets up to a half while the
+// weighting runs, a half when it is done and up to 1 while the levels
 // catch up.
 // `follow`, when given, gets each piece once its levels are done, in sample
 // order, on the levels' thread.
@@ -41,5 +42,5 @@ using FollowLevels = std::function<void(const LevelledPiece &)>;
 
 LevelStages weighAndLevel(std::vector<float> &samples, double sum, int32_t count,
                           int32_t sampleRate, std::vector<float> *levels,
-                          const ThreadPolicy &threads, const std::function<void(int)> &progress,
+                          const ThreadPolicy &threads, const Progress &progress,
                           const Alongside &alongside = {}, const FollowLevels &follow = {});

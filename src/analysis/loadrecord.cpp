@@ -7,26 +7,17 @@
 #include <cmath>
 #include <utility>
 
-LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
-                         const LoadOptions &options)
+LoadResult analyseRecord(Record &&record, const std::string &fileName, const LoadOptions &options)
 {
-    const ReadProgress &progress = options.progress;
-    const auto report = [&](int percent) {
-        if (progress)
-            progress(percent);
-    };
     const auto tooLarge = [&](const char *what) {
         return LoadError{fileName, 0,
                          std::string("the sample values are too large: ") + what +
                              " exceeds the 32-bit floating-point range"};
     };
     AnalysedRecord a;
+    static_cast<RecordInfo &>(a) = std::move(static_cast<RecordInfo &>(record));
     a.sampleCount = record.sampleCount;
-    a.sampleRate = record.sampleRate;
-    a.stationCode = std::move(record.stationCode);
-    a.componentName = std::move(record.componentName);
     a.samples = std::move(record.samples);
-    a.sensitivity = record.sensitivity;
     a.largestValue = record.largestValue;
     a.warnings = std::move(record.warnings);
     const int32_t count = a.sampleCount;
@@ -35,7 +26,7 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
 
     const LevelStages stages =
         weighAndLevel(a.samples, record.sum, count, a.sampleRate,
-                      options.keepLevels ? &a.slowLevel : nullptr, options.threads, progress,
+                      options.keepLevels ? &a.slowLevel : nullptr, options.threads, options.progress,
                       options.alongside, options.followLevels);
     const MeanRemoved &removed = stages.removed;
     a.lawMaxSlow = stages.lawMaxSlow;
@@ -43,7 +34,7 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
         return tooLarge("the sum of their squares");
     if (!std::isfinite(a.lawMaxSlow))
         return tooLarge("the slow level");
-    report(30);
+    reportProgress(options.progress, 1);
 
     a.peakAmplitude = static_cast<float>(std::sqrt(static_cast<double>(removed.peakSquare)));
     a.sumSquares = removed.sumSquares;
@@ -51,12 +42,10 @@ LoadResult analyseRecord(PsnRecord &&record, const std::string &fileName,
     return a;
 }
 
-LoadResult loadRecord(const std::string &path, const LoadOptions &options)
+LoadResult loadRecord(const std::string &path, const ReadOptions &read, const LoadOptions &options)
 {
-    ReadResult read = readRecordFile(path, options);
-    if (auto *error = std::get_if<LoadError>(&read))
+    ReadResult record = readRecordFile(path, read);
+    if (auto *error = std::get_if<LoadError>(&record))
         return std::move(*error);
-    if (options.progress)
-        options.progress(10);
-    return analyseRecord(std::get<PsnRecord>(std::move(read)), path, options);
+    return analyseRecord(std::get<Record>(std::move(record)), path, options);
 }

@@ -1,22 +1,10 @@
 #include "analysis/notices.h"
 
 #include "analysis/weighting.h"
-#include "record/sensitivity.h"
+#include "session/numbertext.h"
 
 #include <charconv>
 #include <cmath>
-
-namespace {
-
-// The shortest text that reads back to the same float ("2.058", not the
-// digits of its double).
-std::string floatText(float value)
-{
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
-} // namespace
 
 double extraAttenuationAt2Hz(int32_t sampleRate)
 {
@@ -27,7 +15,7 @@ std::optional<std::string> countsWarning(const AnalysedRecord &record)
 {
     if (!(record.largestValue >= 1))
         return std::nullopt;
-    const std::string largest = floatText(record.largestValue);
+    const std::string largest = shortestText(record.largestValue);
     if (!record.sensitivity)
         return "the largest value is " + largest + ", which cannot be m/s: the values look like counts";
     return "the largest value is " + largest + " m/s with a sensitivity of " +

@@ -87,6 +87,21 @@ bool ByteInput::cutShort() const
                        static_cast<uint64_t>(now.st_size) < *size_);
 }
 
+double fractionRead(const ByteInput &input, uint64_t bytes, int64_t values, int64_t announced)
+{
+    double done = 0;
+    if (const auto size = input.size(); size && *size > 0)
+        done = static_cast<double>(bytes) / static_cast<double>(*size);
+    else if (announced > 0)
+        done = static_cast<double>(values) / static_cast<double>(announced);
+    return std::min(1.0, done);
+}
+
+LoadError endedEarly(const ByteInput &input, const std::string &name, const std::string &reason)
+{
+    return LoadError{name, 0, input.cutShort() ? shortenedReason : reason};
+}
+
 namespace {
 
 const char *kindOf(mode_t mode)

@@ -53,10 +53,6 @@ private:
     uint64_t read_ = 0;
 };
 
-// The system's words for `error` (an errno value), in English whatever the
-// process locale: "No such file or directory".
-std::string systemReason(int error);
-
 // Opens the file at `path`. Anything but a regular file (a folder, a device,
 // a named pipe) is refused without being read.
 std::variant<ByteInput, LoadError> openRecordFile(const std::string &path);
@@ -65,3 +61,13 @@ std::variant<ByteInput, LoadError> openRecordFile(const std::string &path);
 // is a regular file (the bytes from where it stands on). `name` names it in
 // errors.
 std::variant<ByteInput, LoadError> openStandardInput(const std::string &name);
+
+// How much of `input` is read, 0 to 1: `bytes` of its size, or, when that
+// is unknown, `values` of `announced` values (0 when none are announced).
+double fractionRead(const ByteInput &input, uint64_t bytes, int64_t values, int64_t announced);
+
+// Why an input that ended early could not be read: shortenedReason when it
+// was cut short while it was read, else `reason`.
+inline constexpr char shortenedReason[] =
+    "could not be read to its end: it was shortened, or a read failed, while it was read";
+LoadError endedEarly(const ByteInput &input, const std::string &name, const std::string &reason);

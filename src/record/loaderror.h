@@ -8,9 +8,6 @@ struct LoadError {
     std::string file;
     long line = 0;
     std::string reason;
-    // The person chose to read nothing (see ReadOptions::chooseChannel):
-    // there is nothing to tell.
-    bool cancelled = false;
 
     // "FILE: line N: reason", or "FILE: reason" without a line.
     std::string message() const
@@ -18,3 +15,7 @@ struct LoadError {
         return file + ": " + (line > 0 ? "line " + std::to_string(line) + ": " : "") + reason;
     }
 };
+
+// The system's words for `error` (an errno value), in English whatever the
+// process locale: "No such file or directory". (Defined with the byte input.)
+std::string systemReason(int error);

@@ -1,60 +1,97 @@
 #include "record/recordreader.h"
 
-#include "record/binaryinput.h"
-#include "record/mseedreader.h"
-#include "record/psntype4.h"
-#include "record/sacreader.h"
+#include "record/binary/mseedreader.h"
+#include "record/binary/psntype4.h"
+#include "record/binary/sacreader.h"
+#include "record/text/psnreader.h"
 
-RecordFormat recogniseRecord(std::string_view head)
+#include <algorithm>
+
+namespace {
+
+bool recognisesPsnVolume(std::string_view head)
 {
-    if (head.starts_with("PSNTYPE4"))
-        return RecordFormat::psnType4;
-    if (head.starts_with("PSNVOLUME"))
-        return RecordFormat::psnVolume;
-    // Before SAC: a record's data could hold 6 where SAC keeps its version.
-    if (startsMiniSeed(head))
-        return RecordFormat::miniSeed;
-    // The header version, 6, in either byte order.
-    if (head.size() >= 308) {
-        const std::string_view version = head.substr(304, 4);
-        if (version == std::string_view("\x06\0\0\0", 4) || version == std::string_view("\0\0\0\x06", 4))
-            return RecordFormat::sac;
+    return head.starts_with("PSNVOLUME");
+}
+
+OpenResult refusePsnVolume(ByteInput &, const std::string &name, const ReadOptions &)
+{
+    return LoadError{name, 0, "is a PSN volume file, which holds several records; Sismavue opens single "
+                              "PSN event files"};
+}
+
+std::string namesOf(const std::vector<RecordEntry> &entries)
+{
+    std::string names;
+    for (const RecordEntry &entry : entries)
+        names += (names.empty() ? "" : ", ") + entryLabel(entry);
+    return names;
+}
+
+} // namespace
+
+std::string entryLabel(const RecordEntry &entry)
+{
+    if (entry.pieces < 2)
+        return entry.channelName;
+    return entry.channelName + (entry.channelName.empty() ? "" : " ") + "piece " + std::to_string(entry.piece + 1) +
+           " of " + std::to_string(entry.pieces);
+}
+
+std::string entryTag(const RecordEntry &entry)
+{
+    if (entry.pieces < 2)
+        return entry.channelName;
+    const std::string channel = entry.channelName.empty() ? entry.info.channel : entry.channelName;
+    return channel + "-" + std::to_string(entry.piece + 1);
+}
+
+size_t offeredEntry(const std::vector<RecordEntry> &entries)
+{
+    size_t offered = 0;
+    const auto vertical = [&](size_t i) { return entries[i].info.channel.ends_with('Z'); };
+    for (size_t i = 1; i < entries.size(); ++i) {
+        const int64_t longest = entries[offered].sampleCount, length = entries[i].sampleCount;
+        if (length > longest || (length == longest && vertical(i) && !vertical(offered)))
+            offered = i;
     }
-    return RecordFormat::psnText;
+    return offered;
+}
+
+const std::vector<RecordFormat> &recordFormats()
+{
+    // miniSEED before SAC: a record's data could hold 6 where SAC keeps its version.
+    static const std::vector<RecordFormat> formats = {
+        {"PSN Type 4", recognisesPsnType4, openPsnType4},
+        {"PSN volume", recognisesPsnVolume, refusePsnVolume},
+        {"miniSEED", recognisesMiniSeed, openMiniSeed},
+        {"SAC", recognisesSac, openSac},
+        {"PSN text", recognisesPsnText, openPsnText},
+    };
+    return formats;
+}
+
+const RecordFormat &recogniseRecord(std::string_view head)
+{
+    const std::vector<RecordFormat> &formats = recordFormats();
+    return *std::find_if(formats.begin(), formats.end(),
+                         [&](const RecordFormat &format) { return format.recognises(head); });
+}
+
+OpenResult openRecord(ByteInput &input, const std::string &name, const ReadOptions &options)
+{
+    return recogniseRecord(input.peek(recogniseBytes)).open(input, name, options);
 }
 
 ReadResult readRecord(ByteInput &input, const std::string &name, const ReadOptions &options)
 {
-    switch (recogniseRecord(input.peek(recogniseBytes))) {
-    case RecordFormat::psnType4:
-        return readPsnType4(input, name, options);
-    case RecordFormat::psnVolume:
-        return LoadError{name, 0, "is a PSN volume file, which holds several records; Sismavue "
-                                  "opens single PSN event files"};
-    case RecordFormat::sac:
-        return readSac(input, name, options);
-    case RecordFormat::miniSeed:
-        return readMiniSeedChannel(input, name, options);
-    case RecordFormat::psnText:
-        break;
-    }
-    return readPsn(input, name, options);
-}
-
-RecordsResult readRecords(ByteInput &input, const std::string &name, const ReadOptions &options)
-{
-    if (recogniseRecord(input.peek(recogniseBytes)) == RecordFormat::miniSeed)
-        return readMiniSeed(input, name, options);
-    return asRecords(readRecord(input, name, options));
-}
-
-RecordsResult asRecords(ReadResult read)
-{
-    if (auto *error = std::get_if<LoadError>(&read))
+    OpenResult opened = openRecord(input, name, options);
+    if (auto *error = std::get_if<LoadError>(&opened))
         return std::move(*error);
-    std::vector<ReadResult> one;
-    one.push_back(std::move(read));
-    return one;
+    OpenedRecord &record = std::get<OpenedRecord>(opened);
+    if (record.entries().size() > 1)
+        return LoadError{name, 0, "holds several channels (" + namesOf(record.entries()) + "); one must be chosen"};
+    return record.readOnly(0);
 }
 
 ReadResult parseRecord(std::string_view bytes, const std::string &name, const ReadOptions &options)

@@ -1,7 +1,7 @@
 #include "report/options.h"
 
-#include "record/sensitivity.h"
 #include "report/escape.h"
+#include "settings/sensitivitytable.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "report/pictures.h"
 
-#include "record/byteinput.h"
+#include "record/loaderror.h"
 
 #include <new>
 #include <system_error>

@@ -1,9 +1,8 @@
 #include "report/plot.h"
 
-#include "record/byteinput.h"
+#include "record/loaderror.h"
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 #include <dlfcn.h>

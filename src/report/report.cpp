@@ -1,198 +1,21 @@
 #include "report/report.h"
 
-#include "analysis/loadrecord.h"
 #include "report/exceedancetable.h"
 #include "report/pictures.h"
 #include "report/progress.h"
+#include "report/reportfile.h"
 #include "report/sensitivities.h"
 #include "report/table.h"
-#include "session/numbertext.h"
 #include "session/threads.h"
-#include "spectrum/segmentspectrum.h"
-#include "views/selection.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <new>
 #include <ostream>
 #include <utility>
 #include <variant>
 
 namespace {
 
-const std::string program = "sismavue-report: ";
-
-// The segment the window would keep after a drag from START to END: both
-// ends clamped into 1..N first.
-SegmentBounds fitSegment(std::optional<RequestedSegment> segment, int32_t count)
-{
-    if (!segment)
-        return {0, count, false};
-    const auto clamp = [count](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, 1, count)); };
-    return selectSegment(clamp(segment->start), clamp(segment->end), count);
-}
-
-// One file's output: its rows (or their places in a JSON array) for
-// standard output, its error messages and warnings for standard error.
-struct Outcome {
-    bool ok = false;
-    std::string row;
-    std::string message;
-    int64_t samples = 0;   // samples analysed, for the progress line
-    std::vector<PlotRecord> plots;   // with --plot: the records, to be drawn
-    bool badArguments = false;       // --spectrum on a file of several channels
-};
-
-Outcome failure(const LoadError &error, const ReportOptions &options, bool last)
-{
-    const std::string place = options.spectrum      ? ""
-                              : options.exceedances ? exceedanceTableError(options.format, error)
-                                                    : tableError(options.format, error, last);
-    return {false, place, program + error.message() + "\n", 0, {}};
-}
-
-SummaryFields summaryOf(const AnalysedRecord &record, const SegmentBounds &b,
-                        const SegmentSpectrum &spectrum, std::string_view separator)
-{
-    const Figures figures =
-        b.hasSegment ? segmentFigures(record.samples, record.slowLevel, b.start, b.end)
-                     : record.figures;
-    SummaryFields f;
-    f.label = record.stationCode;
-    f.id = record.componentName;
-    // After a load without a segment the start box holds the text "0".
-    f.start = b.hasSegment ? integerText(b.start) : "0";
-    f.end = integerText(b.end);
-    f.maxPeak = format2(figures.peak * 1000000, separator);
-    f.rms = format2(figures.rms * 1000000, separator);
-    f.law = format2(figures.lawMaxSlow, separator);
-    f.freqMax = format2(lineFrequency(spectrum.peakLine, record.sampleRate), separator);
-    return f;
-}
-
-// The channels of the file at `path` ("-": standard input), each read or
-// refused: all of them, or with --spectrum the one --channel names or the
-// file's only one. Of a file of several channels --spectrum puts their
-// names into `several` and reads none.
-RecordsResult readChannels(const std::string &path, const ReportOptions &options, const LoadOptions &load,
-                           std::vector<std::string> &several)
-{
-    auto opened = path == "-" ? openStandardInput(path) : openRecordFile(path);
-    if (auto *error = std::get_if<LoadError>(&opened))
-        return std::move(*error);
-    ByteInput &input = std::get<ByteInput>(opened);
-    if (!options.spectrum)
-        return readRecords(input, path, load);
-    LoadOptions one = load;
-    one.chooseChannel = [&several](const std::vector<std::string> &names) {
-        several = names;
-        return std::optional<std::string>();
-    };
-    return asRecords(readRecord(input, path, one));
-}
-
-// One record's row, warnings and picture, added to the file's outcome.
-void analyseChannel(ReadResult &&read, const std::string &path, const ReportOptions &options, bool last,
-                    const LoadOptions &load, const RunSensitivities &sensitivities, Outcome &outcome)
-{
-    const std::string channel = std::holds_alternative<PsnRecord>(read) ? std::get<PsnRecord>(read).channel : "";
-    const auto fail = [&](LoadError &error) {
-        if (!channel.empty())
-            error.reason = "channel " + channel + ": " + error.reason;
-        const Outcome failed = failure(error, options, last);
-        outcome.ok = false;
-        outcome.row += failed.row;
-        outcome.message += failed.message;
-    };
-    if (auto *error = std::get_if<LoadError>(&read))
-        return fail(*error);
-    PsnRecord &psn = std::get<PsnRecord>(read);
-    const SegmentBounds b = fitSegment(options.segment, psn.sampleCount);
-    // The spectrum's blocks follow the mean removal on the analysis's helper
-    // while it has time; what is left is done after. Exceedances need none
-    // (one block, of no cost, stands in).
-    const bool needSpectrum = !options.exceedances || options.plotDir;
-    SpectrumSum spectrumSum(psn.samples, b.start, needSpectrum ? b.end : b.start);
-    LoadOptions withSpectrum = load;
-    ExceedanceTrack track(psn.sampleRate, options.threshold.value_or(perceptionThreshold), options.merge.value_or(0));
-    if (options.exceedances)
-        withSpectrum.followLevels = [&track](const LevelledPiece &piece) { track.follow(piece); };
-    withSpectrum.alongside = [&](int64_t finalEntries) {
-        if (spectrumSum.blocksAdded() == spectrumSum.blockCount() || spectrumSum.nextBlockReads() > finalEntries)
-            return false;
-        spectrumSum.addNextBlock();
-        return true;
-    };
-    LoadResult loaded = analyseRecord(std::move(psn), path, withSpectrum);
-    if (auto *error = std::get_if<LoadError>(&loaded))
-        return fail(*error);
-    AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
-    const SegmentSpectrum spectrum = spectrumSum.finish({}, load.threads);
-    outcome.message += recordWarnings(channel.empty() ? path : path + ": channel " + channel, record, sensitivities);
-    outcome.samples += record.sampleCount;
-    if (options.exceedances) {
-        const ExceedanceRows rows{path, record.stationCode, record.componentName, record.sampleRate,
-                                  recordStartTime(record), track.finish()};
-        outcome.row += exceedanceTableRows(options.format, rows);
-    } else if (options.spectrum) {
-        std::string text = copySpectrumText(spectrum.lines, record.sampleRate, ".", "\n");
-        if (options.noHeader)
-            text.erase(0, text.find('\n') + 1);
-        outcome.row += text;
-    } else {
-        const ReportRow row{path, summaryOf(record, b, spectrum, "."), record.sampleRate,
-                            record.sampleCount, record.sensitivity};
-        outcome.row += tableRow(options.format, row, last);
-    }
-    if (options.plotDir)
-        outcome.plots.push_back({path, channel, std::move(record), b, spectrum});
-}
-
-// `last`: the file is the last one given. A row per channel the file holds,
-// in file order; with --plot the records go on, to be drawn as the window
-// shows them.
-Outcome analyseFile(const std::string &path, const ReportOptions &options, bool last,
-                    const ThreadPolicy &threads, const RunSensitivities &sensitivities)
-{
-    LoadOptions load;
-    load.threads = threads;
-    // The whole record's largest level is all a row needs of the levels.
-    load.keepLevels = options.segment.has_value() || options.plotDir.has_value();
-    load.sensitivity = sensitivities.choice();
-    load.channel = options.channel;
-    std::vector<std::string> several;
-    RecordsResult read = readChannels(path, options, load, several);
-    if (!several.empty()) {
-        std::string names;
-        for (const std::string &name : several)
-            names += (names.empty() ? "" : ", ") + name;
-        Outcome outcome;
-        outcome.badArguments = true;
-        outcome.message = "--spectrum: expected a file of one channel or --channel CODE, got " + path + " of " +
-                          std::to_string(several.size()) + " channels (" + names + ")";
-        return outcome;
-    }
-    if (const auto *error = std::get_if<LoadError>(&read))
-        return failure(*error, options, last);
-    auto &channels = std::get<std::vector<ReadResult>>(read);
-    Outcome outcome{true, {}, {}, 0, {}};
-    for (size_t c = 0; c < channels.size(); ++c)
-        analyseChannel(std::move(channels[c]), path, options, last && c + 1 == channels.size(), load,
-                       sensitivities, outcome);
-    return outcome;
-}
-
-// A record too large for the memory left fails like an unreadable file,
-// without taking the other files down with it.
-Outcome reportFile(const std::string &path, const ReportOptions &options, bool last,
-                   const ThreadPolicy &threads, const RunSensitivities &sensitivities)
-{
-    try {
-        return analyseFile(path, options, last, threads, sensitivities);
-    } catch (const std::bad_alloc &) {
-        return failure(LoadError{path, 0, "the record does not fit in memory"}, options, last);
-    }
-}
+const std::string program(messagePrefix);
 
 // Writes and flushes standard output. A write that fails (a full disk, a
 // closed pipe) is said on err; returns false then.
@@ -277,13 +100,6 @@ Run reportAll(const ReportOptions &options, const RunSensitivities &sensitivitie
 }
 
 } // namespace
-
-SummaryFields summaryFields(const AnalysedRecord &record, std::optional<RequestedSegment> segment,
-                            std::string_view separator, const ThreadPolicy &threads)
-{
-    const SegmentBounds b = fitSegment(segment, record.sampleCount);
-    return summaryOf(record, b, segmentSpectrum(record.samples, b.start, b.end, {}, threads), separator);
-}
 
 int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
               const ReportTerminal &terminal)

@@ -2,7 +2,7 @@
 
 #include "analysis/levels.h"
 #include "record/loaderror.h"
-#include "record/sensitivity.h"
+#include "settings/sensitivitytable.h"
 #include "report/options.h"
 
 #include <optional>

@@ -1,8 +1,8 @@
 #include "report/table.h"
 
 #include "report/escape.h"
+#include "session/numbertext.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace {
@@ -41,9 +41,7 @@ std::string jsonDouble(std::optional<double> value)
 {
     if (!value || !std::isfinite(*value))
         return "null";
-    char digits[32];
-    const auto end = std::to_chars(digits, digits + sizeof digits, *value).ptr;
-    return std::string(digits, end);
+    return shortestText(*value);
 }
 
 std::string jsonRow(const ReportRow &row)
@@ -54,9 +52,13 @@ std::string jsonRow(const ReportRow &row)
            ", \"end\": " + jsonNumber(f.end) + ", \"maxPeak\": " + jsonNumber(f.maxPeak) +
            ", \"rms\": " + jsonNumber(f.rms) + ", \"lawMaxSlow\": " + jsonNumber(f.law) +
            ", \"freqMax\": " + jsonNumber(f.freqMax) +
-           ", \"sampleRate\": " + std::to_string(row.sampleRate) +
-           ", \"sampleCount\": " + std::to_string(row.sampleCount) +
-           ", \"sensitivity\": " + jsonDouble(row.sensitivity) + "}";
+           ", \"sampleRate\": " + std::to_string(row.record.sampleRate) +
+           ", \"sampleCount\": " + std::to_string(row.record.sampleCount) +
+           ", \"startTime\": " + (row.record.startTime ? jsonString(isoTimeText(*row.record.startTime)) : "null") +
+           ", \"network\": " + jsonString(row.record.network) +
+           ", \"location\": " + jsonString(row.record.location) +
+           ", \"channel\": " + jsonString(row.record.channel) +
+           ", \"sensitivity\": " + jsonDouble(row.record.sensitivity) + "}";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "record/psnreader.h"
+#include "record/record.h"
+#include "analysis/levels.h"
 #include "report/options.h"
 #include "views/clipboardtext.h"
 
@@ -13,9 +14,7 @@
 struct ReportRow {
     std::string file;                    // the path as given
     SummaryFields fields;
-    int32_t sampleRate = 0;
-    int32_t sampleCount = 0;
-    std::optional<double> sensitivity;   // counts per m/s, when known
+    const AnalysedRecord &record;        // its rate, count, codes, start time, sensitivity
 };
 
 // What comes before the first row: the header line (TSV, CSV) when

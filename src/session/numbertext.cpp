@@ -70,3 +70,24 @@ std::string integerText(int64_t value)
     const auto end = std::to_chars(digits + 1, digits + sizeof digits, value).ptr;
     return value >= 0 ? std::string(digits, end) : std::string(digits + 1, end);
 }
+
+namespace {
+
+template <class T>
+std::string shortest(T value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+} // namespace
+
+std::string shortestText(double value)
+{
+    return shortest(value);
+}
+
+std::string shortestText(float value)
+{
+    return shortest(value);
+}

@@ -24,3 +24,8 @@ std::string formatWhole(double value);
 // The plain integer conversion: one blank before a value of 0 or more, a
 // minus sign before a negative one (" 6000", "-5").
 std::string integerText(int64_t value);
+
+// The shortest text that reads back to the same number ("2048", "1e-09",
+// "2.058" for a float, not the digits of its double).
+std::string shortestText(double value);
+std::string shortestText(float value);

@@ -1,8 +1,7 @@
 #include "settings/inventory.h"
 
-#include "record/mseedchannels.h"
-#include "record/sensitivity.h"
 #include "settings/inventoryfields.h"
+#include "settings/sensitivitytable.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>

@@ -1,6 +1,6 @@
 #include "settings/inventory.h"
 
-#include "record/mseedchannels.h"
+#include "record/utctime.h"
 
 namespace {
 
@@ -14,6 +14,11 @@ std::variant<double, std::string> answer(const InventoryEpoch &epoch)
     if (epoch.countsPerMetrePerSecond)
         return *epoch.countsPerMetrePerSecond;
     return epoch.refusal;
+}
+
+std::string timeText(int64_t microseconds)
+{
+    return ::timeText(UtcTime(std::chrono::microseconds(microseconds)));
 }
 
 // "from 2020-01-01 00:00:00.000000 UTC until ...", "from ... on", "until ...".

@@ -103,8 +103,7 @@ void SpectrumSum::add(const float *re, const float *im, const SpectrumProgress &
     ++added_;
     if (progress) {
         const double advanced = static_cast<double>(added_) * spectrumHop;
-        const double percent = length_ > 0 ? advanced / length_ * 100 : 100;
-        progress(static_cast<float>(std::clamp(percent, 0.0, 100.0)));
+        progress(length_ > 0 ? std::min(advanced / length_, 1.0) : 1.0);
     }
 }
 

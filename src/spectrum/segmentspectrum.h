@@ -1,5 +1,6 @@
 #pragma once
 
+#include "session/progress.h"
 #include "session/threads.h"
 
 #include <array>
@@ -20,8 +21,9 @@ struct SegmentSpectrum {
     int blockCount = 0;
 };
 
-// Progress after each block, 0..100.
-using SpectrumProgress = std::function<void(float percent)>;
+// Progress after each block: the fraction of the segment's length the
+// blocks have advanced over, 0 to 1.
+using SpectrumProgress = Progress;
 
 // Averaged spectrum of samples[start..end]: Hann-windowed 2048-sample blocks
 // from `start`, advancing by 512 while a further block ends at or before

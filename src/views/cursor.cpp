@@ -1,7 +1,6 @@
 #include "views/cursor.h"
 
 #include "session/numbertext.h"
-#include "spectrum/segmentspectrum.h"
 
 #include <algorithm>
 #include <cmath>

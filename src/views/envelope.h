@@ -3,7 +3,7 @@
 // Long traces drawn at the resolution of the device they are drawn on: one
 // vertical extent per device column, however many samples it covers.
 
-#include "views/geometry.h"
+#include "session/geometry.h"
 #include "views/plotaxis.h"
 
 #include <span>

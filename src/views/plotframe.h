@@ -4,7 +4,7 @@
 // its grid lines and labels, in the painter's units. The painter draws it
 // as given.
 
-#include "views/geometry.h"
+#include "session/geometry.h"
 #include "views/plotaxis.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/geometry.h"
+#include "session/geometry.h"
 
 #include <cstdint>
 

@@ -59,7 +59,7 @@ PlotSegment thresholdLine(double width, double height)
     return {0.0f, y, static_cast<float>(width), y};
 }
 
-float plotProgress(int64_t sample, int32_t count)
+double plotFraction(int64_t sample, int32_t count)
 {
-    return static_cast<float>(static_cast<double>(sample * 70) / count + 30);
+    return static_cast<double>(sample) / count;
 }

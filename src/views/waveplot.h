@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/geometry.h"
+#include "session/geometry.h"
 
 #include <cstdint>
 #include <vector>
@@ -32,5 +32,5 @@ std::vector<PlotPoint> levelPolyline(const std::vector<float> &slowLevel, int32_
 // The green 71 dB line across the level view.
 PlotSegment thresholdLine(double width, double height);
 
-// Progress while vertex sample i of count is drawn: 30 + i * 70 / count.
-float plotProgress(int64_t sample, int32_t count);
+// The fraction of the plot drawn while vertex sample i of count is: i / count.
+double plotFraction(int64_t sample, int32_t count);

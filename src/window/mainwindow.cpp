@@ -164,8 +164,8 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
             isVisible() ? Qt::DirectConnection : Qt::QueuedConnection);
     };
     beep = [] { QApplication::beep(); };
-    chooseChannel = [this](const QStringList &channels, int offered) {
-        return chooseChannelByDialog(channels, offered);
+    chooseChannel = [this](const QStringList &choices, int offered) {
+        return chooseChannelByDialog(choices, offered);
     };
     askSensitivity = [this](const QString &question, const QString &offered) -> std::optional<QString> {
         bool ok = false;

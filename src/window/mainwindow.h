@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 
 class QAction;
 class QContextMenuEvent;
@@ -31,7 +32,9 @@ class QScrollBar;
 
 class DetailWindow;
 struct AnalysedRecord;
+struct LoadError;
 struct LoadOptions;
+struct RecordEntry;
 struct SegmentBounds;
 struct SegmentSpectrum;
 
@@ -68,10 +71,11 @@ public:
     std::function<std::optional<QString>(const QString &suggestedName)> choosePictureFile;
     // The system beep. Replaceable, for tests.
     std::function<void()> beep;
-    // Asks which channel of a file of several to open: given their names in
-    // file order and the one to offer first, returns the one chosen, or
-    // nothing on cancel. Replaceable, for tests.
-    std::function<std::optional<QString>(const QStringList &channels, int offered)> chooseChannel;
+    // Asks which record of a file of several (channels, or pieces of a
+    // channel) to open: given their descriptions in file order and the one
+    // to offer first, returns the index of the one chosen, or nothing on
+    // cancel. Replaceable, for tests.
+    std::function<std::optional<int>(const QStringList &choices, int offered)> chooseChannel;
     // Asks for a sensitivity: given the question and the text to offer,
     // returns the text entered, or nothing on cancel. Replaceable, for tests.
     std::function<std::optional<QString>(const QString &question, const QString &offered)>
@@ -96,9 +100,10 @@ public:
     void Picture2_MouseDown(Qt::MouseButtons buttons, QPointF pos);
     void Picture2_MouseMove(Qt::MouseButtons buttons, QPointF pos);
     void HScroll1_Change();
-    // Of a file of several channels, loads `channel`, or the one the person
-    // chooses when it is empty.
-    bool loadfile(const QString &fileName, const std::string &channel = {});
+    // Of a file of several channels, loads `channel` (its piece `piece` of
+    // several), or the one the person chooses when it is empty (or there is
+    // no such piece).
+    bool loadfile(const QString &fileName, const std::string &channel = {}, int piece = -1);
     // The context menu of the station and component boxes.
     std::unique_ptr<QMenu> sensitivitymenu();
     // Asks the record's sensitivity, writes it into the person's table and
@@ -172,7 +177,17 @@ private:
     void setTabOrder();
     bool takeFileDrag(QEvent *event);
     std::optional<QString> choosePictureFileByDialog(const QString &suggestedName);
-    std::optional<QString> chooseChannelByDialog(const QStringList &channels, int offered);
+    std::optional<int> chooseChannelByDialog(const QStringList &choices, int offered);
+    static QString entryText(const RecordEntry &entry);
+    // Of a file of several records, which one: the channel's name and the
+    // index of the entry among those listed for it.
+    struct RecordChoice {
+        std::string channel;
+        int piece = -1;
+        std::string tag;   // what a picture's name carries (entryTag)
+    };
+    std::variant<AnalysedRecord, LoadError> readAndAnalyse(const std::string &path, const RecordChoice &wanted,
+                                                           std::optional<RecordChoice> &chosen);
     bool cursorKey(QKeyEvent *event);
     void showPathTip(QHelpEvent *event);
     void fitFont();
@@ -199,7 +214,7 @@ private:
 
     Session state;
     QString loadedFile;           // the record in the session, for a failed load
-    std::string loadedChannel;    // of a file of several channels, the one in the session
+    RecordChoice loadedChoice;    // of a file of several records, the one in the session
     std::optional<double> loadedSensitivity;   // counts per m/s of that record, when used
     bool busy = false;            // a load or a spectrum computation is running
     bool hourglass = false;

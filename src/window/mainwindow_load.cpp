@@ -1,24 +1,21 @@
-// Opening a record: start-up, the file dialog, drops, the load and the plot.
+// Opening a record: the load and the plot.
 #include "window/mainwindow.h"
 
 #include "analysis/loadrecord.h"
-#include "record/mseedchannels.h"
-#include "record/sensitivity.h"
+#include "record/recordreader.h"
 #include "session/numbertext.h"
+#include "settings/sensitivitytable.h"
 #include "views/selection.h"
 #include "views/waveplot.h"
 
 #include <QApplication>
-#include <QDropEvent>
 #include <QInputDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -35,116 +32,10 @@ constexpr size_t plotBatch = 8192;
 
 } // namespace
 
-QString MainWindow::joinCommandLine(const QStringList &arguments)
-{
-    return arguments.join(QLatin1Char(' '));
-}
-
-QString MainWindow::stripQuotes(QString name)
-{
-    if (name.startsWith(QLatin1Char('"')))
-        name.remove(0, 1);
-    if (name.endsWith(QLatin1Char('"')))
-        name.chop(1);
-    return name;
-}
-
-void MainWindow::Form_Load(const QString &commandLine)
-{
-    state.startSample = 0;
-    state.endSample = 0;
-    state.isDragging = false;
-    if (commandLine.isEmpty())
-        return;
-    const QString name = stripQuotes(commandLine);
-    Label2->setText(name);
-    if (loadfile(name))
-        Picture1->setEnabled(true);
-}
-
-void MainWindow::Command3_Click()
-{
-    if (busy)
-        return;
-    Picture1->setEnabled(false);
-    const QString initial = Label2->text().isEmpty() ? QStringLiteral("*.psn") : Label2->text();
-    if (const std::optional<QString> chosen = chooseFile(initial)) {
-        Label2->setText(*chosen);
-        loadfile(*chosen);
-    }
-    Picture1->setEnabled(true);
-}
-
-// Copy when the source allows it; anything but local files is refused.
-bool MainWindow::Label2_OLEDragOver(const QMimeData *data, Qt::DropActions possible) const
-{
-    if (busy || !data || !data->hasUrls() || !(possible & Qt::CopyAction))
-        return false;
-    const QList<QUrl> urls = data->urls();
-    return std::any_of(urls.begin(), urls.end(), [](const QUrl &url) { return url.isLocalFile(); });
-}
-
-// Files dragged over any part of the window follow the path box's rules;
-// other data is left to the control under the pointer (text to a text box).
-bool MainWindow::takeFileDrag(QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto *drag = static_cast<QDragMoveEvent *>(event);
-        if (!drag->mimeData() || !drag->mimeData()->hasUrls())
-            return false;
-        if (Label2_OLEDragOver(drag->mimeData(), drag->possibleActions())) {
-            drag->setDropAction(Qt::CopyAction);
-            drag->accept();
-        } else {
-            drag->ignore();
-        }
-        return true;
-    }
-    case QEvent::Drop: {
-        auto *drop = static_cast<QDropEvent *>(event);
-        if (!drop->mimeData() || !drop->mimeData()->hasUrls())
-            return false;
-        if (!Label2_OLEDragOver(drop->mimeData(), drop->possibleActions())) {
-            drop->ignore();
-            return true;
-        }
-        QStringList files;
-        for (const QUrl &url : drop->mimeData()->urls())
-            if (url.isLocalFile())
-                files << url.toLocalFile();
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        // Loaded once the drop has returned, so the source is not kept waiting.
-        QMetaObject::invokeMethod(this, [this, files] { Label2_OLEDragDrop(files); },
-                                  Qt::QueuedConnection);
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
-void MainWindow::Label2_OLEDragDrop(const QStringList &files)
-{
-    if (busy || files.isEmpty())
-        return;
-    for (const QString &file : files)
-        DropFile(Label2, file);
-    if (loadfile(Label2->text()))
-        Picture1->setEnabled(true);
-}
-
-void MainWindow::DropFile(QLabel *target, const QString &fileName)
-{
-    target->setText(fileName);
-}
-
 // Reads and analyses on fresh arrays; the session changes only when that has
 // succeeded. A failure leaves record, figures, views and selection as they
 // were, shows the reason and puts Label2 back to the file on display.
-bool MainWindow::loadfile(const QString &fileName, const std::string &channel)
+bool MainWindow::loadfile(const QString &fileName, const std::string &channel, int piece)
 {
     if (busy)
         return false;
@@ -153,42 +44,12 @@ bool MainWindow::loadfile(const QString &fileName, const std::string &channel)
     setProgress(5);
     sinceEvents.invalidate();
     const std::string path = QFile::encodeName(fileName).toStdString();
-    LoadOptions options;
-    options.progress = [&](int percent) {
-        setProgress(percent);
-        letEventsRun();
-    };
-    options.headerRead = [&] { beep(); };
-    std::string chosenChannel = channel;
-    if (!channel.empty())
-        options.channel = channel;
-    options.chooseChannel = [&](const std::vector<std::string> &names) -> std::optional<std::string> {
-        QStringList list;
-        for (const std::string &name : names)
-            list << QString::fromStdString(name);
-        setHourglass(false);
-        const std::optional<QString> answer = chooseChannel(list, static_cast<int>(offeredChannel(names)));
-        setHourglass(true);
-        if (!answer)
-            return std::nullopt;
-        chosenChannel = answer->toStdString();
-        return chosenChannel;
-    };
-    followload(options);
+    std::optional<RecordChoice> chosen;
     LoadResult result = LoadError{path, 0, "cannot be loaded"};
-    // The person's sensitivity table is read for every load, so that an
-    // edit counts at once.
-    const std::string tablePath = userSensitivityTablePath();
-    auto table = tablePath.empty() ? SensitivityTable{} : readSensitivityTable(tablePath, true);
-    if (const auto *error = std::get_if<LoadError>(&table)) {
-        result = *error;
-    } else {
-        options.sensitivity.table = &std::get<SensitivityTable>(table);
-        try {
-            result = loadRecord(path, options);
-        } catch (const std::bad_alloc &) {
-            result = LoadError{path, 0, "the record does not fit in memory"};
-        }
+    try {
+        result = readAndAnalyse(path, RecordChoice{channel, piece}, chosen);
+    } catch (const std::bad_alloc &) {
+        result = LoadError{path, 0, "the record does not fit in memory"};
     }
     if (const auto *error = std::get_if<LoadError>(&result)) {
         setProgress(0);
@@ -196,15 +57,77 @@ bool MainWindow::loadfile(const QString &fileName, const std::string &channel)
         Label2->setText(loadedFile);
         busy = false;
         // A cancelled choice of channel leaves everything as it was.
-        if (!error->cancelled)
+        if (chosen)
             showMessage(QString::fromLocal8Bit(error->message()));
         return false;
     }
     loadedFile = fileName;
-    loadedChannel = chosenChannel;
+    loadedChoice = *chosen;
     takeRecord(std::get<AnalysedRecord>(std::move(result)));
     busy = false;
     return true;
+}
+
+// The steps of a load: the person's sensitivity table (read for every load,
+// so that an edit counts at once), the record's header and entries, a beep,
+// the entry (asked for when the file holds several and `wanted` names none
+// of them), its values and their analysis. `chosen` is left empty only when
+// the person cancelled the choice.
+LoadResult MainWindow::readAndAnalyse(const std::string &path, const RecordChoice &wanted,
+                                      std::optional<RecordChoice> &chosen)
+{
+    chosen = wanted;
+    const std::string tablePath = userSensitivityTablePath();
+    auto table = tablePath.empty() ? SensitivityTable{} : readSensitivityTable(tablePath, true);
+    if (const auto *error = std::get_if<LoadError>(&table))
+        return *error;
+    auto input = openRecordFile(path);
+    if (const auto *error = std::get_if<LoadError>(&input))
+        return *error;
+    ReadOptions read;
+    read.sensitivity.table = &std::get<SensitivityTable>(table);
+    if (!wanted.channel.empty())
+        read.channel = wanted.channel;
+    read.progress = [this](double done) {
+        setProgress(5 + 5 * done);
+        letEventsRun();
+    };
+    OpenResult opened = openRecord(std::get<ByteInput>(input), path, read);
+    if (const auto *error = std::get_if<LoadError>(&opened))
+        return *error;
+    OpenedRecord &record = std::get<OpenedRecord>(opened);
+    beep();
+    const std::vector<RecordEntry> &entries = record.entries();
+    size_t entry = 0;
+    // Asked for again by its channel, an entry is that channel's piece.
+    if (wanted.piece >= 0 && static_cast<size_t>(wanted.piece) < entries.size()) {
+        entry = static_cast<size_t>(wanted.piece);
+    } else if (entries.size() > 1) {
+        QStringList texts;
+        for (const RecordEntry &e : entries)
+            texts << entryText(e);
+        setHourglass(false);
+        const std::optional<int> answer = chooseChannel(texts, static_cast<int>(offeredEntry(entries)));
+        setHourglass(true);
+        if (!answer || *answer < 0 || static_cast<size_t>(*answer) >= entries.size()) {
+            chosen.reset();
+            return LoadError{path, 0, "no channel was chosen"};
+        }
+        entry = static_cast<size_t>(*answer);
+    }
+    chosen = RecordChoice{entries[entry].channelName, entries[entry].piece, entryTag(entries[entry])};
+    ReadResult values = record.readOnly(entry);
+    if (auto *error = std::get_if<LoadError>(&values))
+        return std::move(*error);
+    setProgress(10);
+    letEventsRun();
+    LoadOptions analysis;
+    analysis.progress = [this](double done) {
+        setProgress(10 + 20 * done);
+        letEventsRun();
+    };
+    followload(analysis);
+    return analyseRecord(std::get<Record>(std::move(values)), path, analysis);
 }
 
 void MainWindow::takeRecord(AnalysedRecord &&record)
@@ -236,8 +159,8 @@ void MainWindow::takeRecord(AnalysedRecord &&record)
     // An absent header line leaves its label empty, never another record's.
     Fs->setText(number(integerText(state.sampleRate)));
     Label12->setText(number(formatWhole(state.sampleRate / 2.0)));
-    Label9->setText(QString::fromStdString(record.stationCode));
-    Label10->setText(QString::fromStdString(record.componentName));
+    Label9->setText(QString::fromStdString(record.station));
+    Label10->setText(QString::fromStdString(record.channel));
     emit recordChanged();
     showFigures(record.figures.peak, record.figures.rms, record.figures.lawMaxSlow);
     beep();
@@ -323,22 +246,35 @@ void MainWindow::plotwave()
         if (first + 1 < level.size())
             Picture3->polyline(level.data() + first, std::min(plotBatch + 1, level.size() - first), blue);
         const size_t last = std::min(first + plotBatch, vertices - 1);
-        setProgress(plotProgress(plotVertexSample(static_cast<int64_t>(last), step), count));
+        setProgress(30 + 70 * plotFraction(plotVertexSample(static_cast<int64_t>(last), step), count));
         letEventsRun();
     }
     setHourglass(hadHourglass);
 }
 
-// A list, the channel offered first selected.
-std::optional<QString> MainWindow::chooseChannelByDialog(const QStringList &channels, int offered)
+// "EHZ, from 2024-03-01 10:00:00.000000 UTC, 3000 samples (30 s)".
+QString MainWindow::entryText(const RecordEntry &entry)
+{
+    QString text = QString::fromStdString(entryLabel(entry));
+    if (entry.problem)
+        return text + QStringLiteral(", which cannot be read");
+    if (entry.info.startTime)
+        text += QStringLiteral(", from ") + QString::fromStdString(timeText(*entry.info.startTime));
+    const double seconds = static_cast<double>(entry.sampleCount) / entry.info.sampleRate;
+    return text + QStringLiteral(", %1 samples (%2 s)").arg(entry.sampleCount).arg(QString::fromStdString(shortestText(seconds)));
+}
+
+// A list, the entry offered first selected.
+std::optional<int> MainWindow::chooseChannelByDialog(const QStringList &choices, int offered)
 {
     QInputDialog dialog(this);
     dialog.setWindowTitle(QStringLiteral("Channel"));
-    dialog.setLabelText(QStringLiteral("%1 holds several channels. Open:").arg(QFileInfo(Label2->text()).fileName()));
-    dialog.setComboBoxItems(channels);
+    dialog.setLabelText(QStringLiteral("%1 holds several channels or pieces. Open:").arg(QFileInfo(Label2->text()).fileName()));
+    dialog.setComboBoxItems(choices);
     dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
-    dialog.setTextValue(channels.value(offered));
+    dialog.setTextValue(choices.value(offered));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.textValue();
+    const int index = static_cast<int>(choices.indexOf(dialog.textValue()));
+    return index >= 0 ? std::optional<int>(index) : std::nullopt;
 }

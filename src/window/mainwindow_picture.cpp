@@ -30,8 +30,8 @@ void MainWindow::savepicture()
     // Named as sismavue-report --plot names it: a channel of a file of
     // several after the file's name.
     QString suggested = Label2->text().isEmpty() ? QStringLiteral("sismavue") : Label2->text();
-    if (!loadedChannel.empty())
-        suggested += QLatin1Char('.') + QString::fromStdString(loadedChannel);
+    if (!loadedChoice.tag.empty())
+        suggested += QLatin1Char('.') + QString::fromStdString(loadedChoice.tag);
     suggested += QStringLiteral(".png");
     const std::optional<QString> chosen = choosePictureFile(suggested);
     if (!chosen)

@@ -3,7 +3,8 @@
 #include "window/mainwindow.h"
 
 #include "analysis/notices.h"
-#include "record/sensitivity.h"
+#include "session/numbertext.h"
+#include "settings/sensitivitytable.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -94,5 +95,5 @@ void MainWindow::setsensitivity()
         showMessage(QString::fromLocal8Bit(path + ": " + *reason));
         return;
     }
-    loadfile(loadedFile, loadedChannel);
+    loadfile(loadedFile, loadedChoice.channel, loadedChoice.piece);
 }

@@ -57,8 +57,8 @@ void MainWindow::computefft()
     setHourglass(true);
     sinceEvents.invalidate();
     const SegmentSpectrum result =
-        segmentSpectrum(state.samples, state.startSample, state.endSample, [this](float percent) {
-            setProgress(percent);
+        segmentSpectrum(state.samples, state.startSample, state.endSample, [this](double done) {
+            setProgress(100 * done);
             letEventsRun();
         });
     drawspectrum(result);

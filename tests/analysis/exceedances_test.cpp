@@ -12,9 +12,9 @@ namespace {
 // 200 s at 1000 samples/s of faint noise with 11 Hz bursts of 1 mm/s at
 // 30 s, at 65 s (across the end of the first piece of 65536 samples),
 // at 90 s and at 131 s.
-PsnRecord burstRecord()
+Record burstRecord()
 {
-    PsnRecord r;
+    Record r;
     r.sampleRate = 1000;
     r.sampleCount = 200000;
     r.samples.assign(r.sampleCount + 1, 0.0f);
@@ -53,7 +53,7 @@ std::vector<Exceedance> runsOf(const std::vector<float> &levels, double threshol
 
 TEST(Exceedances, StreamedFromLevelsOrMeanSquaresAsFromTheKeptLevels)
 {
-    const PsnRecord record = burstRecord();
+    const Record record = burstRecord();
     LoadResult kept = analyseRecord(record.copy(), "bursts.psn");
     ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(kept));
     const AnalysedRecord &a = std::get<AnalysedRecord>(kept);

@@ -11,9 +11,9 @@
 
 namespace {
 
-PsnRecord makeRecord(std::vector<float> values, int32_t rate = 100)
+Record makeRecord(std::vector<float> values, int32_t rate = 100)
 {
-    PsnRecord r;
+    Record r;
     r.sampleCount = static_cast<int32_t>(values.size());
     r.sampleRate = rate;
     r.samples.push_back(0);
@@ -155,11 +155,11 @@ TEST(Levels, OverflowIsAnErrorNotInfinity)
 
 TEST(Levels, ProgressPoints)
 {
-    std::vector<int> seen;
+    std::vector<double> seen;
     LoadOptions options;
-    options.progress = [&](int p) { seen.push_back(p); };
+    options.progress = [&](double p) { seen.push_back(p); };
     analyseRecord(makeRecord({1, 2, 3}), "p", options);
-    EXPECT_EQ(seen, (std::vector<int>{20, 30}));
+    EXPECT_EQ(seen, (std::vector<double>{0.5, 1}));
 
     // A long record also reports on the way, never backwards; on two threads
     // while the levels catch up, too.
@@ -168,11 +168,11 @@ TEST(Levels, ProgressPoints)
     analyseRecord(makeRecord(std::vector<float>(300000, 1.0f)), "p", options);
     EXPECT_GT(seen.size(), 6u);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-    EXPECT_GE(seen.front(), 10);
-    EXPECT_EQ(seen.back(), 30);
-    EXPECT_NE(std::find_if(seen.begin(), seen.end(), [](int p) { return p > 10 && p < 20; }),
+    EXPECT_GE(seen.front(), 0);
+    EXPECT_EQ(seen.back(), 1);
+    EXPECT_NE(std::find_if(seen.begin(), seen.end(), [](double p) { return p > 0 && p < 0.5; }),
               seen.end());
-    EXPECT_NE(std::find_if(seen.begin(), seen.end(), [](int p) { return p > 20 && p < 30; }),
+    EXPECT_NE(std::find_if(seen.begin(), seen.end(), [](double p) { return p > 0.5 && p < 1; }),
               seen.end());
 }
 
@@ -191,17 +191,17 @@ TEST(Levels, LongRecordsLevelOnASecondThreadAsInOnePass)
                                            ((i * 7919) % 101) * 1e-8);
             values[i + 1] = -values[i];
         }
-        const PsnRecord record = makeRecord(values, 250);
+        const Record record = makeRecord(values, 250);
         std::vector<float> samples = record.samples;
         std::vector<float> level(samples.size(), 0.0f);
         const MeanRemoved removed =
             removeMeanAndWeight(samples, record.sum, record.sampleCount, 250, level);
         const float lawMax = slowLevelInPlace(level, record.sampleCount, 250);
 
-        PsnRecord copy = record.copy();
-        std::vector<int> seen;
+        Record copy = record.copy();
+        std::vector<double> seen;
         LoadOptions options;
-        options.progress = [&](int p) { seen.push_back(p); };
+        options.progress = [&](double p) { seen.push_back(p); };
         options.threads.threads = 2;
         LoadResult result = analyseRecord(std::move(copy), "long.psn", options);
         ASSERT_TRUE(std::holds_alternative<AnalysedRecord>(result));
@@ -213,11 +213,11 @@ TEST(Levels, LongRecordsLevelOnASecondThreadAsInOnePass)
         EXPECT_EQ(a.sumSquares, removed.sumSquares);
 
         // The same progress points as one pass would report.
-        std::vector<int> expected;
-        for (int from : {10, 20}) {
+        std::vector<double> expected;
+        for (double from : {0.0, 0.5}) {
             for (int32_t i = progressInterval; i <= record.sampleCount; i += progressInterval)
-                expected.push_back(from + static_cast<int>(10LL * i / record.sampleCount));
-            expected.push_back(from + 10);
+                expected.push_back(from + 0.5 * i / record.sampleCount);
+            expected.push_back(from + 0.5);
         }
         EXPECT_EQ(seen, expected);
 

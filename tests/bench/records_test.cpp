@@ -2,7 +2,7 @@
 // table are only comparable from run to run if the records are the same
 // bytes every time, in the format the program reads.
 #include "parse_floor.h"
-#include "record/psnreader.h"
+#include "record/recordreader.h"
 #include "records.h"
 
 #include <gtest/gtest.h>
@@ -63,11 +63,11 @@ TEST_F(BenchRecords, SameSeedSameBytesInTheReadersFormat)
     EXPECT_EQ(text.back(), '\n');
 
     // The parse floor converts exactly the values the reader does.
-    const ReadResult read = readPsnFile(a);
-    ASSERT_TRUE(std::holds_alternative<PsnRecord>(read));
-    const PsnRecord &record = std::get<PsnRecord>(read);
+    const ReadResult read = readRecordFile(a);
+    ASSERT_TRUE(std::holds_alternative<Record>(read));
+    const Record &record = std::get<Record>(read);
     EXPECT_EQ(record.sampleCount, 7000);
-    EXPECT_EQ(record.stationCode, "BENCH01");
+    EXPECT_EQ(record.station, "BENCH01");
     const ParsedValues parsed = parseFloor(a);
     ASSERT_EQ(parsed.count, 7000u);
     EXPECT_EQ(std::memcmp(parsed.values.get(), record.samples.data() + 1, 7000 * sizeof(float)), 0);

@@ -5,7 +5,7 @@
 // texts. Any crash, sanitizer report, leak or hang is a fault.
 #include "analysis/loadrecord.h"
 #include "record/recordreader.h"
-#include "record/sensitivity.h"
+#include "settings/sensitivitytable.h"
 #include "report/report.h"
 #include "session/numbertext.h"
 #include "spectrum/segmentspectrum.h"
@@ -86,7 +86,7 @@ void analyse(AnalysedRecord &record, const Choices &choices)
                                        xOfSample(dragged.end, count, width), 3000.0);
         sink = sink + static_cast<size_t>(roundToInt32(band.right));
         sink = sink + static_cast<size_t>(sampleAtX(choices.start, width, count));
-        touch(std::to_string(plotProgress(plotVertexSample(choices.end & 0xFFFF,
+        touch(std::to_string(plotFraction(plotVertexSample(choices.end & 0xFFFF,
                                                            decimationStep(count)),
                                           count)));
     }
@@ -123,30 +123,39 @@ void fuzzTable(std::string_view text)
 
 bool sameRead(const ReadResult &a, const ReadResult &b)
 {
-    const auto *x = std::get_if<PsnRecord>(&a), *y = std::get_if<PsnRecord>(&b);
+    const auto *x = std::get_if<Record>(&a), *y = std::get_if<Record>(&b);
     if (!x || !y)
         return !x && !y && std::get<LoadError>(a).message() == std::get<LoadError>(b).message();
     return x->samples.size() == y->samples.size() &&
            std::memcmp(x->samples.data(), y->samples.data(), x->samples.size() * sizeof(float)) == 0 &&
            std::memcmp(&x->sum, &y->sum, sizeof(double)) == 0 && x->channel == y->channel &&
-           x->sensitivity == y->sensitivity && x->largestValue == y->largestValue && x->warnings == y->warnings;
+           x->startTime == y->startTime && x->sensitivity == y->sensitivity && x->largestValue == y->largestValue &&
+           x->warnings == y->warnings;
 }
 
-// A miniSEED file as the report reads it, every channel apart, and as the
-// window does, one chosen: the chosen channel is read alike.
-void fuzzChannels(std::string_view text, const ReadOptions &options)
+// A file of several records as the report reads it, every entry in turn,
+// and as the window does, one chosen with the others given back: the
+// chosen one is read alike.
+void fuzzEntries(std::string_view text, const ReadOptions &options)
 {
-    ByteInput input(text);
-    const RecordsResult all = readRecords(input, "fuzz.mseed", options);
-    ReadOptions pick = options;
-    pick.chooseChannel = [](const std::vector<std::string> &names) { return std::optional(names.back()); };
-    const ReadResult one = parseRecord(text, "fuzz.mseed", pick);
-    if (const auto *channels = std::get_if<std::vector<ReadResult>>(&all)) {
-        if (channels->empty() || !sameRead(channels->back(), one))
+    ByteInput all(text), one(text);
+    OpenResult report = openRecord(all, "fuzz.mseed", options);
+    OpenResult window = openRecord(one, "fuzz.mseed", options);
+    auto *entries = std::get_if<OpenedRecord>(&report);
+    auto *chosen = std::get_if<OpenedRecord>(&window);
+    if (!entries || !chosen) {
+        if (entries || chosen || std::get<LoadError>(report).message() != std::get<LoadError>(window).message())
             __builtin_trap();
-    } else if (!sameRead(std::get<LoadError>(all), one)) {
-        __builtin_trap();
+        return;
     }
+    const size_t count = entries->entries().size();
+    if (count == 0 || chosen->entries().size() != count)
+        __builtin_trap();
+    ReadResult last = LoadError{};
+    for (size_t e = 0; e < count; ++e)
+        last = entries->read(e);
+    if (!sameRead(last, chosen->readOnly(count - 1)))
+        __builtin_trap();
 }
 
 } // namespace
@@ -159,12 +168,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ReadOptions whole;
     whole.threads = singleThread();
     whole.threads.readPartBytes = 1 << 20;
-    whole.progress = [](int percent) { sink = sink + percent; };
+    whole.progress = [](double done) { sink = sink + static_cast<size_t>(done * 100); };
     // Some inputs are read as counts with a sensitivity given.
     if (size > 1 && data[1] % 4 == 0)
         whole.sensitivity.given = 0.5 + data[size - 1];
-    if (recogniseRecord(text.substr(0, recogniseBytes)) == RecordFormat::miniSeed)
-        fuzzChannels(text, whole);
+    if (std::string_view(recogniseRecord(text.substr(0, recogniseBytes)).name) == "miniSEED")
+        fuzzEntries(text, whole);
     ReadResult read = parseRecord(text, "fuzz.psn", whole);
 
     // Read again in parts of a few bytes, chosen by the input, on two
@@ -175,8 +184,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         parts.threads.readPartBytes = size > 0 ? 1 + data[0] % 61 : 1;
         parts.sensitivity = whole.sensitivity;
         const ReadResult split = parseRecord(text, "fuzz.psn", parts);
-        const auto *record = std::get_if<PsnRecord>(&read);
-        const auto *splitRecord = std::get_if<PsnRecord>(&split);
+        const auto *record = std::get_if<Record>(&read);
+        const auto *splitRecord = std::get_if<Record>(&split);
         if (record && splitRecord) {
             if (record->samples.size() != splitRecord->samples.size() ||
                 std::memcmp(record->samples.data(), splitRecord->samples.data(),
@@ -194,7 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         touch(error->message());
         return 0;
     }
-    LoadResult loaded = analyseRecord(std::get<PsnRecord>(std::move(read)), "fuzz.psn");
+    LoadResult loaded = analyseRecord(std::get<Record>(std::move(read)), "fuzz.psn");
     if (const auto *error = std::get_if<LoadError>(&loaded)) {
         touch(error->message());
         return 0;

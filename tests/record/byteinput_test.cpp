@@ -29,13 +29,13 @@ struct TempDir {
 TEST(ByteInput, ReadsARecordFile)
 {
     const std::string path = TEST_DATA_DIR "/psnreader-event.txt";
-    ReadResult result = readPsnFile(path);
-    auto *record = std::get_if<PsnRecord>(&result);
+    ReadResult result = readRecordFile(path);
+    auto *record = std::get_if<Record>(&result);
     ASSERT_NE(record, nullptr) << describe(result);
     EXPECT_EQ(record->sampleCount, 6);
     EXPECT_EQ(record->sampleRate, 100);
-    EXPECT_EQ(record->stationCode, "ABC");
-    EXPECT_EQ(record->componentName, "HHZ");
+    EXPECT_EQ(record->station, "ABC");
+    EXPECT_EQ(record->channel, "HHZ");
     const double values[] = {0, 1.5e-6, -2.5e-6, 1e-6, -1e-6, 2.5e-7, 0};
     ASSERT_EQ(record->samples.size(), 7u);
     for (int i = 0; i < 7; ++i)
@@ -59,7 +59,7 @@ TEST(ByteInput, FilesThatCannotBeReadAreRefused)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.path);
-        ReadResult result = readPsnFile(row.path);
+        ReadResult result = readRecordFile(row.path);
         auto *error = std::get_if<LoadError>(&result);
         ASSERT_NE(error, nullptr);
         EXPECT_EQ(error->file, row.path);
@@ -93,10 +93,10 @@ TEST(ByteInput, ReadsFromAPipeWhoseSizeIsUnknown)
         ReadOptions options;
         options.threads.threads = 2;
         options.threads.readPartBytes = 16;
-        const ReadResult result = readPsn(input, "pipe", options);
+        const ReadResult result = readRecord(input, "pipe", options);
         writer.join();
         EXPECT_EQ(describe(result), row.result);
-        if (auto *record = std::get_if<PsnRecord>(&result)) {
+        if (auto *record = std::get_if<Record>(&result)) {
             EXPECT_EQ(record->samples, (std::vector<float>{0, 1, 2, 3}));
         }
     }
@@ -113,14 +113,14 @@ TEST(ByteInput, AFileShortenedWhileReadIsAnErrorNotACrash)
         for (int i = 0; i < count; ++i)
             out << "1.234567E-06\r\n";
     }
-    ReadResult whole = readPsnFile(path);
-    ASSERT_TRUE(std::holds_alternative<PsnRecord>(whole)) << describe(whole);
+    ReadResult whole = readRecordFile(path);
+    ASSERT_TRUE(std::holds_alternative<Record>(whole)) << describe(whole);
 
     // Another program cuts the file while its samples are read: the reads
     // end early, and the reader tells why.
     ReadOptions options;
-    options.progress = [&](int) { std::filesystem::resize_file(path, 100); };
-    ReadResult result = readPsnFile(path, options);
+    options.progress = [&](double) { std::filesystem::resize_file(path, 100); };
+    ReadResult result = readRecordFile(path, options);
     ASSERT_TRUE(std::holds_alternative<LoadError>(result));
     EXPECT_EQ(describe(result), path + ": could not be read to its end: it was shortened, or a "
                                        "read failed, while it was read");

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ctext.h"
-#include "record/psnreader.h"
+#include "record/recordreader.h"
 
 #include <string>
 #include <variant>

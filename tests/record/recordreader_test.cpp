@@ -3,7 +3,6 @@
 #include "analysis/loadrecord.h"
 #include "mseedwriter.h"
 #include "readertest.h"
-#include "record/mseedchannels.h"
 #include "recordwriters.h"
 #include "report/report.h"
 #include "spectrum/segmentspectrum.h"
@@ -39,28 +38,28 @@ ReadResult readFromPipe(const std::string &bytes, const ReadOptions &options)
     return result;
 }
 
-bool sameRecord(const PsnRecord &a, const PsnRecord &b)
+bool sameRecord(const Record &a, const Record &b)
 {
     return a.samples == b.samples && a.sum == b.sum && a.sampleRate == b.sampleRate &&
-           a.stationCode == b.stationCode && a.componentName == b.componentName &&
+           a.station == b.station && a.channel == b.channel && a.startTime == b.startTime &&
            a.sensitivity == b.sensitivity && a.largestValue == b.largestValue && a.warnings == b.warnings;
 }
 
 // Reads `bytes` whole, in parts of 7 bytes and from a pipe; all must give
-// the same record. Progress runs from 5 up to 10.
+// the same record. Progress runs up to 1.
 ReadResult readEveryWay(const std::string &bytes, ReadOptions options = {})
 {
-    std::vector<int> progress;
-    options.progress = [&](int p) { progress.push_back(p); };
+    std::vector<double> progress;
+    options.progress = [&](double p) { progress.push_back(p); };
     ReadResult whole = parseRecord(bytes, "record", options);
     options.progress = {};
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-    EXPECT_EQ(progress.empty() ? 0 : progress.back(), 10);
+    EXPECT_EQ(progress.empty() ? 0 : progress.back(), 1);
     options.threads.readPartBytes = 7;
     for (const ReadResult &other : {parseRecord(bytes, "record", options), readFromPipe(bytes, options)}) {
         EXPECT_EQ(describe(other), describe(whole));
-        if (auto *record = std::get_if<PsnRecord>(&whole)) {
-            EXPECT_TRUE(sameRecord(std::get<PsnRecord>(other), *record));
+        if (auto *record = std::get_if<Record>(&whole)) {
+            EXPECT_TRUE(sameRecord(std::get<Record>(other), *record));
         }
     }
     return whole;
@@ -77,7 +76,7 @@ std::string psnText(const std::vector<float> &values, int rate = 100, const std:
 }
 
 // What the report prints for the record, and its spectrum.
-std::string figures(PsnRecord record)
+std::string figures(Record record)
 {
     LoadResult loaded = analyseRecord(std::move(record), "record");
     if (auto *error = std::get_if<LoadError>(&loaded))
@@ -189,18 +188,18 @@ TEST(RecordReader, TheSameSamplesGiveTheSameFiguresInEveryFormat)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         ReadResult read = readEveryWay(row.bytes, row.options);
-        auto *record = std::get_if<PsnRecord>(&read);
+        auto *record = std::get_if<Record>(&read);
         ASSERT_NE(record, nullptr) << describe(read);
         std::vector<float> expected = row.expected;
         expected.insert(expected.begin(), 0.0f);
         EXPECT_EQ(record->samples, expected);
         EXPECT_EQ(record->sampleRate, 100);
-        EXPECT_EQ(record->stationCode, "ABC");
-        EXPECT_EQ(record->componentName, "HHZ");
+        EXPECT_EQ(record->station, "ABC");
+        EXPECT_EQ(record->channel, "HHZ");
         EXPECT_EQ(record->sensitivity, row.sensitivity);
         EXPECT_EQ(record->largestValue, *std::max_element(row.expected.begin(), row.expected.end()));
         EXPECT_EQ(figures(std::move(*record)),
-                  figures(std::get<PsnRecord>(parseRecord(psnText(row.expected), "record"))));
+                  figures(std::get<Record>(parseRecord(psnText(row.expected), "record"))));
     }
 }
 
@@ -236,7 +235,7 @@ TEST(RecordReader, SensitivityComesFromTheOptionThenTheTableThenTheHeader)
         ReadOptions options;
         options.sensitivity = {row.given, row.table};
         ReadResult read = parseRecord(t.bytes(), "record", options);
-        auto *record = std::get_if<PsnRecord>(&read);
+        auto *record = std::get_if<Record>(&read);
         ASSERT_NE(record, nullptr) << describe(read);
         EXPECT_EQ(record->sensitivity, row.expected);
         EXPECT_EQ(record->samples[1], row.sample);
@@ -274,21 +273,10 @@ TEST(RecordReader, BrokenAndUnsupportedFilesAreRefusedWithTheReason)
         change(m);
         return m.bytes();
     };
-    // A second run of records after the first's 100 samples (1 s).
-    const auto twoRuns = [&](double startsLate, double rate) {
-        MiniSeed m;
-        m.values = std::vector<double>(100, 7);
-        m.channel = "HHZ";
-        std::string bytes = m.bytes();
-        m.start += static_cast<hptime_t>((1 + startsLate) * HPTMODULUS);
-        m.rate = rate;
-        return bytes + m.bytes();
-    };
     const auto patched = [](std::string bytes, size_t at, std::string with) {
         return bytes.replace(at, with.size(), with);
     };
     const std::string steim = mseed([](MiniSeed &m) { m.values = std::vector<double>(1000, 5); });
-    const std::string gapEnd = "; Sismavue reads channels without gaps or overlaps";
     const std::string velocityOnly = "; Sismavue analyses velocity records";
     const std::string tooLow = " samples per second is too low: the 2 Hz weighting filter cannot be designed below 12 samples per second";
     struct Row { const char *name; std::string bytes, reason; };
@@ -365,11 +353,6 @@ TEST(RecordReader, BrokenAndUnsupportedFilesAreRefusedWithTheReason)
         {"miniSEED infinite sample", mseed([&](MiniSeed &m) { m.encoding = DE_FLOAT64; m.values[2] = -inf; }),
          "channel HHZ: sample 3 is infinite"},
         {"miniSEED rate too low", mseed([](MiniSeed &m) { m.rate = 10; }), "channel HHZ: a sampling rate of 10" + tooLow},
-        {"miniSEED gap", twoRuns(2, 100),
-         "channel HHZ: a gap of 2 s from 2024-03-01 10:00:01.000000 UTC to 2024-03-01 10:00:03.000000 UTC" + gapEnd},
-        {"miniSEED overlap", twoRuns(-0.5, 100), "channel HHZ: an overlap of 0.5 s at 2024-03-01 10:00:00.500000 UTC" + gapEnd},
-        {"miniSEED rate changing", twoRuns(0, 50),
-         "channel HHZ: the sampling rate changes from 100 to 50 samples per second at 2024-03-01 10:00:01.000000 UTC"},
         {"miniSEED of text alone", mseed([](MiniSeed &m) { m.encoding = DE_ASCII; m.text = "clock locked"; }),
          "holds no samples: its records hold text, or nothing"},
     };
@@ -395,8 +378,8 @@ TEST(RecordReader, BrokenAndUnsupportedFilesAreRefusedWithTheReason)
     // warning; damage in any other record still refuses the channel.
     const std::string damage = "Data integrity check for Steim2 failed, Last sample=0, Xn=5";
     ReadResult lastDamaged = readEveryWay(patched(steim, 512 + 71, std::string(1, '\0')));
-    ASSERT_TRUE(std::holds_alternative<PsnRecord>(lastDamaged)) << describe(lastDamaged);
-    const PsnRecord &kept = std::get<PsnRecord>(lastDamaged);
+    ASSERT_TRUE(std::holds_alternative<Record>(lastDamaged)) << describe(lastDamaged);
+    const Record &kept = std::get<Record>(lastDamaged);
     EXPECT_GT(kept.sampleCount, 0);
     EXPECT_LT(kept.sampleCount, 1000);
     EXPECT_EQ(std::count(kept.samples.begin() + 1, kept.samples.end(), 5.0f), kept.sampleCount);
@@ -423,26 +406,59 @@ TEST(RecordReader, FormatIsToldByContentAloneAndTextIsTheRest)
     miniSeed.values = {1};
     std::string versionOnly(308, ' ');
     put<int32_t>(versionOnly, 304, 6, true);
-    struct Row { const char *name; std::string head; RecordFormat format; };
+    struct Row { const char *name; std::string head; std::string format; };
     const Row rows[] = {
-        {"Type 4", "PSNTYPE4", RecordFormat::psnType4},
-        {"volume", "PSNVOLUME1", RecordFormat::psnVolume},
-        {"SAC", sac.bytes(), RecordFormat::sac},
-        {"header version 6, big-endian, after text", versionOnly, RecordFormat::sac},
-        {"PSN text", header(3), RecordFormat::psnText},
-        {"lower case", "psntype4", RecordFormat::psnText},
-        {"too short to hold a version", std::string(307, '\x06'), RecordFormat::psnText},
-        {"miniSEED", miniSeed.bytes(), RecordFormat::miniSeed},
+        {"Type 4", "PSNTYPE4", "PSN Type 4"},
+        {"volume", "PSNVOLUME1", "PSN volume"},
+        {"SAC", sac.bytes(), "SAC"},
+        {"header version 6, big-endian, after text", versionOnly, "SAC"},
+        {"PSN text", header(3), "PSN text"},
+        {"lower case", "psntype4", "PSN text"},
+        {"too short to hold a version", std::string(307, '\x06'), "PSN text"},
+        {"miniSEED", miniSeed.bytes(), "miniSEED"},
         {"miniSEED whose data hold the SAC version", patched(miniSeed.bytes(), 304, versionOnly.substr(304)),
-         RecordFormat::miniSeed},
-        {"a record header's start alone", "000001D ", RecordFormat::psnText},
-        {"empty", "", RecordFormat::psnText},
+         "miniSEED"},
+        {"a record header's start alone", "000001D ", "PSN text"},
+        {"empty", "", "PSN text"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(recogniseRecord(std::string_view(row.head).substr(0, recogniseBytes)), row.format);
+        EXPECT_EQ(recogniseRecord(std::string_view(row.head).substr(0, recogniseBytes)).name, row.format);
     }
 }
+
+namespace {
+
+// What the entries of a file list, and what reading each gives: its label,
+// channel code, sample count, start time and last value, or its error.
+std::vector<std::string> entriesOf(const std::string &file, std::optional<std::string> channel = {})
+{
+    ReadOptions options;
+    options.channel = channel;
+    ByteInput input(file);
+    OpenResult opened = openRecord(input, "record", options);
+    if (const auto *error = std::get_if<LoadError>(&opened))
+        return {error->message()};
+    OpenedRecord &record = std::get<OpenedRecord>(opened);
+    std::vector<std::string> seen;
+    for (size_t e = 0; e < record.entries().size(); ++e) {
+        const RecordEntry &entry = record.entries()[e];
+        ReadResult read = record.read(e);
+        const auto *r = std::get_if<Record>(&read);
+        if (!r) {
+            seen.push_back(describe(read));
+            continue;
+        }
+        EXPECT_EQ(r->sampleCount, entry.sampleCount);
+        EXPECT_EQ(r->startTime, entry.info.startTime);
+        seen.push_back(entryLabel(entry) + " " + r->channel + " " + std::to_string(r->sampleCount) + " from " +
+                       (r->startTime ? isoTimeText(*r->startTime) : "none") + " of " +
+                       cText(r->samples.back(), std::chars_format::fixed, 6));
+    }
+    return seen;
+}
+
+} // namespace
 
 TEST(RecordReader, ChannelsOfAMiniSeedFileAreReadApartInFileOrder)
 {
@@ -453,68 +469,105 @@ TEST(RecordReader, ChannelsOfAMiniSeedFileAreReadApartInFileOrder)
         m.values = std::vector<double>(2000, value);
         return m.bytes();
     };
-    MiniSeed gapped;
-    gapped.channel = "EHE";
-    gapped.values = std::vector<double>(2000, 3);
-    std::string withGap = gapped.bytes();
-    gapped.start += 30 * HPTMODULUS;
-    withGap += gapped.bytes();
+    MiniSeed damaged;
+    damaged.channel = "EHE";
+    damaged.encoding = DE_FLOAT32;
+    damaged.values = std::vector<double>(2000, 3);
+    damaged.values[5] = std::numeric_limits<double>::quiet_NaN();
     // Recorded side by side, a record of each channel in turn.
-    const std::string file = interleaved({channel("EHN", 1), channel("EHZ", 2), withGap});
-    const auto all = [&](std::optional<std::string> asked) {
-        ReadOptions options;
-        options.channel = asked;
-        ByteInput input(file);
-        const RecordsResult read = readRecords(input, "record", options);
-        std::vector<std::string> seen;
-        if (const auto *error = std::get_if<LoadError>(&read))
-            return std::vector<std::string>{error->message()};
-        for (const ReadResult &one : std::get<std::vector<ReadResult>>(read)) {
-            const auto *record = std::get_if<PsnRecord>(&one);
-            seen.push_back(record ? record->channel + " " + record->componentName + " " +
-                                        std::to_string(record->sampleCount) + " of " +
-                                        cText(record->samples.back(), std::chars_format::fixed, 6)
-                                  : describe(one));
-        }
-        return seen;
-    };
+    const std::string file = interleaved({channel("EHN", 1), channel("EHZ", 2), damaged.bytes()});
     using Seen = std::vector<std::string>;
-    EXPECT_EQ(all(std::nullopt),
-              (Seen{"EHN EHN 2000 of 1.000000", "EHZ EHZ 2000 of 2.000000",
-                    "record: channel EHE: a gap of 10 s from 2024-03-01 10:00:20.000000 UTC to "
-                    "2024-03-01 10:00:30.000000 UTC; Sismavue reads channels without gaps or overlaps"}));
-    EXPECT_EQ(all("EHZ"), Seen{"EHZ EHZ 2000 of 2.000000"});
-    EXPECT_EQ(all("XX.BGLD..EHZ"), Seen{"EHZ EHZ 2000 of 2.000000"});
-    EXPECT_EQ(all("HHZ"), Seen{"record: holds no channel HHZ; its channels: EHN, EHZ, EHE"});
-
-    // Where one record is read, one channel is chosen, or none.
-    const auto one = [&](std::optional<std::string> answer, bool ask = true) {
-        ReadOptions options;
-        std::vector<std::string> offered;
-        if (ask)
-            options.chooseChannel = [&](const std::vector<std::string> &names) {
-                offered = names;
-                return answer;
-            };
-        const ReadResult read = parseRecord(file, "record", options);
-        EXPECT_EQ(offered, ask ? Seen({"EHN", "EHZ", "EHE"}) : Seen());
-        const auto *record = std::get_if<PsnRecord>(&read);
-        return record ? record->channel : describe(read) + (std::get<LoadError>(read).cancelled ? " (cancelled)" : "");
-    };
-    EXPECT_EQ(one("EHZ"), "EHZ");
-    EXPECT_EQ(one(std::nullopt), "record: no channel was chosen (cancelled)");
-    EXPECT_EQ(one(std::nullopt, false), "record: holds several channels (EHN, EHZ, EHE); one must be chosen");
-    EXPECT_EQ(offeredChannel(Seen{"EHN", "EHZ", "EHE"}), 1u);
-    EXPECT_EQ(offeredChannel(Seen{"EHN", "EHE"}), 0u);
+    const std::string start = " from 2024-03-01T10:00:00.000000Z";
+    EXPECT_EQ(entriesOf(file), (Seen{"EHN EHN 2000" + start + " of 1.000000", "EHZ EHZ 2000" + start + " of 2.000000",
+                                     "record: channel EHE: sample 6 is not a number"}));
+    EXPECT_EQ(entriesOf(file, "EHZ"), Seen{"EHZ EHZ 2000" + start + " of 2.000000"});
+    EXPECT_EQ(entriesOf(file, "XX.BGLD..EHZ"), Seen{"EHZ EHZ 2000" + start + " of 2.000000"});
+    EXPECT_EQ(entriesOf(file, "HHZ"), Seen{"record: holds no channel HHZ; its channels: EHN, EHZ, EHE"});
+    EXPECT_EQ(describe(parseRecord(file, "record")),
+              "record: holds several channels (EHN, EHZ, EHE); one must be chosen");
 
     // A code two stations share names neither.
     const std::string twoStations = interleaved({channel("EHZ", 1, "AAA"), channel("EHZ", 2, "BBB")});
-    ReadOptions ehz;
-    ehz.channel = "EHZ";
-    EXPECT_EQ(describe(parseRecord(twoStations, "record", ehz)),
-              "record: holds several channels EHZ (XX.AAA..EHZ, XX.BBB..EHZ); name one as NET.STA.LOC.CHA");
-    ByteInput input(twoStations);
-    const auto both = std::get<std::vector<ReadResult>>(readRecords(input, "record"));
-    ASSERT_EQ(both.size(), 2u);
-    EXPECT_EQ(std::get<PsnRecord>(both[1]).channel, "XX.BBB..EHZ");
+    EXPECT_EQ(entriesOf(twoStations, "EHZ"),
+              Seen{"record: holds several channels EHZ (XX.AAA..EHZ, XX.BBB..EHZ); name one as NET.STA.LOC.CHA"});
+    EXPECT_EQ(entriesOf(twoStations)[1], "XX.BBB..EHZ EHZ 2000" + start + " of 2.000000");
+}
+
+// A record that does not start where the channel's last one ended, within
+// half a sample, or at another rate, starts a new piece with its own start
+// time; nothing fills a gap.
+TEST(RecordReader, MiniSeedChannelsAreReadInContinuousPieces)
+{
+    // A second run of records after the first's 100 samples (1 s).
+    const auto twoRuns = [&](double startsLate, double rate) {
+        MiniSeed m;
+        m.values = std::vector<double>(100, 7);
+        m.channel = "HHZ";
+        std::string bytes = m.bytes();
+        m.start += static_cast<hptime_t>(std::llround((1 + startsLate) * HPTMODULUS));
+        m.rate = rate;
+        m.values = std::vector<double>(50, 8);
+        return bytes + m.bytes();
+    };
+    using Seen = std::vector<std::string>;
+    struct Row { const char *name; std::string bytes; Seen seen; };
+    const std::string first = "piece 1 of 2 HHZ 100 from 2024-03-01T10:00:00.000000Z of 7.000000";
+    const Row rows[] = {
+        {"a gap of 2 s", twoRuns(2, 100),
+         {first, "piece 2 of 2 HHZ 50 from 2024-03-01T10:00:03.000000Z of 8.000000"}},
+        {"an overlap of 0.5 s", twoRuns(-0.5, 100),
+         {first, "piece 2 of 2 HHZ 50 from 2024-03-01T10:00:00.500000Z of 8.000000"}},
+        {"the rate changing", twoRuns(0, 50),
+         {first, "piece 2 of 2 HHZ 50 from 2024-03-01T10:00:01.000000Z of 8.000000"}},
+        {"late by less than half a sample", twoRuns(0.0049, 100),
+         {" HHZ 150 from 2024-03-01T10:00:00.000000Z of 8.000000"}},
+        {"late by more than half a sample", twoRuns(0.0051, 100),
+         {first, "piece 2 of 2 HHZ 50 from 2024-03-01T10:00:01.005100Z of 8.000000"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(entriesOf(row.bytes), row.seen);
+    }
+}
+
+// Each format gives the time of its first sample, written here with a
+// known time; a file that does not say gives none.
+TEST(RecordReader, RecordsTellTheirStartTime)
+{
+    Type4 type4;
+    type4.values = {1, 2, 3};
+    type4.time = {2008, 1, 1, 0, 0, 0, 435000000};
+    Type4 untimed = type4;
+    untimed.time = {};
+    Sac sac;
+    sac.values = {1, 2, 3};
+    sac.reference = {2008, 366, 23, 59, 59, 900};
+    sac.begin = 0.125f;
+    Sac unreferenced;
+    unreferenced.values = {1, 2, 3};
+    MiniSeed mseed;
+    mseed.values = {1, 2, 3};
+    mseed.start = ms_time2hptime(2008, 1, 0, 0, 0, 435000);
+    const std::string count = "Number of Samples: 1\r\nSPS: 100\r\n";
+    struct Row { const char *name; std::string bytes; std::string start; };
+    const Row rows[] = {
+        {"Type 4", type4.bytes(), "2008-01-01T00:00:00.435000Z"},
+        {"Type 4 without a date", untimed.bytes(), "none"},
+        {"SAC: its reference time and B", sac.bytes(), "2009-01-01T00:00:00.025000Z"},
+        {"SAC without a reference time", unreferenced.bytes(), "none"},
+        {"miniSEED", mseed.bytes(), "2008-01-01T00:00:00.435000Z"},
+        {"PSN text", count + "Start Time: 2008/01/01 00:00:00.435\r\nData:\r\n1", "2008-01-01T00:00:00.435000Z"},
+        {"PSN text without a fraction", count + "Start Time: 2024/02/29 23:59:58 \r\nData:\r\n1",
+         "2024-02-29T23:59:58.000000Z"},
+        {"PSN text of an impossible date", count + "Start Time: 2023/02/29 00:00:00\r\nData:\r\n1", "none"},
+        {"PSN text of another layout", count + "Start Time: 01.01.2008 00:00:00\r\nData:\r\n1", "none"},
+        {"PSN text without the line", count + "Data:\r\n1", "none"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const ReadResult read = readEveryWay(row.bytes);
+        const auto *record = std::get_if<Record>(&read);
+        ASSERT_NE(record, nullptr) << describe(read);
+        EXPECT_EQ(record->startTime ? isoTimeText(*record->startTime) : "none", row.start);
+    }
 }

@@ -51,13 +51,25 @@ struct Type4 {
     std::string variableHeader;     // blocks, as bytes
     int64_t variableBytes = -1;     // announced; -1: the size of variableHeader
     int crcChange = 0;              // added to the CRC written
+    // The date and time of the first sample; a month of 0 leaves it unset.
+    struct Time {
+        uint16_t year = 2024;
+        uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
+        uint32_t nanoseconds = 0;
+    } time;
 
     std::string bytes() const
     {
         std::string b(154, '\0');
         putText(b, 0, "PSNTYPE4");
         put<uint32_t>(b, 8, static_cast<uint32_t>(variableBytes < 0 ? variableHeader.size() : variableBytes));
-        put<uint16_t>(b, 12, 2024);
+        put<uint16_t>(b, 12, time.year);
+        b[14] = static_cast<char>(time.month);
+        b[15] = static_cast<char>(time.day);
+        b[16] = static_cast<char>(time.hour);
+        b[17] = static_cast<char>(time.minute);
+        b[18] = static_cast<char>(time.second);
+        put<uint32_t>(b, 20, time.nanoseconds);
         put<double>(b, 32, rate);
         put<uint32_t>(b, 40, static_cast<uint32_t>(count < 0 ? values.size() : count));
         put<uint32_t>(b, 44, flags);
@@ -107,6 +119,12 @@ struct Sac {
     std::optional<int32_t> npts;   // announced; none: the number of values
     int32_t iftype = 1, idep = 5, leven = 1, nvhdr = 6;
     std::string station = "ABC", component = "HHZ";
+    // The reference time; none leaves its fields and B unset.
+    struct Reference {
+        int32_t year, dayOfYear, hour, minute, second, millisecond;
+    };
+    std::optional<Reference> reference;
+    float begin = -12345.0f;   // B: the first sample's time after the reference, s
 
     std::string bytes() const
     {
@@ -119,6 +137,13 @@ struct Sac {
             putText(b, s, "-12345  ");
         put<float>(b, 0, delta, bigEndian);
         put<float>(b, 12, 1.0f, bigEndian);   // SCALE, which readers ignore
+        put<float>(b, 20, begin, bigEndian);
+        if (reference) {
+            const int32_t fields[] = {reference->year, reference->dayOfYear, reference->hour,
+                                      reference->minute, reference->second, reference->millisecond};
+            for (size_t i = 0; i < 6; ++i)
+                put<int32_t>(b, 280 + 4 * i, fields[i], bigEndian);
+        }
         put<int32_t>(b, 304, nvhdr, bigEndian);
         put<int32_t>(b, 316, npts.value_or(static_cast<int32_t>(values.size())), bigEndian);
         put<int32_t>(b, 340, iftype, bigEndian);

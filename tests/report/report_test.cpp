@@ -128,8 +128,9 @@ TEST_F(Report, SensitivityComesFromTheOptionOrATableAndWarningsGoToStandardError
     }
 }
 
-// A row per channel in file order, a failed channel in its place; the
-// rows equal those of each channel's values as m/s in PSN text.
+// A row per channel in file order, a failed channel in its place, a
+// channel with a gap in its two pieces; the rows equal those of each
+// channel's values as m/s in PSN text.
 TEST_F(Report, MiniSeedGivesARowPerChannel)
 {
     MiniSeed z, n, e;
@@ -138,37 +139,52 @@ TEST_F(Report, MiniSeedGivesARowPerChannel)
         z.values[i] = std::round(900 * std::sin(i * 0.2));
     n.values = std::vector<double>(z.values.rbegin(), z.values.rend());
     n.channel = "EHN";
-    e.values = std::vector<double>(100, 1);
+    e.values = std::vector<double>(z.values.begin(), z.values.begin() + 1500);
     e.channel = "EHE";
     std::string eBytes = e.bytes();
-    e.start += 3 * HPTMODULUS;
+    e.start += 17 * HPTMODULUS;
     eBytes += e.bytes();
-    const std::string file = write("three.mseed", interleaved({z.bytes(), n.bytes(), eBytes}));
-    const auto rowOf = [&](const MiniSeed &m) {
-        std::string text = "Number of Samples: 3000\r\nSPS: 100\r\nStation Code: BGLD\r\nComponent Name: " + m.channel + "\r\nData:\r\n";
-        for (double v : m.values)
-            text += cText(v / 1e6, std::chars_format::fixed, 6) + "\r\n";
+    MiniSeed broken = n;
+    broken.channel = "EHX";
+    broken.encoding = DE_FLOAT32;
+    broken.values[7] = std::numeric_limits<double>::infinity();
+    const std::string file = write("four.mseed", interleaved({z.bytes(), n.bytes(), eBytes, broken.bytes()}));
+    const auto rowOf = [&](const MiniSeed &m, size_t count) {
+        std::string text = "Number of Samples: " + std::to_string(count) + "\r\nSPS: 100\r\nStation Code: BGLD\r\n"
+                           "Component Name: " + m.channel + "\r\nData:\r\n";
+        for (size_t i = 0; i < count; ++i)
+            text += cText(m.values[i] / 1e6, std::chars_format::fixed, 6) + "\r\n";
         const std::string psn = write(m.channel + ".psn", text);
         run({"--no-header", psn});
         return file + out.str().substr(psn.size());
     };
-    const std::string gap = "sismavue-report: " + file + ": channel EHE: a gap of 2 s from 2024-03-01 10:00:01.000000 UTC "
-                            "to 2024-03-01 10:00:03.000000 UTC; Sismavue reads channels without gaps or overlaps\n";
-    const std::string zRow = rowOf(z), nRow = rowOf(n);
+    const std::string infinite = "sismavue-report: " + file + ": channel EHX: sample 8 is infinite\n";
+    const std::string zRow = rowOf(z, 3000), nRow = rowOf(n, 3000), eRow = rowOf(e, 1500);
     EXPECT_EQ(run({"--no-header", "--sensitivity", "1e6", file}), 1);
-    EXPECT_EQ(out.str(), zRow + nRow);
-    EXPECT_EQ(err.str(), gap);
+    EXPECT_EQ(out.str(), zRow + nRow + eRow + eRow);
+    EXPECT_EQ(err.str(), infinite);
     EXPECT_EQ(run({"--no-header", "--channel", "EHN", "--sensitivity", "1e6", file}), 0);
     EXPECT_EQ(out.str(), nRow);
-    EXPECT_EQ(run({"--format", "json", "--channel=XX.BGLD..EHE", file}), 1);
-    const std::string reason = gap.substr(gap.find("channel EHE"));
+    EXPECT_EQ(run({"--format", "json", "--channel=XX.BGLD..EHX", file}), 1);
+    const std::string reason = infinite.substr(infinite.find("channel EHX"));
     EXPECT_EQ(out.str(), "[\n{\"file\": \"" + file + "\", \"error\": \"" + reason.substr(0, reason.size() - 1) + "\"}\n]\n");
     EXPECT_EQ(run({"--channel", "EHZ", file}), 0);
     EXPECT_TRUE(err.str().starts_with("sismavue-report: " + file + ": channel EHZ: warning: the largest value is 900,")) << err.str();
 
+    // The pieces of a channel with a gap, each with its start time.
+    EXPECT_EQ(run({"--format", "json", "--channel", "EHE", "--sensitivity", "1e6", file}), 0);
+    const std::string json = out.str();
+    const std::string place = "\"startTime\": \"2024-03-01T10:00:";
+    for (const std::string start : {"00.000000Z", "17.000000Z"})
+        EXPECT_NE(json.find(place + start + "\", \"network\": \"XX\", \"location\": \"\", \"channel\": \"EHE\""),
+                  std::string::npos) << json;
+    EXPECT_EQ(run({"--channel", "EHE", file}), 0);
+    EXPECT_TRUE(err.str().starts_with("sismavue-report: " + file + ": channel EHE piece 1 of 2: warning: the largest value is 900,"))
+        << err.str();
+
     EXPECT_EQ(run({"--spectrum", file}), 2);
     EXPECT_EQ(err.str(), "sismavue-report: --spectrum: expected a file of one channel or --channel CODE, got " + file +
-                             " of 3 channels (EHZ, EHN, EHE)\nTry 'sismavue-report --help'.\n");
+                             " of 5 channels (EHZ, EHN, EHE piece 1 of 2, EHE piece 2 of 2, EHX)\nTry 'sismavue-report --help'.\n");
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(run({"--spectrum", "--channel", "EHN", file}), 0);
     const std::string spectrum = out.str();

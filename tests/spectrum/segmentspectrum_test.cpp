@@ -111,17 +111,17 @@ TEST(SegmentSpectrum, ProgressStaysWithinTheBar)
     const std::vector<float> s(10000, 0.0f);
     const struct {
         int start, end;
-        std::vector<float> expected;
+        std::vector<double> expected;
     } rows[] = {
-        {0, 2048, {25}},                     // one block: 512 / 2048
-        {1, 3073, {float(512 / 3072.0 * 100), float(1024 / 3072.0 * 100), float(1536 / 3072.0 * 100)}},
-        {5, 105, {100}},                     // 512 / 100 would be 512 %
-        {7, 7, {100}},                       // no length: no division by zero
+        {0, 2048, {0.25}},                   // one block: 512 / 2048
+        {1, 3073, {512 / 3072.0, 1024 / 3072.0, 1536 / 3072.0}},
+        {5, 105, {1}},                       // 512 / 100 would be 5.12
+        {7, 7, {1}},                         // no length: no division by zero
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.end);
-        std::vector<float> seen;
-        segmentSpectrum(s, row.start, row.end, [&](float p) { seen.push_back(p); });
+        std::vector<double> seen;
+        segmentSpectrum(s, row.start, row.end, [&](double p) { seen.push_back(p); });
         EXPECT_EQ(seen, row.expected);
     }
 }
@@ -140,13 +140,13 @@ TEST(SegmentSpectrum, OneOrTwoThreadsGiveTheSameSpectrumAndProgress)
         return std::sin(i * 0.05) * 1e-4 + std::sin(i * 1.3) * 3e-6 + (i % 17) * 1e-8;
     });
     for (const auto &[start, end] : {std::pair{0, 300000}, std::pair{12345, 201234}}) {
-        std::vector<float> twoSeen, oneSeen;
+        std::vector<double> twoSeen, oneSeen;
         ThreadPolicy twoThreads;
         twoThreads.threads = 2;
         const SegmentSpectrum two =
-            segmentSpectrum(s, start, end, [&](float p) { twoSeen.push_back(p); }, twoThreads);
+            segmentSpectrum(s, start, end, [&](double p) { twoSeen.push_back(p); }, twoThreads);
         const SegmentSpectrum one = segmentSpectrum(
-            s, start, end, [&](float p) { oneSeen.push_back(p); }, singleThread());
+            s, start, end, [&](double p) { oneSeen.push_back(p); }, singleThread());
         EXPECT_EQ(two.lines, one.lines);
         EXPECT_EQ(two.blockCount, spectrumBlockCount(end - start));
         EXPECT_EQ(twoSeen, oneSeen);

@@ -67,10 +67,9 @@ TEST(WavePlot, LevelScaleAndSilence)
     EXPECT_EQ(thresholdLine(600, 110).x2, 600.0f);
 }
 
-TEST(WavePlot, ProgressReachesHundredWithoutOverflow)
+TEST(WavePlot, ProgressReachesTheEndWithoutOverflow)
 {
-    EXPECT_FLOAT_EQ(plotProgress(1000, 1000), 100);
-    EXPECT_FLOAT_EQ(plotProgress(500, 1000), 65);
-    // Past 30 678 337 samples i * 70 leaves the 32-bit range.
-    EXPECT_FLOAT_EQ(plotProgress(40000000, 40000000), 100);
+    EXPECT_EQ(plotFraction(1000, 1000), 1);
+    EXPECT_EQ(plotFraction(500, 1000), 0.5);
+    EXPECT_EQ(plotFraction(40000000, 40000000), 1);
 }

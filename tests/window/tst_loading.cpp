@@ -505,9 +505,10 @@ private slots:
         qputenv("XDG_CONFIG_HOME", savedConfig);
     }
 
-    // Of a file of several channels the person picks one, the vertical
-    // offered first; Cancel leaves the window as it was, and the load for a
-    // new sensitivity keeps the channel without asking again.
+    // Of a file of several channels the person picks one, listed with its
+    // start time and length, the vertical offered first; Cancel leaves the
+    // window as it was, and the load for a new sensitivity keeps the channel
+    // without asking again.
     void channelOfAFileOfSeveralIsAskedFor()
     {
         QTemporaryDir config;
@@ -529,7 +530,7 @@ private slots:
         auto w = window();
         QStringList offered;
         int first = -1, asked = 0;
-        std::optional<QString> answer = QStringLiteral("EHN");
+        std::optional<int> answer = 0;
         w->chooseChannel = [&](const QStringList &channels, int at) {
             ++asked;
             offered = channels;
@@ -537,7 +538,8 @@ private slots:
             return answer;
         };
         w->Form_Load(both);
-        QCOMPARE(offered, QStringList({"EHN", "EHZ"}));
+        const QString listed = QStringLiteral(", from 2024-03-01 10:00:00.000000 UTC, 3000 samples (30 s)");
+        QCOMPARE(offered, QStringList({"EHN" + listed, "EHZ" + listed}));
         QCOMPARE(first, 1);
         QCOMPARE(w->Label9->text(), QStringLiteral("BGLD"));
         QCOMPARE(w->Label10->text(), QStringLiteral("EHN"));

@@ -209,7 +209,7 @@ private slots:
         const QString folder = dir.filePath("channels");
         QCOMPARE(report({"--plot", folder, "--plot-scale", "1", file}), 0);
         for (const char *channel : {"EHN", "EHZ"}) {
-            LoadOptions options;
+            ReadOptions options;
             options.channel = channel;
             LoadResult loaded = loadRecord(file.toStdString(), options);
             AnalysedRecord &record = std::get<AnalysedRecord>(loaded);
@@ -222,7 +222,8 @@ private slots:
 
             // The window offers the same name for the channel it shows.
             auto opened = std::make_unique<MainWindow>();
-            opened->chooseChannel = [&](const QStringList &, int) { return std::optional<QString>(channel); };
+            const int listed = std::string(channel) == "EHN" ? 0 : 1;   // in file order
+            opened->chooseChannel = [&](const QStringList &, int) { return std::optional<int>(listed); };
             opened->Form_Load(file);
             QStringList offered;
             opened->choosePictureFile = [&](const QString &suggested) {

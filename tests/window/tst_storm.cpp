@@ -62,7 +62,7 @@ quint64 environmentNumber(const char *name, quint64 fallback)
     return ok ? value : fallback;
 }
 
-struct Record {
+struct StormRecord {
     QString path;
     int32_t count = 0;
     QImage wave, level;  // Picture1 and Picture3 after a load in a fresh window
@@ -145,7 +145,7 @@ class StormTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    std::vector<Record> good;
+    std::vector<StormRecord> good;
     QStringList usual, bad;  // good files but the long one, bad files
     QString longPath;
     QImage blankView;
@@ -190,17 +190,17 @@ class StormTest : public QObject {
     quint64 random(quint64 n) { return n ? rng() % n : 0; }
     bool chance(int percent) { return random(100) < static_cast<quint64>(percent); }
 
-    const Record *recordWithCount(int32_t count) const
+    const StormRecord *recordWithCount(int32_t count) const
     {
-        for (const Record &r : good)
+        for (const StormRecord &r : good)
             if (r.count == count)
                 return &r;
         return nullptr;
     }
 
-    const Record *recordAt(const QString &path) const
+    const StormRecord *recordAt(const QString &path) const
     {
-        for (const Record &r : good)
+        for (const StormRecord &r : good)
             if (r.path == path)
                 return &r;
         return nullptr;
@@ -746,7 +746,7 @@ class StormTest : public QObject {
     QString waveViewFault()
     {
         const Session &s = w->session();
-        const Record *record = recordWithCount(s.sampleCount);
+        const StormRecord *record = recordWithCount(s.sampleCount);
         if (s.sampleCount && !record)
             return QStringLiteral("no record has %1 samples").arg(s.sampleCount);
         const QImage &shown = w->Picture1->image();
@@ -798,7 +798,7 @@ class StormTest : public QObject {
                 return QStringLiteral("Label2 shows \"%1\" with no record").arg(w->Label2->text());
             return {};
         }
-        const Record *record = recordWithCount(s.sampleCount);
+        const StormRecord *record = recordWithCount(s.sampleCount);
         if (record && w->Label2->text() != record->path)
             return QStringLiteral("Label2 shows \"%1\" for %2").arg(w->Label2->text(), record->path);
         if (w->Ss->text().trimmed() != QString::number(s.startSample) ||
@@ -822,7 +822,7 @@ class StormTest : public QObject {
             return {};
         ++loads;
         const Session &s = w->session();
-        if (const Record *record = recordAt(e.file)) {
+        if (const StormRecord *record = recordAt(e.file)) {
             if (shown)
                 return QStringLiteral("loading %1 reported \"%2\"").arg(e.file, messages.back());
             if (s.sampleCount != record->count || w->Label2->text() != e.file)
@@ -880,7 +880,7 @@ class StormTest : public QObject {
         log(QStringLiteral("start-up with \"%1\"").arg(fileName(line)));
         noteStateBefore();
         w->Form_Load(line);
-        const Record *record = recordAt(MainWindow::stripQuotes(line));
+        const StormRecord *record = recordAt(MainWindow::stripQuotes(line));
         if (line.isEmpty() || !record) {
             if (w->session().sampleCount != 0 || w->Picture1->isEnabled() ||
                 messages.size() != expected.messagesBefore + (line.isEmpty() ? 0 : 1))
