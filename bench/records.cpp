@@ -17,7 +17,7 @@ namespace {
 // splitmix64: the same values on every platform, unlike the standard
 // library's distributions.
 struct Random {
-    uint64_t state;
+    uint64_t &state;
     uint64_t next()
     {
         uint64_t z = (state += 0x9e3779b97f4a7c15);
@@ -40,6 +40,17 @@ struct FileCloser {
 
 } // namespace
 
+double RecordValues::next()
+{
+    Random random{state_};
+    const double t = static_cast<double>(i_++) / rate_;
+    const double a = std::fmod(t, 600.0);
+    double v = 4e-6 * random.gauss();
+    if (a < 30)
+        v += 5e-4 * (a / 3) * std::exp(1 - a / 3) * std::sin(2 * std::numbers::pi * 11.3 * a);
+    return v;
+}
+
 bool writeRecord(const std::string &path, int64_t count, int32_t rate, uint64_t seed)
 {
     std::vector<char> buffer(1 << 20);   // outlives the file, which is closed first
@@ -51,13 +62,9 @@ bool writeRecord(const std::string &path, int64_t count, int32_t rate, uint64_t 
                  "Start Time: 2026/03/14 10:21:07.000\r\nNumber of Samples: %lld\r\nSPS: %d\r\n"
                  "Station Code: BENCH01\r\nComponent Name: Z\r\nUnits: m/s\r\nData:\r\n",
                  static_cast<long long>(count), rate);
-    Random random{seed};
+    RecordValues values(rate, seed);
     for (int64_t i = 0; i < count; ++i) {
-        const double t = static_cast<double>(i) / rate;
-        const double a = std::fmod(t, 600.0);
-        double v = 4e-6 * random.gauss();
-        if (a < 30)
-            v += 5e-4 * (a / 3) * std::exp(1 - a / 3) * std::sin(2 * std::numbers::pi * 11.3 * a);
+        const double v = values.next();
         // As "%.6E\r\n" prints in the C locale, whatever the process's.
         char text[32];
         char *end = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, 6).ptr;
