@@ -1,9 +1,11 @@
 // Writes the deterministic records the benchmarks run on:
 //   make_record FILE SAMPLES [SEED]      (100 samples/s)
+// as miniSEED where FILE ends in .mseed, else as PSN text.
 #include "records.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 int main(int argc, char **argv)
 {
@@ -17,7 +19,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "make_record: SAMPLES must be 1 to 2147483647\n");
         return 2;
     }
-    if (!writeRecord(argv[1], samples, 100, seed)) {
+    const std::string_view file = argv[1];
+    const bool mseed = file.ends_with(".mseed");
+    if (!(mseed ? writeMiniSeedRecord : writeRecord)(argv[1], samples, 100, seed)) {
         std::perror(argv[1]);
         return 1;
     }

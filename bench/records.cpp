@@ -1,11 +1,14 @@
 #include "records.h"
 
+#include <libmseed.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <numbers>
@@ -37,6 +40,11 @@ struct Random {
 struct FileCloser {
     void operator()(FILE *f) const { std::fclose(f); }
 };
+
+void appendRecord(char *record, int length, void *file)
+{
+    std::fwrite(record, 1, static_cast<size_t>(length), static_cast<FILE *>(file));
+}
 
 } // namespace
 
@@ -74,6 +82,42 @@ bool writeRecord(const std::string &path, int64_t count, int32_t rate, uint64_t 
         std::fwrite(text, 1, static_cast<size_t>(end - text), file.get());
     }
     return std::fflush(file.get()) == 0 && !std::ferror(file.get());
+}
+
+bool writeMiniSeedRecord(const std::string &path, int64_t count, int32_t rate, uint64_t seed)
+{
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+    if (!file)
+        return false;
+    RecordValues values(rate, seed);
+    MSRecord *msr = msr_init(nullptr);
+    std::strcpy(msr->network, "XX");
+    std::strcpy(msr->station, "BENCH");
+    std::strcpy(msr->channel, "HHZ");
+    msr->dataquality = 'D';
+    msr->samprate = rate;
+    msr->encoding = DE_STEIM2;
+    msr->byteorder = 1;
+    msr->reclen = 512;
+    msr->sampletype = 'i';
+    // Packed a million samples at a time, each time from where the last
+    // ended, so that the records follow each other without a gap.
+    std::vector<int32_t> counts;
+    const hptime_t start = ms_time2hptime(2026, 73, 0, 0, 0, 0);
+    bool packed = true;
+    for (int64_t done = 0; packed && done < count;) {
+        counts.clear();
+        for (; done < count && counts.size() < 1000000; ++done)
+            counts.push_back(static_cast<int32_t>(std::lround(values.next() * 1e9)));
+        msr->starttime = start + (done - static_cast<int64_t>(counts.size())) * (HPTMODULUS / rate);
+        msr->datasamples = counts.data();
+        msr->numsamples = static_cast<int64_t>(counts.size());
+        int64_t records = 0;
+        packed = msr_pack(msr, appendRecord, file.get(), &records, 1, 0) >= 0;
+    }
+    msr->datasamples = nullptr;   // ours, not the library's to free
+    msr_free(&msr);
+    return packed && std::fflush(file.get()) == 0 && !std::ferror(file.get());
 }
 
 namespace {

@@ -23,6 +23,10 @@ private:
 // false when the file cannot be written.
 bool writeRecord(const std::string &path, int64_t count, int32_t rate, uint64_t seed);
 
+// Writes the same values as miniSEED, one channel of Steim-2 records of 512
+// bytes, the values as counts of nm/s.
+bool writeMiniSeedRecord(const std::string &path, int64_t count, int32_t rate, uint64_t seed);
+
 // The record a benchmark program works on, chosen by its own options, which
 // are taken out of argv before the benchmark library sees them:
 //   --record FILE  an existing record

@@ -45,8 +45,7 @@ fi
 report="$build/src/sismavue-report"
 window="$build/src/window/sismavue"
 python=/usr/bin/python3
-for tool in "$report" "$build/bench/core_bench" "$build/bench/make_record" "$build/bench/make_mseed_record" \
-            "$build/bench/mseed_readtraces"; do
+for tool in "$report" "$build/bench/core_bench" "$build/bench/make_record" "$build/bench/mseed_readtraces"; do
   [ -x "$tool" ] || { echo "bench: $tool is missing: build with -DSISMAVUE_BENCHMARKS=ON" >&2; exit 1; }
 done
 for tool in hyperfine /usr/bin/time "$python"; do
@@ -78,7 +77,7 @@ for i in $(seq "$files"); do
   batch+=("$records/batch/$i.psn")
 done
 quietly make-day.log "$build/bench/make_record" "$records/day.psn" "$day" 7
-quietly make-mseed.log "$build/bench/make_mseed_record" "$records/day.mseed" "$day" 7
+quietly make-mseed.log "$build/bench/make_record" "$records/day.mseed" "$day" 7
 printf 'Number of Samples: 1000000\r\nSPS: 100\r\nData:\r\n' >"$records/endless.psn"
 truncate -s "$endless_bytes" "$records/endless.psn"
 cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
