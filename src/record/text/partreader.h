@@ -22,9 +22,10 @@ struct Part {
 // The input in parts of a fixed size, their buffers used again. With read
 // ahead, a helper reads the next part while the caller works on this one,
 // so that a slow disk or the first touch of fresh pages holds up the
-// helper, not the caller, who is called back every 10 ms while it waits. A
-// pipe is read only when the caller asks, so that a writer that stops never
-// holds up a refusal. One thread, the caller, uses a PartReader.
+// helper, not the caller, who is called back every 10 ms while it waits.
+// Without it the input is read only when the caller asks, as a pipe must
+// be, so that a writer that stops never holds up a refusal. One thread, the
+// caller, uses a PartReader.
 class PartReader {
 public:
     PartReader(ByteInput &input, size_t partBytes, bool readAhead = false);
