@@ -34,12 +34,15 @@ void PartReader::fill(Part &part)
 
 std::unique_ptr<Part> PartReader::next(const WaitTick &tick)
 {
-    const bool ahead = filler_.helpers() > 0;
-    // Without a helper the part is read here, at once, as posted.
-    if (!ahead || filler_.inFlight() == 0)
-        filler_.post(spare());
-    std::unique_ptr<Part> part = filler_.take(tick);
-    if (ahead && !part->last)
+    std::unique_ptr<Part> part;
+    if (filler_.inFlight() > 0) {
+        part = filler_.take(tick);
+    } else {
+        // Nothing read ahead (the first part, or no helper): read here.
+        part = spare();
+        fill(*part);
+    }
+    if (filler_.helpers() > 0 && !part->last)
         filler_.post(spare());
     taken_ += part->bytes.size();
     return part;
