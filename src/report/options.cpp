@@ -1,6 +1,7 @@
 #include "report/options.h"
 
 #include "report/escape.h"
+#include "report/pdfreport.h"
 #include "settings/sensitivitytable.h"
 
 #include <algorithm>
@@ -145,7 +146,11 @@ const std::vector<OptionSpec> table = {
     {"--plot", "", "DIR", "also write a picture of each record, as the window shows it, into DIR", applyPlot},
     {"--plot-scale", "", "N", "pictures at N times the window's size, 1 to 4 (default 2)", applyPlotScale},
     {"--plot-format", "", "png|pdf", "pictures as PNG (the default) or PDF", applyPlotFormat},
-    {"--force", "", "", "let pictures replace existing files",
+    {"--pdf", "", "FILE", "write a monitoring report of every event into FILE instead of the table",
+     [](std::string_view v, ReportOptions &o) { return v.empty() ? "expected a file" : (o.pdf = v, std::string()); }},
+    {"--title", "", "TEXT", "the monitoring report's title", [](std::string_view v, ReportOptions &o) { return o.title = v, std::string(); }},
+    {"--site", "", "TEXT", "the monitoring report's site", [](std::string_view v, ReportOptions &o) { return o.site = v, std::string(); }},
+    {"--force", "", "", "let pictures and the monitoring report replace existing files",
      [](std::string_view, ReportOptions &o) { o.force = true; return std::string(); }},
     {"--help", "-h", "", "print this text",
      [](std::string_view, ReportOptions &o) { o.help = true; return std::string(); }},
@@ -218,11 +223,11 @@ std::string checkTogether(const ReportOptions &options)
         // Given without --plot, these would silently do nothing.
         for (const auto &[given, name] : {std::pair(options.plotScale.has_value(), "--plot-scale"),
                                           std::pair(options.plotFormat.has_value(), "--plot-format"),
-                                          std::pair(options.force, "--force")})
+                                          std::pair(options.force && !options.pdf, "--force")})
             if (given)
                 return std::string(name) + ": expected together with --plot DIR";
     }
-    return {};
+    return checkPdfOptions(options);
 }
 
 } // namespace
@@ -263,6 +268,7 @@ std::string helpText()
         "usage: sismavue-report [OPTION]... FILE...\n"
         "       sismavue-report --spectrum [OPTION]... FILE\n"
         "       sismavue-report --exceedances [--threshold DB] [--merge SECONDS] [OPTION]... FILE...\n"
+        "       sismavue-report --pdf REPORT.pdf [--title TEXT] [--site TEXT] [OPTION]... FILE|DIR...\n"
         "\n"
         "Prints, for each record (PSN text or Type 4 event file, SAC file, miniSEED\n"
         "file; \"-\" reads standard input), the figures the window shows: a header line,\n"

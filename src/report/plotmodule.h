@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/loadrecord.h"
+#include "report/pdfdocument.h"
 #include "spectrum/segmentspectrum.h"
 #include "views/selection.h"
 
@@ -39,6 +40,10 @@ struct PlotModule {
     PlotPicture (*draw)(PlotRecord &&record, int scale, std::vector<uint32_t> &&pixels);
     // On that thread: the window as a one-page PDF, its views as vectors.
     std::string (*drawPdf)(PlotRecord &&record);
+    // On that thread: the monitoring report as an A4 PDF written to `path`
+    // (replaced): the summary, plan.events pages each drawn from what `next`
+    // gives, then the failures. The reason when it cannot, else empty.
+    std::string (*writeDocument)(const DocumentPlan &plan, const NextDocumentEvent &next, const std::string &path);
     // On any thread: the picture as PNG.
     std::string (*encodePng)(const PlotPicture &picture);
     // On the drawing thread, after the last picture.

@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include "report/exceedancetable.h"
+#include "report/pdfreport.h"
 #include "report/pictures.h"
 #include "report/progress.h"
 #include "report/reportfile.h"
@@ -122,6 +123,8 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
         err << program << error->message() << "\n" << std::flush;
         return 1;
     }
+    if (options.pdf)
+        return writePdfReport(args, options, std::get<RunSensitivities>(sensitivities), err, terminal);
     std::optional<Pictures> pictures;
     if (options.plotDir) {
         auto prepared = preparePictures(options);

@@ -2,6 +2,7 @@
 // drawing a record into an image or a PDF.
 #include "report/plotmodule.h"
 #include "window/mainwindow.h"
+#include "window/reportdocument.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -71,6 +72,11 @@ std::string drawPdf(PlotRecord &&plot)
     return pdf.toStdString();
 }
 
+std::string writeDocument(const DocumentPlan &plan, const NextDocumentEvent &next, const std::string &path)
+{
+    return writeReportDocument(plan, next, QString::fromLocal8Bit(path)).toStdString();
+}
+
 std::string encodePng(const PlotPicture &picture)
 {
     const QImage image(reinterpret_cast<const uchar *>(picture.pixels.data()), picture.width,
@@ -88,7 +94,7 @@ void stop()
     application.reset();
 }
 
-const PlotModule module = {start, draw, drawPdf, encodePng, stop};
+const PlotModule module = {start, draw, drawPdf, writeDocument, encodePng, stop};
 
 } // namespace
 

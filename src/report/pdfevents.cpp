@@ -1,0 +1,149 @@
+#include "report/pdfevents.h"
+
+#include "analysis/exceedances.h"
+#include "analysis/loadrecord.h"
+#include "report/report.h"
+#include "views/plotaxis.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace {
+
+std::variant<AnalysedRecord, LoadError> readEntry(const ReportEvent &event, const ReadOptions &read, bool levels)
+{
+    const std::string &file = event.key.file;
+    auto input = openRecordFile(file);
+    if (auto *error = std::get_if<LoadError>(&input))
+        return std::move(*error);
+    OpenResult opened = openRecord(std::get<ByteInput>(input), file, read);
+    if (auto *error = std::get_if<LoadError>(&opened))
+        return std::move(*error);
+    OpenedRecord &record = std::get<OpenedRecord>(opened);
+    if (event.key.entry >= record.entries().size())
+        return LoadError{file, 0, "has changed since it was first read"};
+    ReadResult values = record.readOnly(event.key.entry);
+    if (auto *error = std::get_if<LoadError>(&values))
+        return std::move(*error);
+    LoadOptions load;
+    load.threads = read.threads;
+    load.keepLevels = levels;
+    LoadResult analysed = analyseRecord(std::get<Record>(std::move(values)), file, load);
+    if (auto *error = std::get_if<LoadError>(&analysed)) {
+        if (!event.label.empty())
+            error->reason = event.label + ": " + error->reason;
+        return std::move(*error);
+    }
+    return std::get<AnalysedRecord>(std::move(analysed));
+}
+
+std::optional<UtcTime> startOf(const AnalysedRecord &record)
+{
+    return record.startTime;
+}
+
+std::vector<std::string> figuresRow(const ReportEvent &event, const AnalysedRecord &record, const ReadOptions &read)
+{
+    const SummaryFields f = summaryFields(record, std::nullopt, ".", read.threads);
+    return {eventTime(startOf(record)), f.label, f.id, f.maxPeak, f.rms, f.law, f.freqMax, event.key.file};
+}
+
+// The slow level from the first sample on; the silent lead-in, whose level
+// is minus infinity, at the lowest level the record reaches.
+LevelTrace levelTrace(AnalysedRecord &record)
+{
+    LevelTrace trace;
+    trace.channel = record.channel.empty() ? record.station : record.channel;
+    trace.rate = record.sampleRate;
+    trace.startMicros = recordStartTime(record);
+    trace.level = std::move(record.slowLevel);
+    if (!trace.level.empty())
+        trace.level.erase(trace.level.begin());
+    float lowest = std::numeric_limits<float>::infinity();
+    for (float v : trace.level)
+        if (std::isfinite(v))
+            lowest = std::min(lowest, v);
+    for (float &v : trace.level)
+        if (!std::isfinite(v))
+            v = std::isfinite(lowest) ? lowest : 0;
+    return trace;
+}
+
+} // namespace
+
+DocumentFailure documentFailure(const LoadError &error)
+{
+    return {error.file, error.line > 0 ? "line " + std::to_string(error.line) + ": " + error.reason : error.reason};
+}
+
+std::string eventTime(const std::optional<UtcTime> &start)
+{
+    return start ? utcText(start->time_since_epoch().count()) : "no start time";
+}
+
+std::vector<std::string> figuresHeaders()
+{
+    return {"Time (UTC)", "Station", "Channel", "MaxPeak um/s", "RMS um/s", "Law,max,Slow dB", "Freq.max Hz", "File"};
+}
+
+std::vector<ReportEvent> listEvents(const std::vector<std::string> &files, const ReadOptions &read,
+                                    std::vector<DocumentFailure> &failures)
+{
+    std::vector<ReportEvent> events;
+    for (const std::string &file : files) {
+        auto input = openRecordFile(file);
+        if (auto *error = std::get_if<LoadError>(&input)) {
+            failures.push_back(documentFailure(*error));
+            continue;
+        }
+        OpenResult opened = openRecord(std::get<ByteInput>(input), file, read);
+        if (auto *error = std::get_if<LoadError>(&opened)) {
+            failures.push_back(documentFailure(*error));
+            continue;
+        }
+        const std::vector<RecordEntry> &entries = std::get<OpenedRecord>(opened).entries();
+        for (std::size_t e = 0; e < entries.size(); ++e) {
+            if (entries[e].problem)
+                failures.push_back({file, entryLabel(entries[e]) + ": " + *entries[e].problem});
+            else
+                events.push_back({{entries[e].info.startTime, file, e}, entryLabel(entries[e])});
+        }
+    }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const ReportEvent &a, const ReportEvent &b) { return eventBefore(a.key, b.key); });
+    return events;
+}
+
+std::variant<EventSummary, LoadError> summariseEvent(const ReportEvent &event, const ReadOptions &read)
+{
+    auto analysed = readEntry(event, read, false);
+    if (auto *error = std::get_if<LoadError>(&analysed))
+        return std::move(*error);
+    const AnalysedRecord &record = std::get<AnalysedRecord>(analysed);
+    EventSummary summary;
+    summary.cells = figuresRow(event, record, read);
+    summary.lawMaxSlow = record.figures.lawMaxSlow;
+    summary.exceeded = record.figures.lawMaxSlow > perceptionThreshold;
+    return summary;
+}
+
+DocumentEvent figuresPage(const ReportEvent &event, const ReadOptions &read)
+{
+    DocumentEvent page;
+    page.figures.headers = figuresHeaders();
+    auto analysed = readEntry(event, read, true);
+    if (auto *error = std::get_if<LoadError>(&analysed)) {
+        page.heading = event.key.file + ": " + documentFailure(*error).reason;
+        return page;
+    }
+    AnalysedRecord &record = std::get<AnalysedRecord>(analysed);
+    std::vector<std::string> row = figuresRow(event, record, read);
+    page.heading = row[0] + "   " + row[1] + " " + row[2] + "   " + event.key.file;
+    page.figures.rows.push_back(std::move(row));
+    page.figures.marked.push_back(record.figures.lawMaxSlow > perceptionThreshold);
+    page.levels.push_back(levelTrace(record));
+    return page;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "record/loaderror.h"
+#include "record/recordreader.h"
+#include "report/eventfiles.h"
+#include "report/pdfdocument.h"
+#include "session/threads.h"
+
+#include <string>
+#include <variant>
+#include <vector>
+
+// An event of the monitoring report: one record of a file.
+struct ReportEvent {
+    EventKey key;        // its start, the file as given or found, the record's place in it
+    std::string label;   // what tells it from the file's other records ("EHZ"), or ""
+};
+
+// Every record of `files` that can be opened, in start-time order; a file
+// that cannot be opened, or a record that cannot be read, goes to `failures`.
+std::vector<ReportEvent> listEvents(const std::vector<std::string> &files, const ReadOptions &read,
+                                    std::vector<DocumentFailure> &failures);
+
+// What the summary keeps of an event once it has been read.
+struct EventSummary {
+    std::vector<std::string> cells;   // its row of the figures table
+    float lawMaxSlow = 0;             // dB
+    bool exceeded = false;            // above the perception threshold
+};
+
+// The figures table's header line: when, where, and the window's figures.
+std::vector<std::string> figuresHeaders();
+
+// Reads and analyses the event for its row; the reason when it cannot.
+std::variant<EventSummary, LoadError> summariseEvent(const ReportEvent &event, const ReadOptions &read);
+
+// Reads it again for its page: its row and its slow level.
+DocumentEvent figuresPage(const ReportEvent &event, const ReadOptions &read);
+
+// The file and the reason, with the line where it applies.
+DocumentFailure documentFailure(const LoadError &error);
+
+// "YYYY-MM-DD HH:MM:SS" in UTC, or "no start time".
+std::string eventTime(const std::optional<UtcTime> &start);

@@ -1,0 +1,218 @@
+#include "report/pdfreport.h"
+
+#include "analysis/levels.h"
+#include "record/loaderror.h"
+#include "report/eventfiles.h"
+#include "report/pdfevents.h"
+#include "report/plot.h"
+#include "report/progress.h"
+#include "report/reportfile.h"
+#include "session/numbertext.h"
+#include "views/plotaxis.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string program(messagePrefix);
+
+// A name that stays one argument when the line is read again.
+std::string shellWord(const std::string &word)
+{
+    if (!word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
+                                                "-_./=:,+@%") == std::string::npos)
+        return word;
+    std::string quoted = "'";
+    for (char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string footerLine(const std::vector<std::string> &args)
+{
+    const auto now = std::chrono::time_point_cast<std::chrono::microseconds>(std::chrono::system_clock::now());
+    return "Sismavue " SISMAVUE_VERSION ", made " + utcText(now.time_since_epoch().count()) +
+           " UTC by sismavue-report " + optionsUsed(args);
+}
+
+// The facts above the summary's table.
+DocumentSummary figuresSummary(const ReportOptions &options, const std::vector<ReportEvent> &events,
+                               const std::vector<EventSummary> &rows, std::size_t failures)
+{
+    DocumentSummary summary;
+    summary.title = options.title.value_or("Vibration monitoring report");
+    summary.site = options.site.value_or("");
+    summary.table.headers = figuresHeaders();
+    std::size_t above = 0, timed = 0, largest = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        summary.table.rows.push_back(rows[i].cells);
+        summary.table.marked.push_back(rows[i].exceeded);
+        above += rows[i].exceeded;
+        timed += events[i].key.start.has_value();
+        if (rows[i].lawMaxSlow > rows[largest].lawMaxSlow)
+            largest = i;
+    }
+    auto &facts = summary.facts;
+    facts.push_back({"Figures", "MaxPeak and RMS (um/s), Law,max,Slow (dB) against the perception threshold of "
+                                "71 dB, Freq.max (Hz), of each record"});
+    facts.push_back({"Period covered", timed == 0 ? "no event has a start time"
+                                                  : eventTime(events.front().key.start) + " to " +
+                                                        eventTime(events[timed - 1].key.start) + " UTC"});
+    facts.push_back({"Events", std::to_string(rows.size()) +
+                                   (timed < rows.size() ? ", " + std::to_string(rows.size() - timed) +
+                                                              " without a start time" : "")});
+    facts.push_back({"Above 71 dB", std::to_string(above)});
+    if (!rows.empty()) {
+        const std::vector<std::string> &c = rows[largest].cells;
+        facts.push_back({"Largest level", c[5] + " dB: " + c[0] + ", " + c[1] + " " + c[2] + ", " + c[7]});
+    }
+    if (failures > 0)
+        facts.push_back({"Not read", std::to_string(failures) + (failures == 1 ? " file, listed last" : " files, listed last")});
+    return summary;
+}
+
+// A new file beside `path` that the report is written into first, so that
+// a failed run leaves nothing under the report's name.
+std::optional<std::string> makeTemporary(const std::string &path, std::string &temporary)
+{
+    const std::filesystem::path target(path);
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    std::string name = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        return systemReason(errno);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    ::close(fd);
+    temporary = name;
+    return std::nullopt;
+}
+
+// The finished report under its name: never over a file that exists
+// meanwhile unless `replace`.
+std::optional<std::string> placeReport(const std::string &temporary, const std::string &path, bool replace)
+{
+    const int done = replace ? ::rename(temporary.c_str(), path.c_str()) : ::link(temporary.c_str(), path.c_str());
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    if (done == 0)
+        return std::nullopt;
+    return error == EEXIST ? "exists already (--force replaces it)" : systemReason(error);
+}
+
+// Writes the document through the module into `path`.
+std::optional<std::string> writeDocument(const DocumentPlan &plan, const NextDocumentEvent &next,
+                                         const std::string &path, bool replace)
+{
+    std::string error;
+    const PlotModule *module = loadPlotModule(error);
+    if (!module)
+        return "the picture module cannot be loaded: " + error;
+    std::string temporary;
+    if (auto failed = makeTemporary(path, temporary))
+        return failed;
+    if (!module->start(error)) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    error = module->writeDocument(plan, next, temporary);
+    module->stop();
+    if (!error.empty()) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    return placeReport(temporary, path, replace);
+}
+
+} // namespace
+
+std::string checkPdfOptions(const ReportOptions &options)
+{
+    if (!options.pdf && (options.title || options.site))
+        return std::string(options.title ? "--title" : "--site") + ": expected together with --pdf FILE";
+    if (!options.pdf)
+        return {};
+    if (options.spectrum || options.exceedances || options.segment || options.noHeader)
+        return std::string(options.spectrum      ? "--spectrum"
+                           : options.exceedances ? "--exceedances"
+                           : options.segment     ? "--segment"
+                                                 : "--no-header") +
+               ": expected no --pdf with it";
+    if (std::find(options.files.begin(), options.files.end(), "-") != options.files.end())
+        return "-: expected files with --pdf, which reads each twice";
+    return {};
+}
+
+std::string optionsUsed(const std::vector<std::string> &args)
+{
+    std::string used;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (arg == "--")
+            break;
+        if (arg.size() < 2 || arg[0] != '-')
+            continue;
+        used += (used.empty() ? "" : " ") + shellWord(arg);
+        const std::string name = arg.substr(0, arg.find('='));
+        for (const OptionSpec &spec : optionTable())
+            if (spec.name == name && !spec.argument.empty() && name == arg && i + 1 < args.size())
+                used += " " + shellWord(args[++i]);
+    }
+    return used;
+}
+
+int writePdfReport(const std::vector<std::string> &args, const ReportOptions &options,
+                   const RunSensitivities &sensitivities, std::ostream &err, const ReportTerminal &terminal)
+{
+    const std::string &path = *options.pdf;
+    std::error_code ec;
+    if (!options.force && std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
+        err << program << path << ": exists already (--force replaces it)\n" << std::flush;
+        return 1;
+    }
+    const FoundFiles found = findEventFiles(options.files);
+    DocumentPlan plan;
+    for (const auto &[name, reason] : found.problems)
+        plan.failures.push_back({name, reason});
+    ReadOptions read;
+    read.sensitivity = sensitivities.choice();
+    read.channel = options.channel;
+    std::vector<ReportEvent> events = listEvents(found.files, read, plan.failures);
+    ProgressLine progress(err, terminal.errIsTerminal && !options.quiet, 2 * events.size(), terminal.progressAfter);
+    std::vector<ReportEvent> kept;
+    std::vector<EventSummary> rows;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        auto summary = summariseEvent(events[i], read);
+        if (auto *error = std::get_if<LoadError>(&summary)) {
+            plan.failures.push_back(documentFailure(*error));
+        } else {
+            kept.push_back(std::move(events[i]));
+            rows.push_back(std::get<EventSummary>(std::move(summary)));
+        }
+        progress.show(i + 1, 0);
+    }
+    plan.summary = figuresSummary(options, kept, rows, plan.failures.size());
+    plan.events = kept.size();
+    plan.footer = footerLine(args);
+    std::size_t page = 0;
+    const NextDocumentEvent next = [&] {
+        progress.show(events.size() + page, 0);
+        return figuresPage(kept[page++], read);
+    };
+    const std::optional<std::string> failed = writeDocument(plan, next, path, options.force);
+    progress.clear();
+    for (const DocumentFailure &f : plan.failures)
+        err << program << f.file << ": " << f.reason << "\n";
+    if (failed)
+        err << program << path << ": " << *failed << "\n";
+    err << std::flush;
+    return failed || !plan.failures.empty() ? 1 : 0;
+}
