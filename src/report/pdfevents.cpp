@@ -45,10 +45,12 @@ std::optional<UtcTime> startOf(const AnalysedRecord &record)
     return record.startTime;
 }
 
-std::vector<std::string> figuresRow(const ReportEvent &event, const AnalysedRecord &record, const ReadOptions &read)
+} // namespace
+
+std::vector<std::string> figuresRow(const std::string &file, const AnalysedRecord &record, const ThreadPolicy &threads)
 {
-    const SummaryFields f = summaryFields(record, std::nullopt, ".", read.threads);
-    return {eventTime(startOf(record)), f.label, f.id, f.maxPeak, f.rms, f.law, f.freqMax, event.key.file};
+    const SummaryFields f = summaryFields(record, std::nullopt, ".", threads);
+    return {eventTime(startOf(record)), f.label, f.id, f.maxPeak, f.rms, f.law, f.freqMax, file};
 }
 
 // The slow level from the first sample on; the silent lead-in, whose level
@@ -71,8 +73,6 @@ LevelTrace levelTrace(AnalysedRecord &record)
             v = std::isfinite(lowest) ? lowest : 0;
     return trace;
 }
-
-} // namespace
 
 DocumentFailure documentFailure(const LoadError &error)
 {
@@ -124,7 +124,7 @@ std::variant<EventSummary, LoadError> summariseEvent(const ReportEvent &event, c
         return std::move(*error);
     const AnalysedRecord &record = std::get<AnalysedRecord>(analysed);
     EventSummary summary;
-    summary.cells = figuresRow(event, record, read);
+    summary.cells = figuresRow(event.key.file, record, read.threads);
     summary.lawMaxSlow = record.figures.lawMaxSlow;
     summary.exceeded = record.figures.lawMaxSlow > perceptionThreshold;
     return summary;
@@ -140,10 +140,44 @@ DocumentEvent figuresPage(const ReportEvent &event, const ReadOptions &read)
         return page;
     }
     AnalysedRecord &record = std::get<AnalysedRecord>(analysed);
-    std::vector<std::string> row = figuresRow(event, record, read);
+    std::vector<std::string> row = figuresRow(event.key.file, record, read.threads);
     page.heading = row[0] + "   " + row[1] + " " + row[2] + "   " + event.key.file;
     page.figures.rows.push_back(std::move(row));
     page.figures.marked.push_back(record.figures.lawMaxSlow > perceptionThreshold);
     page.levels.push_back(levelTrace(record));
     return page;
+}
+
+DocumentSummary figuresSummary(const std::string &title, const std::string &site, const std::vector<ReportEvent> &events,
+                               const std::vector<EventSummary> &rows, std::size_t failures)
+{
+    DocumentSummary summary;
+    summary.title = title;
+    summary.site = site;
+    summary.table.headers = figuresHeaders();
+    std::size_t above = 0, timed = 0, largest = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        summary.table.rows.push_back(rows[i].cells);
+        summary.table.marked.push_back(rows[i].exceeded);
+        above += rows[i].exceeded;
+        timed += events[i].key.start.has_value();
+        if (rows[i].lawMaxSlow > rows[largest].lawMaxSlow)
+            largest = i;
+    }
+    auto &facts = summary.facts;
+    facts.push_back({"Figures", "MaxPeak and RMS (um/s), Law,max,Slow (dB) against 71 dB, Freq.max (Hz)"});
+    facts.push_back({"Period covered", timed == 0 ? "no event has a start time"
+                                                  : eventTime(events.front().key.start) + " to " +
+                                                        eventTime(events[timed - 1].key.start) + " UTC"});
+    facts.push_back({"Events", std::to_string(rows.size()) +
+                                   (timed < rows.size() ? ", " + std::to_string(rows.size() - timed) +
+                                                              " without a start time" : "")});
+    facts.push_back({"Above 71 dB", std::to_string(above)});
+    if (!rows.empty()) {
+        const std::vector<std::string> &c = rows[largest].cells;
+        facts.push_back({"Largest level", c[5] + " dB: " + c[0] + ", " + c[1] + " " + c[2] + ", " + c[7]});
+    }
+    if (failures > 0)
+        facts.push_back({"Not read", std::to_string(failures) + (failures == 1 ? " file, listed last" : " files, listed last")});
+    return summary;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/levels.h"
 #include "record/loaderror.h"
 #include "record/recordreader.h"
 #include "report/eventfiles.h"
@@ -30,6 +31,19 @@ struct EventSummary {
 
 // The figures table's header line: when, where, and the window's figures.
 std::vector<std::string> figuresHeaders();
+
+// The figures table's row of a record read from `file`.
+std::vector<std::string> figuresRow(const std::string &file, const AnalysedRecord &record, const ThreadPolicy &threads);
+
+// The record's slow level from the first sample on, taken from it; the
+// silent lead-in, whose level is minus infinity, at the lowest level the
+// record reaches.
+LevelTrace levelTrace(AnalysedRecord &record);
+
+// The summary of the events read, `rows` theirs: its facts, the table.
+DocumentSummary figuresSummary(const std::string &title, const std::string &site,
+                               const std::vector<ReportEvent> &events, const std::vector<EventSummary> &rows,
+                               std::size_t failures);
 
 // Reads and analyses the event for its row; the reason when it cannot.
 std::variant<EventSummary, LoadError> summariseEvent(const ReportEvent &event, const ReadOptions &read);

@@ -3,6 +3,8 @@
 #include "analysis/levels.h"
 #include "record/loaderror.h"
 #include "report/eventfiles.h"
+#include "report/assessrun.h"
+#include "report/pdfassess.h"
 #include "report/pdfevents.h"
 #include "report/plot.h"
 #include "report/progress.h"
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <ostream>
 
 #include <sys/stat.h>
@@ -40,42 +43,6 @@ std::string footerLine(const std::vector<std::string> &args)
     const auto now = std::chrono::time_point_cast<std::chrono::microseconds>(std::chrono::system_clock::now());
     return "Sismavue " SISMAVUE_VERSION ", made " + utcText(now.time_since_epoch().count()) +
            " UTC by sismavue-report " + optionsUsed(args);
-}
-
-// The facts above the summary's table.
-DocumentSummary figuresSummary(const ReportOptions &options, const std::vector<ReportEvent> &events,
-                               const std::vector<EventSummary> &rows, std::size_t failures)
-{
-    DocumentSummary summary;
-    summary.title = options.title.value_or("Vibration monitoring report");
-    summary.site = options.site.value_or("");
-    summary.table.headers = figuresHeaders();
-    std::size_t above = 0, timed = 0, largest = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        summary.table.rows.push_back(rows[i].cells);
-        summary.table.marked.push_back(rows[i].exceeded);
-        above += rows[i].exceeded;
-        timed += events[i].key.start.has_value();
-        if (rows[i].lawMaxSlow > rows[largest].lawMaxSlow)
-            largest = i;
-    }
-    auto &facts = summary.facts;
-    facts.push_back({"Figures", "MaxPeak and RMS (um/s), Law,max,Slow (dB) against the perception threshold of "
-                                "71 dB, Freq.max (Hz), of each record"});
-    facts.push_back({"Period covered", timed == 0 ? "no event has a start time"
-                                                  : eventTime(events.front().key.start) + " to " +
-                                                        eventTime(events[timed - 1].key.start) + " UTC"});
-    facts.push_back({"Events", std::to_string(rows.size()) +
-                                   (timed < rows.size() ? ", " + std::to_string(rows.size() - timed) +
-                                                              " without a start time" : "")});
-    facts.push_back({"Above 71 dB", std::to_string(above)});
-    if (!rows.empty()) {
-        const std::vector<std::string> &c = rows[largest].cells;
-        facts.push_back({"Largest level", c[5] + " dB: " + c[0] + ", " + c[1] + " " + c[2] + ", " + c[7]});
-    }
-    if (failures > 0)
-        facts.push_back({"Not read", std::to_string(failures) + (failures == 1 ? " file, listed last" : " files, listed last")});
-    return summary;
 }
 
 // A new file beside `path` that the report is written into first, so that
@@ -132,6 +99,81 @@ std::optional<std::string> writeDocument(const DocumentPlan &plan, const NextDoc
     return placeReport(temporary, path, replace);
 }
 
+// The document to write and where its event pages come from, each read
+// again when its turn comes; the progress line over both readings.
+struct PdfPages {
+    DocumentPlan plan;
+    NextDocumentEvent next;
+    std::shared_ptr<ProgressLine> progress;
+};
+
+std::string titleOf(const ReportOptions &options)
+{
+    return options.title.value_or("Vibration monitoring report");
+}
+
+PdfPages figuresPages(const ReportOptions &options, const ReadOptions &read, const std::vector<std::string> &files,
+                      std::vector<DocumentFailure> &failures, std::ostream &err, bool shown,
+                      const ReportTerminal &terminal)
+{
+    std::vector<ReportEvent> events = listEvents(files, read, failures);
+    PdfPages pages;
+    pages.progress = std::make_shared<ProgressLine>(err, shown, 2 * events.size(), terminal.progressAfter);
+    auto kept = std::make_shared<std::vector<ReportEvent>>();
+    std::vector<EventSummary> rows;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        auto summary = summariseEvent(events[i], read);
+        if (auto *error = std::get_if<LoadError>(&summary)) {
+            failures.push_back(documentFailure(*error));
+        } else {
+            kept->push_back(std::move(events[i]));
+            rows.push_back(std::get<EventSummary>(std::move(summary)));
+        }
+        pages.progress->show(i + 1, 0);
+    }
+    pages.plan.summary = figuresSummary(titleOf(options), options.site.value_or(""), *kept, rows, failures.size());
+    pages.plan.events = kept->size();
+    pages.plan.failures = std::move(failures);
+    auto page = std::make_shared<std::size_t>(0);
+    pages.next = [kept, page, read, progress = pages.progress, count = events.size()] {
+        progress->show(count + *page, 0);
+        return figuresPage((*kept)[(*page)++], read);
+    };
+    return pages;
+}
+
+PdfPages assessedPages(const ReportOptions &options, const RunSensitivities &sensitivities, const ReadOptions &read,
+                       const std::vector<std::string> &files, std::vector<DocumentFailure> &failures,
+                       std::ostream &err, bool shown, const ReportTerminal &terminal)
+{
+    std::vector<AssessedEvent> events = listAssessedEvents(files, read, sensitivities, failures);
+    const AssessChoices choices = assessChoices(options, sensitivities);
+    PdfPages pages;
+    pages.progress = std::make_shared<ProgressLine>(err, shown, 2 * events.size(), terminal.progressAfter);
+    auto kept = std::make_shared<std::vector<AssessedEvent>>();
+    std::vector<AssessSummary> rows;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        AssessSummary summary = summariseAssessed(events[i], read, choices);
+        if (summary.failure)
+            failures.push_back(*summary.failure);
+        if (summary.assessed) {
+            kept->push_back(std::move(events[i]));
+            rows.push_back(std::move(summary));
+        }
+        pages.progress->show(i + 1, 0);
+    }
+    pages.plan.summary =
+        assessedSummary(titleOf(options), options.site.value_or(""), choices, *kept, rows, failures.size());
+    pages.plan.events = kept->size();
+    pages.plan.failures = std::move(failures);
+    auto page = std::make_shared<std::size_t>(0);
+    pages.next = [kept, page, read, choices, progress = pages.progress, count = events.size()] {
+        progress->show(count + *page, 0);
+        return assessedPage((*kept)[(*page)++], read, choices);
+    };
+    return pages;
+}
+
 } // namespace
 
 std::string checkPdfOptions(const ReportOptions &options)
@@ -179,40 +221,22 @@ int writePdfReport(const std::vector<std::string> &args, const ReportOptions &op
         return 1;
     }
     const FoundFiles found = findEventFiles(options.files);
-    DocumentPlan plan;
+    std::vector<DocumentFailure> failures;
     for (const auto &[name, reason] : found.problems)
-        plan.failures.push_back({name, reason});
+        failures.push_back({name, reason});
     ReadOptions read;
     read.sensitivity = sensitivities.choice();
     read.channel = options.channel;
-    std::vector<ReportEvent> events = listEvents(found.files, read, plan.failures);
-    ProgressLine progress(err, terminal.errIsTerminal && !options.quiet, 2 * events.size(), terminal.progressAfter);
-    std::vector<ReportEvent> kept;
-    std::vector<EventSummary> rows;
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        auto summary = summariseEvent(events[i], read);
-        if (auto *error = std::get_if<LoadError>(&summary)) {
-            plan.failures.push_back(documentFailure(*error));
-        } else {
-            kept.push_back(std::move(events[i]));
-            rows.push_back(std::get<EventSummary>(std::move(summary)));
-        }
-        progress.show(i + 1, 0);
-    }
-    plan.summary = figuresSummary(options, kept, rows, plan.failures.size());
-    plan.events = kept.size();
-    plan.footer = footerLine(args);
-    std::size_t page = 0;
-    const NextDocumentEvent next = [&] {
-        progress.show(events.size() + page, 0);
-        return figuresPage(kept[page++], read);
-    };
-    const std::optional<std::string> failed = writeDocument(plan, next, path, options.force);
-    progress.clear();
-    for (const DocumentFailure &f : plan.failures)
+    const bool shown = terminal.errIsTerminal && !options.quiet;
+    PdfPages pages = options.assess ? assessedPages(options, sensitivities, read, found.files, failures, err, shown, terminal)
+                                    : figuresPages(options, read, found.files, failures, err, shown, terminal);
+    pages.plan.footer = footerLine(args);
+    const std::optional<std::string> failed = writeDocument(pages.plan, pages.next, path, options.force);
+    pages.progress->clear();
+    for (const DocumentFailure &f : pages.plan.failures)
         err << program << f.file << ": " << f.reason << "\n";
     if (failed)
         err << program << path << ": " << *failed << "\n";
     err << std::flush;
-    return failed || !plan.failures.empty() ? 1 : 0;
+    return failed || !pages.plan.failures.empty() ? 1 : 0;
 }

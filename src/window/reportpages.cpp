@@ -211,7 +211,8 @@ void paintLevelTraces(QPainter &painter, const QRectF &rect, const std::vector<L
     for (std::size_t k = 0; k < traces.size(); ++k) {
         const LevelTrace &t = traces[k];
         const double width = plot.width() * (t.level.size() / t.rate) / duration;
-        paintTrace(painter, traceShape(t.level, plot.left(), width, columnsPerUnit(painter), y, lineWidth(font, 1)),
+        // A level changes slowly: a quarter of the print's columns draw it as well.
+        paintTrace(painter, traceShape(t.level, plot.left(), width, columnsPerUnit(painter) / 4, y, lineWidth(font, 1)),
                    PictureColours::components[k % 3], lineWidth(font, 1));
     }
     const double at = y(traces.front().threshold);
