@@ -16,7 +16,7 @@ namespace {
 
 using Range = std::pair<std::size_t, std::size_t>;
 
-constexpr qreal footerPoints = 6.5;
+constexpr qreal footerPoints = 6.5, smallestFooter = 4;
 constexpr qreal failurePoints = 8.5;
 
 // Where everything goes, worked out before the first page is drawn, so that
@@ -104,8 +104,16 @@ public:
         const QRectF second = first.translated(0, line);
         const QString page = QStringLiteral("page %1 of %2").arg(number_).arg(total_);
         const qreal room = first.width() - painter_.fontMetrics().horizontalAdvance(page) - 2 * line;
+        // The options used in full where a smaller font lets them fit.
+        painter_.save();
+        QFont font = painter_.font();
+        const qreal wide = painter_.fontMetrics().horizontalAdvance(footer_);
+        if (wide > first.width())
+            font.setPointSizeF(std::max(smallestFooter, footerPoints * first.width() / wide));
+        painter_.setFont(font);
         painter_.drawText(first, Qt::AlignLeft | Qt::AlignVCenter,
                           painter_.fontMetrics().elidedText(footer_, Qt::ElideRight, first.width()));
+        painter_.restore();
         painter_.drawText(second, Qt::AlignLeft | Qt::AlignVCenter,
                           painter_.fontMetrics().elidedText(qText(std::string(documentNotice)), Qt::ElideRight, room));
         painter_.drawText(second, Qt::AlignRight | Qt::AlignVCenter, page);
