@@ -34,8 +34,10 @@ std::vector<AssessInput> readAll(const ReportOptions &options, const RunSensitiv
     read.threads = plan.perFile;
     read.sensitivity = sensitivities.choice();
     read.channel = options.channel;
-    OrderedPool<ReadJob> files(static_cast<int>(plan.filesAtOnce), CallerShare::waits,
-                               [&](ReadJob &job, int) { job.inputs = readAssessInputs(options.files[job.file], read); });
+    const EntryRefusal refusal = [&](const RecordInfo &info) { return sensitivities.inventoryRefusal(info); };
+    OrderedPool<ReadJob> files(static_cast<int>(plan.filesAtOnce), CallerShare::waits, [&](ReadJob &job, int) {
+        job.inputs = readAssessInputs(options.files[job.file], read, refusal);
+    });
     std::vector<AssessInput> inputs;
     std::size_t posted = 0, done = 0;
     int64_t samples = 0;
@@ -44,11 +46,6 @@ std::vector<AssessInput> readAll(const ReportOptions &options, const RunSensitiv
         for (; posted < count && files.inFlight() < plan.filesAtOnce + 1; ++posted)
             files.post({posted, {}});
         for (AssessInput &input : files.take(tick).inputs) {
-            if (input.record)
-                if (const auto refusal = sensitivities.inventoryRefusal(input.info)) {
-                    input.record.reset();
-                    input.error = LoadError{placeOf(input), 0, *refusal};
-                }
             progress.clear();
             if (input.error) {
                 err << program << input.error->message() << "\n";
