@@ -27,32 +27,22 @@ void listEntries(const std::vector<std::string> &files, const ReadOptions &read,
                  std::vector<EventEntry> &entries, std::vector<ChannelInfo> &channels,
                  std::vector<std::optional<UtcTime>> &starts, std::vector<DocumentFailure> &failures)
 {
-    for (const std::string &file : files) {
-        auto input = openRecordFile(file);
-        if (auto *error = std::get_if<LoadError>(&input)) {
-            failures.push_back(documentFailure(*error));
-            continue;
-        }
-        OpenResult opened = openRecord(std::get<ByteInput>(input), file, read);
-        if (auto *error = std::get_if<LoadError>(&opened)) {
-            failures.push_back(documentFailure(*error));
-            continue;
-        }
-        const std::vector<RecordEntry> &list = std::get<OpenedRecord>(opened).entries();
-        for (std::size_t e = 0; e < list.size(); ++e) {
-            const std::string label = entryLabel(list[e]);
-            const std::string place = label.empty() ? "" : label + ": ";
-            if (list[e].problem)
-                failures.push_back({file, place + *list[e].problem});
-            else if (const auto refusal = sensitivities.inventoryRefusal(list[e].info))
-                failures.push_back({file, place + *refusal});
-            else {
-                entries.push_back({file, e, label});
-                channels.push_back(channelOf(list[e]));
-                starts.push_back(list[e].info.startTime);
+    for (const std::string &file : files)
+        withEntries(file, read, failures, [&](const std::vector<RecordEntry> &list) {
+            for (std::size_t e = 0; e < list.size(); ++e) {
+                const std::string label = entryLabel(list[e]);
+                const std::string place = label.empty() ? "" : label + ": ";
+                if (list[e].problem)
+                    failures.push_back({file, place + *list[e].problem});
+                else if (const auto refusal = sensitivities.inventoryRefusal(list[e].info))
+                    failures.push_back({file, place + *refusal});
+                else {
+                    entries.push_back({file, e, label});
+                    channels.push_back(channelOf(list[e]));
+                    starts.push_back(list[e].info.startTime);
+                }
             }
-        }
-    }
+        });
 }
 
 // The members' records, those of one file read from one opening of it.

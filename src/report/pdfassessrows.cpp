@@ -163,12 +163,13 @@ DocumentSummary assessedSummary(const std::string &title, const std::string &sit
     summary.table.headers = assessSummaryHeaders(choices.standard);
     if (structures)
         summary.chart = StructureChart{choices.structure.building, choices.structure.place, true, {}};
-    std::size_t exceeded = 0, timed = 0, largest = 0;
+    std::size_t exceeded = 0, largest = 0;
+    std::vector<std::optional<UtcTime>> starts;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         summary.table.rows.push_back(rows[i].cells);
         summary.table.marked.push_back(rows[i].exceeded);
         exceeded += rows[i].exceeded;
-        timed += events[i].key.start.has_value();
+        starts.push_back(events[i].key.start);
         if (rows[i].ratio && (!rows[largest].ratio || *rows[i].ratio > *rows[largest].ratio))
             largest = i;
         if (summary.chart && rows[i].point)
@@ -177,12 +178,8 @@ DocumentSummary assessedSummary(const std::string &title, const std::string &sit
             summary.timeline.push_back(*rows[i].peak);
     }
     auto &facts = summary.facts;
-    facts.push_back({"Period covered", timed == 0 ? "no event has a start time"
-                                                  : eventTime(events.front().key.start) + " to " +
-                                                        eventTime(events[timed - 1].key.start) + " UTC"});
-    facts.push_back({"Events", std::to_string(rows.size()) +
-                                   (timed < rows.size() ? ", " + std::to_string(rows.size() - timed) +
-                                                              " without a start time" : "")});
+    const auto counts = countFacts(starts, failures);
+    facts.insert(facts.end(), counts.begin(), counts.end() - (failures > 0));
     facts.push_back({"Exceeded", std::to_string(exceeded)});
     if (!rows.empty() && rows[largest].ratio) {
         const std::vector<std::string> &c = rows[largest].cells;
@@ -190,6 +187,6 @@ DocumentSummary assessedSummary(const std::string &title, const std::string &sit
                          rows[largest].ratioText + ": " + c[0] + ", " + c[1] + " " + c[2]});
     }
     if (failures > 0)
-        facts.push_back({"Not assessed", std::to_string(failures) + (failures == 1 ? " file, listed last" : " files, listed last")});
+        facts.push_back(counts.back());
     return summary;
 }

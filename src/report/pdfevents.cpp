@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <utility>
+#include <functional>
 
 namespace {
 
@@ -89,32 +90,50 @@ std::vector<std::string> figuresHeaders()
     return {"Time (UTC)", "Station", "Channel", "MaxPeak um/s", "RMS um/s", "Law,max,Slow dB", "Freq.max Hz", "File"};
 }
 
+void withEntries(const std::string &file, const ReadOptions &read, std::vector<DocumentFailure> &failures,
+                 const std::function<void(const std::vector<RecordEntry> &)> &each)
+{
+    auto input = openRecordFile(file);
+    if (auto *error = std::get_if<LoadError>(&input))
+        return failures.push_back(documentFailure(*error));
+    OpenResult opened = openRecord(std::get<ByteInput>(input), file, read);
+    if (auto *error = std::get_if<LoadError>(&opened))
+        return failures.push_back(documentFailure(*error));
+    each(std::get<OpenedRecord>(opened).entries());
+}
+
 std::vector<ReportEvent> listEvents(const std::vector<std::string> &files, const ReadOptions &read,
                                     std::vector<DocumentFailure> &failures)
 {
     std::vector<ReportEvent> events;
-    for (const std::string &file : files) {
-        auto input = openRecordFile(file);
-        if (auto *error = std::get_if<LoadError>(&input)) {
-            failures.push_back(documentFailure(*error));
-            continue;
-        }
-        OpenResult opened = openRecord(std::get<ByteInput>(input), file, read);
-        if (auto *error = std::get_if<LoadError>(&opened)) {
-            failures.push_back(documentFailure(*error));
-            continue;
-        }
-        const std::vector<RecordEntry> &entries = std::get<OpenedRecord>(opened).entries();
-        for (std::size_t e = 0; e < entries.size(); ++e) {
-            if (entries[e].problem)
-                failures.push_back({file, entryLabel(entries[e]) + ": " + *entries[e].problem});
-            else
-                events.push_back({{entries[e].info.startTime, file, e}, entryLabel(entries[e])});
-        }
-    }
+    for (const std::string &file : files)
+        withEntries(file, read, failures, [&](const std::vector<RecordEntry> &entries) {
+            for (std::size_t e = 0; e < entries.size(); ++e) {
+                if (entries[e].problem)
+                    failures.push_back({file, entryLabel(entries[e]) + ": " + *entries[e].problem});
+                else
+                    events.push_back({{entries[e].info.startTime, file, e}, entryLabel(entries[e])});
+            }
+        });
     std::stable_sort(events.begin(), events.end(),
                      [](const ReportEvent &a, const ReportEvent &b) { return eventBefore(a.key, b.key); });
     return events;
+}
+
+std::vector<std::pair<std::string, std::string>> countFacts(const std::vector<std::optional<UtcTime>> &starts,
+                                                            std::size_t failures)
+{
+    const std::size_t timed = std::count_if(starts.begin(), starts.end(), [](const auto &s) { return s.has_value(); });
+    std::vector<std::pair<std::string, std::string>> facts;
+    facts.push_back({"Period covered", timed == 0 ? "no event has a start time"
+                                                  : eventTime(starts.front()) + " to " + eventTime(starts[timed - 1]) +
+                                                        " UTC"});
+    facts.push_back({"Events", std::to_string(starts.size()) +
+                                   (timed < starts.size() ? ", " + std::to_string(starts.size() - timed) +
+                                                                " without a start time" : "")});
+    if (failures > 0)
+        facts.push_back({"Not read", std::to_string(failures) + ", listed last"});
+    return facts;
 }
 
 std::variant<EventSummary, LoadError> summariseEvent(const ReportEvent &event, const ReadOptions &read)
@@ -155,29 +174,26 @@ DocumentSummary figuresSummary(const std::string &title, const std::string &site
     summary.title = title;
     summary.site = site;
     summary.table.headers = figuresHeaders();
-    std::size_t above = 0, timed = 0, largest = 0;
+    std::size_t above = 0, largest = 0;
+    std::vector<std::optional<UtcTime>> starts;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         summary.table.rows.push_back(rows[i].cells);
         summary.table.marked.push_back(rows[i].exceeded);
         above += rows[i].exceeded;
-        timed += events[i].key.start.has_value();
+        starts.push_back(events[i].key.start);
         if (rows[i].lawMaxSlow > rows[largest].lawMaxSlow)
             largest = i;
     }
     auto &facts = summary.facts;
     facts.push_back({"Figures", "MaxPeak and RMS (um/s), Law,max,Slow (dB) against 71 dB, Freq.max (Hz)"});
-    facts.push_back({"Period covered", timed == 0 ? "no event has a start time"
-                                                  : eventTime(events.front().key.start) + " to " +
-                                                        eventTime(events[timed - 1].key.start) + " UTC"});
-    facts.push_back({"Events", std::to_string(rows.size()) +
-                                   (timed < rows.size() ? ", " + std::to_string(rows.size() - timed) +
-                                                              " without a start time" : "")});
+    const auto counts = countFacts(starts, failures);
+    facts.insert(facts.end(), counts.begin(), counts.end() - (failures > 0));
     facts.push_back({"Above 71 dB", std::to_string(above)});
     if (!rows.empty()) {
         const std::vector<std::string> &c = rows[largest].cells;
         facts.push_back({"Largest level", c[5] + " dB: " + c[0] + ", " + c[1] + " " + c[2] + ", " + c[7]});
     }
     if (failures > 0)
-        facts.push_back({"Not read", std::to_string(failures) + (failures == 1 ? " file, listed last" : " files, listed last")});
+        facts.push_back(counts.back());
     return summary;
 }

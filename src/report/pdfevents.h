@@ -7,7 +7,10 @@
 #include "report/pdfdocument.h"
 #include "session/threads.h"
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -16,6 +19,17 @@ struct ReportEvent {
     EventKey key;        // its start, the file as given or found, the record's place in it
     std::string label;   // what tells it from the file's other records ("EHZ"), or ""
 };
+
+// Calls `each` with the records `file` holds; a file that cannot be opened
+// goes to `failures` instead.
+void withEntries(const std::string &file, const ReadOptions &read, std::vector<DocumentFailure> &failures,
+                 const std::function<void(const std::vector<RecordEntry> &)> &each);
+
+// The facts of every summary: the period covered by events that start at
+// `starts` (those with a time first, in order), their number, and how many
+// files or records could not be read.
+std::vector<std::pair<std::string, std::string>> countFacts(const std::vector<std::optional<UtcTime>> &starts,
+                                                            std::size_t failures);
 
 // Every record of `files` that can be opened, in start-time order; a file
 // that cannot be opened, or a record that cannot be read, goes to `failures`.
