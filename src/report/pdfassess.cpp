@@ -118,8 +118,10 @@ std::vector<AssessedEvent> listAssessedEvents(const std::vector<std::string> &fi
     std::vector<AssessedEvent> events;
     for (const ComponentSet &set : grouping.sets) {
         AssessedEvent event;
-        for (std::size_t m : set.members)
+        for (std::size_t m : set.members) {
             event.members.push_back(entries[m]);
+            event.samples += channels[m].sampleCount;
+        }
         event.set = set;
         event.set->members = {0, 1, 2};
         const std::size_t first = *std::min_element(set.members.begin(), set.members.end());
@@ -130,6 +132,7 @@ std::vector<AssessedEvent> listAssessedEvents(const std::vector<std::string> &fi
     for (const LoneChannel &lone : grouping.singles) {
         AssessedEvent event;
         event.members.push_back(entries[lone.member]);
+        event.samples = channels[lone.member].sampleCount;
         if (channels.size() > 1)
             event.alone = lone.reason;
         event.key = {starts[lone.member], entries[lone.member].file, entries[lone.member].entry};

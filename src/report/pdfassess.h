@@ -14,6 +14,7 @@
 #include "report/sensitivities.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ struct AssessedEvent {
     std::vector<EventEntry> members;     // a set's Z, N or 1, E or 2; or the one
     std::optional<ComponentSet> set;     // its members 0, 1, 2
     std::optional<std::string> alone;    // why a record is in no set
+    int64_t samples = 0;                 // of its members as announced, for the progress line
 };
 
 // Every event of `files` in start-time order; files and records that cannot

@@ -112,7 +112,7 @@ std::vector<ReportEvent> listEvents(const std::vector<std::string> &files, const
                 if (entries[e].problem)
                     failures.push_back({file, entryLabel(entries[e]) + ": " + *entries[e].problem});
                 else
-                    events.push_back({{entries[e].info.startTime, file, e}, entryLabel(entries[e])});
+                    events.push_back({{entries[e].info.startTime, file, e}, entryLabel(entries[e]), entries[e].sampleCount});
             }
         });
     std::stable_sort(events.begin(), events.end(),

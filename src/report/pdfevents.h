@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <variant>
@@ -18,6 +19,7 @@
 struct ReportEvent {
     EventKey key;        // its start, the file as given or found, the record's place in it
     std::string label;   // what tells it from the file's other records ("EHZ"), or ""
+    int64_t samples = 0; // as its file announces them, for the progress line
 };
 
 // Calls `each` with the records `file` holds; a file that cannot be opened

@@ -1,15 +1,11 @@
 #include "report/pdfreport.h"
 
-#include "analysis/levels.h"
 #include "record/loaderror.h"
 #include "report/eventfiles.h"
-#include "report/assessrun.h"
-#include "report/pdfassess.h"
 #include "report/pdfevents.h"
+#include "report/pdfpages.h"
 #include "report/plot.h"
-#include "report/progress.h"
 #include "report/reportfile.h"
-#include "session/numbertext.h"
 #include "views/plotaxis.h"
 
 #include <cerrno>
@@ -17,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <ostream>
 
 #include <sys/stat.h>
@@ -90,88 +87,17 @@ std::optional<std::string> writeDocument(const DocumentPlan &plan, const NextDoc
         ::unlink(temporary.c_str());
         return error;
     }
-    error = module->writeDocument(plan, next, temporary);
+    try {
+        error = module->writeDocument(plan, next, temporary);
+    } catch (const std::bad_alloc &) {
+        error = "an event does not fit in memory";
+    }
     module->stop();
     if (!error.empty()) {
         ::unlink(temporary.c_str());
         return error;
     }
     return placeReport(temporary, path, replace);
-}
-
-// The document to write and where its event pages come from, each read
-// again when its turn comes; the progress line over both readings.
-struct PdfPages {
-    DocumentPlan plan;
-    NextDocumentEvent next;
-    std::shared_ptr<ProgressLine> progress;
-};
-
-std::string titleOf(const ReportOptions &options)
-{
-    return options.title.value_or("Vibration monitoring report");
-}
-
-PdfPages figuresPages(const ReportOptions &options, const ReadOptions &read, const std::vector<std::string> &files,
-                      std::vector<DocumentFailure> &failures, std::ostream &err, bool shown,
-                      const ReportTerminal &terminal)
-{
-    std::vector<ReportEvent> events = listEvents(files, read, failures);
-    PdfPages pages;
-    pages.progress = std::make_shared<ProgressLine>(err, shown, 2 * events.size(), terminal.progressAfter);
-    auto kept = std::make_shared<std::vector<ReportEvent>>();
-    std::vector<EventSummary> rows;
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        auto summary = summariseEvent(events[i], read);
-        if (auto *error = std::get_if<LoadError>(&summary)) {
-            failures.push_back(documentFailure(*error));
-        } else {
-            kept->push_back(std::move(events[i]));
-            rows.push_back(std::get<EventSummary>(std::move(summary)));
-        }
-        pages.progress->show(i + 1, 0);
-    }
-    pages.plan.summary = figuresSummary(titleOf(options), options.site.value_or(""), *kept, rows, failures.size());
-    pages.plan.events = kept->size();
-    pages.plan.failures = std::move(failures);
-    auto page = std::make_shared<std::size_t>(0);
-    pages.next = [kept, page, read, progress = pages.progress, count = events.size()] {
-        progress->show(count + *page, 0);
-        return figuresPage((*kept)[(*page)++], read);
-    };
-    return pages;
-}
-
-PdfPages assessedPages(const ReportOptions &options, const RunSensitivities &sensitivities, const ReadOptions &read,
-                       const std::vector<std::string> &files, std::vector<DocumentFailure> &failures,
-                       std::ostream &err, bool shown, const ReportTerminal &terminal)
-{
-    std::vector<AssessedEvent> events = listAssessedEvents(files, read, sensitivities, failures);
-    const AssessChoices choices = assessChoices(options, sensitivities);
-    PdfPages pages;
-    pages.progress = std::make_shared<ProgressLine>(err, shown, 2 * events.size(), terminal.progressAfter);
-    auto kept = std::make_shared<std::vector<AssessedEvent>>();
-    std::vector<AssessSummary> rows;
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        AssessSummary summary = summariseAssessed(events[i], read, choices);
-        if (summary.failure)
-            failures.push_back(*summary.failure);
-        if (summary.assessed) {
-            kept->push_back(std::move(events[i]));
-            rows.push_back(std::move(summary));
-        }
-        pages.progress->show(i + 1, 0);
-    }
-    pages.plan.summary =
-        assessedSummary(titleOf(options), options.site.value_or(""), choices, *kept, rows, failures.size());
-    pages.plan.events = kept->size();
-    pages.plan.failures = std::move(failures);
-    auto page = std::make_shared<std::size_t>(0);
-    pages.next = [kept, page, read, choices, progress = pages.progress, count = events.size()] {
-        progress->show(count + *page, 0);
-        return assessedPage((*kept)[(*page)++], read, choices);
-    };
-    return pages;
 }
 
 } // namespace
@@ -228,8 +154,14 @@ int writePdfReport(const std::vector<std::string> &args, const ReportOptions &op
     read.sensitivity = sensitivities.choice();
     read.channel = options.channel;
     const bool shown = terminal.errIsTerminal && !options.quiet;
-    PdfPages pages = options.assess ? assessedPages(options, sensitivities, read, found.files, failures, err, shown, terminal)
-                                    : figuresPages(options, read, found.files, failures, err, shown, terminal);
+    PdfPages pages;
+    try {
+        pages = options.assess ? assessedPages(options, sensitivities, read, found.files, failures, err, shown, terminal)
+                               : figuresPages(options, read, found.files, failures, err, shown, terminal);
+    } catch (const std::bad_alloc &) {
+        err << program << path << ": an event does not fit in memory\n" << std::flush;
+        return 1;
+    }
     pages.plan.footer = footerLine(args);
     const std::optional<std::string> failed = writeDocument(pages.plan, pages.next, path, options.force);
     pages.progress->clear();
