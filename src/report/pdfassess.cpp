@@ -67,12 +67,17 @@ std::vector<AssessInput> readMembers(const AssessedEvent &event, const ReadOptio
                 continue;
             }
             OpenedRecord &record = std::get<OpenedRecord>(*opened);
-            input.info = record.entries().at(event.members[k].entry).info;
-            ReadResult values = record.read(event.members[k].entry);
+            const std::size_t entry = event.members[k].entry;
+            if (entry >= record.entries().size()) {
+                input.error = LoadError{file, 0, "has changed since it was first read"};
+                continue;
+            }
+            input.info = record.entries()[entry].info;
+            ReadResult values = record.read(entry);
             if (auto *error = std::get_if<LoadError>(&values))
                 input.error = std::move(*error);
             else
-                input.record = std::get<Record>(std::move(values));
+                input.info = *(input.record = std::get<Record>(std::move(values)));
         }
     }
     return inputs;

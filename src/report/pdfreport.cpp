@@ -8,6 +8,7 @@
 #include "report/reportfile.h"
 #include "views/plotaxis.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -108,11 +109,12 @@ std::string checkPdfOptions(const ReportOptions &options)
         return std::string(options.title ? "--title" : "--site") + ": expected together with --pdf FILE";
     if (!options.pdf)
         return {};
-    if (options.spectrum || options.exceedances || options.segment || options.noHeader)
+    if (options.spectrum || options.exceedances || options.segment || options.noHeader || options.plotDir)
         return std::string(options.spectrum      ? "--spectrum"
                            : options.exceedances ? "--exceedances"
                            : options.segment     ? "--segment"
-                                                 : "--no-header") +
+                           : options.noHeader    ? "--no-header"
+                                                 : "--plot") +
                ": expected no --pdf with it";
     if (std::find(options.files.begin(), options.files.end(), "-") != options.files.end())
         return "-: expected files with --pdf, which reads each twice";
@@ -170,5 +172,8 @@ int writePdfReport(const std::vector<std::string> &args, const ReportOptions &op
     if (failed)
         err << program << path << ": " << *failed << "\n";
     err << std::flush;
+    const std::vector<bool> &exceeded = pages.plan.summary.table.marked;
+    if (!failed && options.failOnExceeded && std::find(exceeded.begin(), exceeded.end(), true) != exceeded.end())
+        return 3;
     return failed || !pages.plan.failures.empty() ? 1 : 0;
 }
