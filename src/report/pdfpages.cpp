@@ -45,15 +45,6 @@ private:
     OrderedPool<Job> pool_;   // last: its helpers use what is above
 };
 
-// Tells the progress line of `done` events of `samples` samples in all.
-struct EventProgress {
-    std::shared_ptr<ProgressLine> line;
-    std::size_t done = 0;
-    int64_t samples = 0;
-    void add(int64_t more) { ++done, samples += more, line->show(done, samples); }
-    WaitTick tick() { return [this] { line->show(done, samples); }; }
-};
-
 } // namespace
 
 PdfPages figuresPages(const ReportOptions &options, const ReadOptions &read, const std::vector<std::string> &files,
@@ -65,9 +56,9 @@ PdfPages figuresPages(const ReportOptions &options, const ReadOptions &read, con
     ReadOptions each = read;
     each.threads = plan.perFile;
     PdfPages pages;
-    auto progress = std::make_shared<EventProgress>(
-        EventProgress{std::make_shared<ProgressLine>(err, shown, 2 * events->size(), terminal.progressAfter)});
-    pages.progress = progress->line;
+    auto progress = std::make_shared<EventProgress>(err, shown, terminal.progressAfter);
+    progress->start(events->size(), "events read");
+    pages.progress = progress;
     std::vector<EventSummary> rows;
     auto kept = std::make_shared<std::vector<ReportEvent>>();
     EventsAhead<std::variant<EventSummary, LoadError>> summaries(
@@ -85,6 +76,7 @@ PdfPages figuresPages(const ReportOptions &options, const ReadOptions &read, con
     pages.plan.summary = figuresSummary(titleOf(options), options.site.value_or(""), *kept, rows, failures.size());
     pages.plan.events = kept->size();
     pages.plan.failures = std::move(failures);
+    progress->start(kept->size(), "pages drawn");
     auto ahead = std::make_shared<EventsAhead<DocumentEvent>>(
         kept->size(), plan.filesAtOnce, [kept, each](std::size_t i) { return figuresPage((*kept)[i], each); });
     pages.next = [ahead, kept, progress, page = std::make_shared<std::size_t>(0)] {
@@ -105,9 +97,9 @@ PdfPages assessedPages(const ReportOptions &options, const RunSensitivities &sen
     ReadOptions each = read;
     each.threads = plan.perFile;
     PdfPages pages;
-    auto progress = std::make_shared<EventProgress>(
-        EventProgress{std::make_shared<ProgressLine>(err, shown, 2 * events->size(), terminal.progressAfter)});
-    pages.progress = progress->line;
+    auto progress = std::make_shared<EventProgress>(err, shown, terminal.progressAfter);
+    progress->start(events->size(), "events read");
+    pages.progress = progress;
     std::vector<AssessSummary> rows;
     auto kept = std::make_shared<std::vector<AssessedEvent>>();
     EventsAhead<AssessSummary> summaries(events->size(), plan.filesAtOnce, [&](std::size_t i) {
@@ -127,6 +119,7 @@ PdfPages assessedPages(const ReportOptions &options, const RunSensitivities &sen
         assessedSummary(titleOf(options), options.site.value_or(""), choices, *kept, rows, failures.size());
     pages.plan.events = kept->size();
     pages.plan.failures = std::move(failures);
+    progress->start(kept->size(), "pages drawn");
     auto ahead = std::make_shared<EventsAhead<DocumentEvent>>(kept->size(), plan.filesAtOnce, [kept, each, choices](std::size_t i) {
         return assessedPage((*kept)[i], each, choices);
     });
