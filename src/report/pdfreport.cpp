@@ -43,62 +43,79 @@ std::string footerLine(const std::vector<std::string> &args)
            " UTC by sismavue-report " + optionsUsed(args);
 }
 
-// A new file beside `path` that the report is written into first, so that
-// a failed run leaves nothing under the report's name.
-std::optional<std::string> makeTemporary(const std::string &path, std::string &temporary)
-{
-    const std::filesystem::path target(path);
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    std::string name = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        return systemReason(errno);
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    ::close(fd);
-    temporary = name;
-    return std::nullopt;
-}
+// A new file beside the report's that it is written into first, so that a
+// failed run leaves nothing under the report's name; removed when it goes,
+// unless it has become the report.
+class TemporaryFile {
+public:
+    ~TemporaryFile()
+    {
+        if (!name_.empty())
+            ::unlink(name_.c_str());
+    }
 
-// The finished report under its name: never over a file that exists
-// meanwhile unless `replace`.
-std::optional<std::string> placeReport(const std::string &temporary, const std::string &path, bool replace)
-{
-    const int done = replace ? ::rename(temporary.c_str(), path.c_str()) : ::link(temporary.c_str(), path.c_str());
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    if (done == 0)
+    std::optional<std::string> make(const std::string &path)
+    {
+        const std::filesystem::path target(path);
+        const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+        std::string name = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+        const int fd = ::mkstemp(name.data());
+        if (fd < 0)
+            return systemReason(errno);
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+        ::close(fd);
+        name_ = name;
         return std::nullopt;
-    return error == EEXIST ? "exists already (--force replaces it)" : systemReason(error);
-}
+    }
 
-// Writes the document through the module into `path`.
-std::optional<std::string> writeDocument(const DocumentPlan &plan, const NextDocumentEvent &next,
-                                         const std::string &path, bool replace)
+    const std::string &name() const { return name_; }
+
+    // The finished report under its name: never over a file that has come
+    // meanwhile unless `replace`.
+    std::optional<std::string> place(const std::string &path, bool replace)
+    {
+        const int done = replace ? ::rename(name_.c_str(), path.c_str()) : ::link(name_.c_str(), path.c_str());
+        if (done == 0)
+            return std::nullopt;
+        return errno == EEXIST ? "exists already (--force replaces it)" : systemReason(errno);
+    }
+
+private:
+    std::string name_;
+};
+
+// Draws the document through the module into `file`.
+std::optional<std::string> writeDocument(const PlotModule &module, const DocumentPlan &plan,
+                                         const NextDocumentEvent &next, const std::string &file)
 {
     std::string error;
-    const PlotModule *module = loadPlotModule(error);
-    if (!module)
-        return "the picture module cannot be loaded: " + error;
-    std::string temporary;
-    if (auto failed = makeTemporary(path, temporary))
-        return failed;
-    if (!module->start(error)) {
-        ::unlink(temporary.c_str());
+    if (!module.start(error))
         return error;
-    }
     try {
-        error = module->writeDocument(plan, next, temporary);
+        error = module.writeDocument(plan, next, file);
     } catch (const std::bad_alloc &) {
         error = "an event does not fit in memory";
     }
-    module->stop();
-    if (!error.empty()) {
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    return placeReport(temporary, path, replace);
+    module.stop();
+    return error.empty() ? std::nullopt : std::optional(error);
+}
+
+// Where the report goes, made sure of before any file is read.
+std::optional<std::string> prepareOutput(const ReportOptions &options, const PlotModule *&module,
+                                         TemporaryFile &temporary)
+{
+    std::error_code ec;
+    if (!options.force && std::filesystem::exists(std::filesystem::symlink_status(*options.pdf, ec)))
+        return *options.pdf + ": exists already (--force replaces it)";
+    std::string error;
+    module = loadPlotModule(error);
+    if (!module)
+        return "--pdf: the picture module cannot be loaded: " + error;
+    if (const auto failed = temporary.make(*options.pdf))
+        return *options.pdf + ": " + *failed;
+    return std::nullopt;
 }
 
 } // namespace
@@ -143,9 +160,10 @@ int writePdfReport(const std::vector<std::string> &args, const ReportOptions &op
                    const RunSensitivities &sensitivities, std::ostream &err, const ReportTerminal &terminal)
 {
     const std::string &path = *options.pdf;
-    std::error_code ec;
-    if (!options.force && std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
-        err << program << path << ": exists already (--force replaces it)\n" << std::flush;
+    const PlotModule *module = nullptr;
+    TemporaryFile temporary;
+    if (const auto failed = prepareOutput(options, module, temporary)) {
+        err << program << *failed << "\n" << std::flush;
         return 1;
     }
     const FoundFiles found = findEventFiles(options.files);
@@ -165,7 +183,9 @@ int writePdfReport(const std::vector<std::string> &args, const ReportOptions &op
         return 1;
     }
     pages.plan.footer = footerLine(args);
-    const std::optional<std::string> failed = writeDocument(pages.plan, pages.next, path, options.force);
+    std::optional<std::string> failed = writeDocument(*module, pages.plan, pages.next, temporary.name());
+    if (!failed)
+        failed = temporary.place(path, options.force);
     pages.progress->clear();
     for (const DocumentFailure &f : pages.plan.failures)
         err << program << f.file << ": " << f.reason << "\n";
