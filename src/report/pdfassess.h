@@ -49,7 +49,7 @@ struct AssessSummary {
     std::optional<ChartPoint> point;     // its governing point
     std::optional<TimelineEvent> peak;   // its governing peak in time
     std::optional<DocumentFailure> failure;   // a member not assessed, and why
-    bool assessed = false;                    // a member was assessed
+    bool paged = false;                       // a member was assessed: it has a page
 };
 
 // The summary table's header line for `standard`.

@@ -79,7 +79,7 @@ AssessSummary assessSummary(const AssessedEvent &event, const Assessment &a, Sta
             s.failure = DocumentFailure{f.sources.empty() ? event.key.file : f.sources.front().file,
                                         (channel.empty() ? "" : channel + ": ") + *f.error};
         else
-            s.assessed = true;
+            s.paged = true;
         const std::size_t slot = slotOf(channel);
         slots[2 * slot] = cellOf(row, standard, structures ? "ppv" : "kbFmax");
         slots[2 * slot + 1] = structures ? cellOf(row, standard, "frequencyUsed") : "";

@@ -136,13 +136,16 @@ std::vector<std::pair<std::string, std::string>> countFacts(const std::vector<st
     return facts;
 }
 
-std::variant<EventSummary, LoadError> summariseEvent(const ReportEvent &event, const ReadOptions &read)
+EventSummary summariseEvent(const ReportEvent &event, const ReadOptions &read)
 {
-    auto analysed = readEntry(event, read, false);
-    if (auto *error = std::get_if<LoadError>(&analysed))
-        return std::move(*error);
-    const AnalysedRecord &record = std::get<AnalysedRecord>(analysed);
     EventSummary summary;
+    auto analysed = readEntry(event, read, false);
+    if (auto *error = std::get_if<LoadError>(&analysed)) {
+        summary.failure = documentFailure(*error);
+        return summary;
+    }
+    const AnalysedRecord &record = std::get<AnalysedRecord>(analysed);
+    summary.paged = true;
     summary.cells = figuresRow(event.key.file, record, read.threads);
     summary.lawMaxSlow = record.figures.lawMaxSlow;
     summary.exceeded = record.figures.lawMaxSlow > perceptionThreshold;

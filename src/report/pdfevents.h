@@ -43,6 +43,8 @@ struct EventSummary {
     std::vector<std::string> cells;   // its row of the figures table
     float lawMaxSlow = 0;             // dB
     bool exceeded = false;            // above the perception threshold
+    std::optional<DocumentFailure> failure;   // why it could not be read
+    bool paged = false;                       // read: it has a page
 };
 
 // The figures table's header line: when, where, and the window's figures.
@@ -61,8 +63,8 @@ DocumentSummary figuresSummary(const std::string &title, const std::string &site
                                const std::vector<ReportEvent> &events, const std::vector<EventSummary> &rows,
                                std::size_t failures);
 
-// Reads and analyses the event for its row; the reason when it cannot.
-std::variant<EventSummary, LoadError> summariseEvent(const ReportEvent &event, const ReadOptions &read);
+// Reads and analyses the event for its row, or the reason it cannot.
+EventSummary summariseEvent(const ReportEvent &event, const ReadOptions &read);
 
 // Reads it again for its page: its row and its slow level.
 DocumentEvent figuresPage(const ReportEvent &event, const ReadOptions &read);

@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <utility>
-#include <variant>
 
 namespace {
 
@@ -45,89 +44,79 @@ private:
     OrderedPool<Job> pool_;   // last: its helpers use what is above
 };
 
+// How a kind of event becomes the document: its row for the summary (with
+// `failure` and `paged`), the summary of the rows, its page.
+template <class Event, class Summary>
+struct EventKind {
+    std::function<Summary(const Event &, const ReadOptions &)> summarise;
+    std::function<DocumentSummary(const std::vector<Event> &, const std::vector<Summary> &, std::size_t)> sum;
+    std::function<DocumentEvent(const Event &, const ReadOptions &)> page;
+};
+
+// Every event read once for the summary, on helpers a few ahead; those that
+// get a page are read again when the document reaches them.
+template <class Event, class Summary>
+PdfPages eventPages(std::vector<Event> listed, const EventKind<Event, Summary> &kind, const ReportOptions &options,
+                    const ReadOptions &read, std::vector<DocumentFailure> &failures, std::shared_ptr<EventProgress> progress)
+{
+    auto events = std::make_shared<std::vector<Event>>(std::move(listed));
+    const JobPlan plan = planJobs(options.jobs, events->size());
+    ReadOptions each = read;
+    each.threads = plan.perFile;
+    progress->start(events->size(), "events read");
+    std::vector<Summary> rows;
+    auto kept = std::make_shared<std::vector<Event>>();
+    EventsAhead<Summary> summaries(events->size(), plan.filesAtOnce,
+                                   [&](std::size_t i) { return kind.summarise((*events)[i], each); });
+    for (std::size_t i = 0; i < events->size(); ++i) {
+        Summary summary = summaries.next(progress->tick());
+        if (summary.failure)
+            failures.push_back(*summary.failure);
+        if (summary.paged) {
+            kept->push_back((*events)[i]);
+            rows.push_back(std::move(summary));
+        }
+        progress->add((*events)[i].samples);
+    }
+    PdfPages pages{{kind.sum(*kept, rows, failures.size()), kept->size(), std::move(failures), {}}, {}, progress};
+    progress->start(kept->size(), "pages drawn");
+    auto ahead = std::make_shared<EventsAhead<DocumentEvent>>(
+        kept->size(), plan.filesAtOnce, [kept, each, page = kind.page](std::size_t i) { return page((*kept)[i], each); });
+    pages.next = [ahead, kept, progress, page = std::make_shared<std::size_t>(0)] {
+        DocumentEvent event = ahead->next(progress->tick());
+        progress->add((*kept)[(*page)++].samples);
+        return event;
+    };
+    return pages;
+}
+
 } // namespace
 
 PdfPages figuresPages(const ReportOptions &options, const ReadOptions &read, const std::vector<std::string> &files,
                       std::vector<DocumentFailure> &failures, std::ostream &err, bool shown,
                       const ReportTerminal &terminal)
 {
-    auto events = std::make_shared<std::vector<ReportEvent>>(listEvents(files, read, failures));
-    const JobPlan plan = planJobs(options.jobs, events->size());
-    ReadOptions each = read;
-    each.threads = plan.perFile;
-    PdfPages pages;
-    auto progress = std::make_shared<EventProgress>(err, shown, terminal.progressAfter);
-    progress->start(events->size(), "events read");
-    pages.progress = progress;
-    std::vector<EventSummary> rows;
-    auto kept = std::make_shared<std::vector<ReportEvent>>();
-    EventsAhead<std::variant<EventSummary, LoadError>> summaries(
-        events->size(), plan.filesAtOnce, [&](std::size_t i) { return summariseEvent((*events)[i], each); });
-    for (std::size_t i = 0; i < events->size(); ++i) {
-        auto summary = summaries.next(progress->tick());
-        if (auto *error = std::get_if<LoadError>(&summary)) {
-            failures.push_back(documentFailure(*error));
-        } else {
-            kept->push_back((*events)[i]);
-            rows.push_back(std::get<EventSummary>(std::move(summary)));
-        }
-        progress->add((*events)[i].samples);
-    }
-    pages.plan.summary = figuresSummary(titleOf(options), options.site.value_or(""), *kept, rows, failures.size());
-    pages.plan.events = kept->size();
-    pages.plan.failures = std::move(failures);
-    progress->start(kept->size(), "pages drawn");
-    auto ahead = std::make_shared<EventsAhead<DocumentEvent>>(
-        kept->size(), plan.filesAtOnce, [kept, each](std::size_t i) { return figuresPage((*kept)[i], each); });
-    pages.next = [ahead, kept, progress, page = std::make_shared<std::size_t>(0)] {
-        DocumentEvent event = ahead->next(progress->tick());
-        progress->add((*kept)[(*page)++].samples);
-        return event;
-    };
-    return pages;
+    const EventKind<ReportEvent, EventSummary> kind{
+        summariseEvent,
+        [&](const std::vector<ReportEvent> &events, const std::vector<EventSummary> &rows, std::size_t failed) {
+            return figuresSummary(titleOf(options), options.site.value_or(""), events, rows, failed);
+        },
+        figuresPage};
+    return eventPages(listEvents(files, read, failures), kind, options, read, failures,
+                      std::make_shared<EventProgress>(err, shown, terminal.progressAfter));
 }
 
 PdfPages assessedPages(const ReportOptions &options, const RunSensitivities &sensitivities, const ReadOptions &read,
                        const std::vector<std::string> &files, std::vector<DocumentFailure> &failures,
                        std::ostream &err, bool shown, const ReportTerminal &terminal)
 {
-    auto events = std::make_shared<std::vector<AssessedEvent>>(listAssessedEvents(files, read, sensitivities, failures));
     const AssessChoices choices = assessChoices(options, sensitivities);
-    const JobPlan plan = planJobs(options.jobs, events->size());
-    ReadOptions each = read;
-    each.threads = plan.perFile;
-    PdfPages pages;
-    auto progress = std::make_shared<EventProgress>(err, shown, terminal.progressAfter);
-    progress->start(events->size(), "events read");
-    pages.progress = progress;
-    std::vector<AssessSummary> rows;
-    auto kept = std::make_shared<std::vector<AssessedEvent>>();
-    EventsAhead<AssessSummary> summaries(events->size(), plan.filesAtOnce, [&](std::size_t i) {
-        return summariseAssessed((*events)[i], each, choices);
-    });
-    for (std::size_t i = 0; i < events->size(); ++i) {
-        AssessSummary summary = summaries.next(progress->tick());
-        if (summary.failure)
-            failures.push_back(*summary.failure);
-        if (summary.assessed) {
-            kept->push_back((*events)[i]);
-            rows.push_back(std::move(summary));
-        }
-        progress->add((*events)[i].samples);
-    }
-    pages.plan.summary =
-        assessedSummary(titleOf(options), options.site.value_or(""), choices, *kept, rows, failures.size());
-    pages.plan.events = kept->size();
-    pages.plan.failures = std::move(failures);
-    progress->start(kept->size(), "pages drawn");
-    auto ahead = std::make_shared<EventsAhead<DocumentEvent>>(kept->size(), plan.filesAtOnce, [kept, each, choices](std::size_t i) {
-        return assessedPage((*kept)[i], each, choices);
-    });
-    pages.next = [ahead, kept, progress, page = std::make_shared<std::size_t>(0)] {
-        DocumentEvent event = ahead->next(progress->tick());
-        progress->add((*kept)[(*page)++].samples);
-        return event;
-    };
-    return pages;
+    const EventKind<AssessedEvent, AssessSummary> kind{
+        [choices](const AssessedEvent &event, const ReadOptions &each) { return summariseAssessed(event, each, choices); },
+        [&](const std::vector<AssessedEvent> &events, const std::vector<AssessSummary> &rows, std::size_t failed) {
+            return assessedSummary(titleOf(options), options.site.value_or(""), choices, events, rows, failed);
+        },
+        [choices](const AssessedEvent &event, const ReadOptions &each) { return assessedPage(event, each, choices); }};
+    return eventPages(listAssessedEvents(files, read, sensitivities, failures), kind, options, read, failures,
+                      std::make_shared<EventProgress>(err, shown, terminal.progressAfter));
 }
-
