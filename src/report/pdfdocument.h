@@ -42,7 +42,7 @@ struct LevelTrace {
     std::string channel;
     double rate = 0;                     // samples per second
     std::optional<int64_t> startMicros;  // UTC microseconds since 1970 of the first level
-    std::vector<float> level;            // dB per sample, from the first sample on
+    std::vector<float> level;            // dB per sample, from the first sample on; finite
     double threshold = 71;               // dB, drawn as a line
 };
 

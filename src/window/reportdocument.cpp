@@ -14,7 +14,7 @@
 
 namespace {
 
-using Range = std::pair<std::size_t, std::size_t>;
+using Range = std::pair<std::size_t, std::size_t>;   // rows or items first..second - 1
 
 constexpr qreal footerPoints = 6.5, smallestFooter = 4;
 constexpr qreal failurePoints = 8.5;
@@ -28,6 +28,8 @@ struct PagePlan {
     int total = 0;
 };
 
+// The rows of each page, each page's header line above them: `firstRoom`
+// points on the first page (which may hold none), `room` on the others.
 std::vector<Range> splitRows(std::size_t count, qreal firstRoom, qreal room, qreal rowHeight)
 {
     const auto fit = [&](qreal space) {
