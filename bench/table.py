@@ -22,7 +22,12 @@ core-day.json       core_bench's streaming parse floor on the day record, how
                     much more two threads got done than one then, and the
                     window's load without and with the detail view's summary
 hf-day.json         hyperfine: sismavue-report on the day record, then with
-                    --exceedances
+                    --exceedances, --assess din4150-3, --assess din4150-2
+hf-assess.json      hyperfine on the record at 1000 samples/s: sismavue-report
+                    --assess din4150-3, the Python assessment, then the same
+                    for din4150-2
+assess-agree.txt    "yes" when the Python assessment's peak and KB_Fmax match
+                    the report's
 plot-day.json       plot_bench's detail window redraws on the day record
 mem-day.txt         peak memory (KiB) of sismavue-report on the day record
 window-day.jsonl    measure_load.sh runs on the day record
@@ -139,6 +144,8 @@ def main(folder):
     window_day = load(folder, "window-day.jsonl")
     window_endless = load(folder, "window-endless.jsonl")
     plot_day = load(folder, "plot-day.json")
+    hf_assess = load(folder, "hf-assess.json")
+    assess_agree = load(folder, "assess-agree.txt")
 
     main_n, large_n = meta["main"]["samples"], meta["large"]["samples"]
     main_tag, large_tag = f"{count(main_n)} samples", f"{count(large_n)} samples"
@@ -281,6 +288,19 @@ def main(folder):
     row(f"`sismavue-report --exceedances`, {day_tag}", ms(with_exceedances), "`sismavue-report`",
         ms(day_report), times(r), "≤ 1.1×", verdict(None if r is None else r <= 1.1))
 
+    # The assessments against the Python one, and on the day record.
+    fast_n = meta.get("fast", {}).get("samples", 0)
+    for index, standard in enumerate(("din4150-3", "din4150-2")):
+        ours, theirs = hyperfine(hf_assess, 2 * index), hyperfine(hf_assess, 2 * index + 1)
+        r = ratio(theirs, ours)
+        row(f"whole `sismavue-report --assess {standard}` process, {count(fast_n)} samples at 1000 samples/s",
+            ms(ours), "Python assessment (NumPy, SciPy `sosfilt`)", ms(theirs), faster(r, 1), "≥ 10× faster",
+            verdict(None if r is None else r >= 10))
+        assessed = hyperfine(hf_day, 2 + index)
+        r = ratio(assessed, day_report)
+        row(f"`sismavue-report --assess {standard}`, {day_tag}", ms(assessed), "`sismavue-report`",
+            ms(day_report), times(r), "≤ 1.5×", verdict(None if r is None else r <= 1.5))
+
     # The longest wait for the event loop, whatever the size.
     def longest(runs, names=("load", "spectrum")):
         if not runs:
@@ -326,6 +346,9 @@ def main(folder):
         if value is None]
     if missing:
         failures.append("Not measured: " + ", ".join(missing) + ".")
+    if assess_agree is not None and assess_agree != ["yes"]:
+        failures.append("The Python assessment's figures do not match the report's: its time is no "
+                        "yardstick.")
     if agree is not None and agree != ["yes"]:
         failures.append("The Python pipeline's figures do not match the report's: its time is no "
                         "yardstick.")

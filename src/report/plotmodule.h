@@ -2,6 +2,7 @@
 
 #include "analysis/loadrecord.h"
 #include "spectrum/segmentspectrum.h"
+#include "views/assessevent.h"
 #include "views/selection.h"
 
 #include <cstdint>
@@ -39,6 +40,11 @@ struct PlotModule {
     PlotPicture (*draw)(PlotRecord &&record, int scale, std::vector<uint32_t> &&pixels);
     // On that thread: the window as a one-page PDF, its views as vectors.
     std::string (*drawPdf)(PlotRecord &&record);
+    // On that thread: the assessment picture of an event (its traces
+    // kept), as draw does, at `scale` device pixels per unit.
+    PlotPicture (*drawAssess)(AssessEvent &&event, int scale, std::vector<uint32_t> &&pixels);
+    // On that thread: the same as a one-page PDF, `title` in its information.
+    std::string (*drawAssessPdf)(AssessEvent &&event, const std::string &title);
     // On any thread: the picture as PNG.
     std::string (*encodePng)(const PlotPicture &picture);
     // On the drawing thread, after the last picture.

@@ -8,6 +8,7 @@ with Python's own csv and json modules, and failed writes to standard output.
 import csv
 import io
 import json
+import math
 import os
 import shutil
 import struct
@@ -194,6 +195,124 @@ class Records(unittest.TestCase):
         self.assertEqual(proc.stderr, ("sismavue-report: %s: the record at byte 0 announces a length that does "
                                        "not fit: Record length is out of range: 1073741824 (allowed: 128 to "
                                        "1048576)\n" % path).encode())
+
+
+def wavelet(phase, count=4000, amplitude=5000):
+    """A 10 Hz burst at 100 samples/s in the middle of the record, in counts."""
+    return [round(amplitude * math.sin(2 * math.pi * 10 * i / 100 + phase) *
+                  math.exp(-((i - count // 2) / 300) ** 2)) for i in range(count)]
+
+
+def psn_record(path, channel, counts, rate=100, sensitivity=1e6):
+    lines = ["Number of Samples: %d" % len(counts), "SPS: %d" % rate, "Station Code: BGLD",
+             "Component Name: " + channel, "Start Time: 2024/03/01 10:00:00.000", "Data:"]
+    lines += [repr(c / sensitivity) for c in counts]
+    with open(path, "w", newline="") as f:
+        f.write("\r\n".join(lines) + "\r\n")
+
+
+def station_xml(path, units):
+    channels = "".join(
+        '<Channel code="%s" locationCode=""><Response><InstrumentSensitivity><Value>1E6</Value>'
+        '<Frequency>1</Frequency><InputUnits><Name>%s</Name></InputUnits></InstrumentSensitivity>'
+        '</Response></Channel>' % (code, unit) for code, unit in units)
+    with open(path, "w") as f:
+        f.write('<?xml version="1.0"?>\n<FDSNStationXML xmlns="http://www.fdsn.org/xml/station/1" '
+                'schemaVersion="1.1"><Network code="XX"><Station code="BGLD">%s</Station></Network>'
+                '</FDSNStationXML>\n' % channels)
+
+
+class Assessments(unittest.TestCase):
+    """--assess: sets of three components from one miniSEED file or from
+    files given together, and input that cannot be assessed."""
+
+    STRUCTURE_KEYS = ["kind", "file", "network", "station", "location", "channel", "startTime", "ppv",
+                      "ppvTime", "frequencyZeroCrossing", "frequencySpectrum", "frequencySpectrumSecond",
+                      "frequencyUsed", "frequencyMethod", "limit", "ratio", "verdict", "notes"]
+    SET_KEYS = ["kind", "file", "network", "station", "location", "channels", "startTime", "pvs",
+                "pvsTime", "governing", "verdict", "notes"]
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="sismavue-cli-")
+        self.addCleanup(shutil.rmtree, self.dir)
+        self.codes = ["EHZ", "EHN", "EHE"]
+        # Three bursts a third of a turn apart: their vector sum is 1.2247
+        # times one's amplitude, where the per-axis peaks would give 1.7321.
+        self.counts = [wavelet(k * 2 * math.pi / 3) for k in range(3)]
+        self.mseed = self.path("three.mseed")
+        with open(self.mseed, "wb") as out:
+            for code, counts in zip(self.codes, self.counts):
+                mseed(self.path(code), counts, code.encode())
+                with open(self.path(code), "rb") as f:
+                    out.write(f.read())
+        self.psn = [self.path(code + ".psn") for code in self.codes]
+        for path, code, counts in zip(self.psn, self.codes, self.counts):
+            psn_record(path, code, counts)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def rows(self, args, status=0):
+        proc = run(["--assess"] + args + ["--format", "json"])
+        self.assertEqual(proc.returncode, status, proc.stderr)
+        return json.loads(proc.stdout.decode("utf-8")), text(proc.stderr)
+
+    def test_a_set_from_one_miniseed_file_is_the_set_of_three_files_given_together(self):
+        binary, _ = self.rows(["din4150-3", "--sensitivity", "1e6", self.mseed])
+        texts, _ = self.rows(["din4150-3"] + self.psn)
+        for rows in (binary, texts):
+            self.assertEqual([r["kind"] for r in rows], ["component"] * 3 + ["set"])
+            self.assertEqual([list(r) for r in rows], [self.STRUCTURE_KEYS] * 3 + [self.SET_KEYS])
+            self.assertEqual([r["channel"] for r in rows[:3]], self.codes)
+            self.assertEqual(rows[3]["channels"], self.codes)
+            ppv = [r["ppv"] for r in rows[:3]]
+            self.assertAlmostEqual(rows[3]["pvs"] / max(ppv), 1.2247, delta=0.03)
+            self.assertEqual(rows[3]["governing"], self.codes[ppv.index(max(ppv))])
+            self.assertEqual(rows[3]["startTime"], "2024-03-01T10:00:00.000000Z")
+        self.assertEqual(binary[0]["network"], "XX")
+        for got, want in zip(texts, binary):
+            for key in ("ppv", "ppvTime", "frequencyZeroCrossing", "ratio", "pvs", "pvsTime"):
+                if key in want:
+                    self.assertAlmostEqual(got[key], want[key], delta=1e-5 * abs(want[key]), msg=key)
+
+    def test_input_that_cannot_be_assessed_is_said_and_the_rest_still_prints(self):
+        # EHE at another rate breaks the set; counts without a sensitivity; a
+        # record shorter than one 30 s cycle; a file that is missing.
+        psn_record(self.psn[2], "EHE", wavelet(0, 8000), rate=200)
+        short = self.path("short.psn")
+        psn_record(short, "HHZ", wavelet(0, 1000))
+        missing = self.path("missing.psn")
+        rows, err = self.rows(["din4150-2", "--fail-on-exceeded", self.mseed] + self.psn + [short, missing], 3)
+        self.assertEqual([(r["file"], r["kind"]) for r in rows],
+                         [(self.mseed, "component")] * 3 + [(p, "component") for p in self.psn] +
+                         [(short, "component"), (missing, "component")])
+        for row in rows[:3]:
+            self.assertIn("not m/s", row["error"])
+            self.assertIn("--sensitivity S, --inventory FILE", row["error"])
+        self.assertIn("not in a set: EHZ has 100 samples/s, EHE 200", rows[3]["notes"])
+        self.assertEqual(rows[6]["cycles"], [])
+        self.assertIsNone(rows[6]["kbFTr"])
+        self.assertEqual(rows[6]["verdict"], "exceeded")   # KB_Fmax above A_o needs no cycle
+        self.assertTrue(rows[7]["error"].startswith("cannot be opened"), rows[7])
+        for line in ["%s: EHZ: not assessed: its values are" % self.mseed,
+                     "%s: not in a set of three components (EHN has 100 samples/s, EHE 200)" % self.psn[1],
+                     "%s: warning: the record is 10.0 s long, shorter than one 30 s cycle" % short,
+                     "%s: cannot be opened" % missing]:
+            self.assertIn("sismavue-report: " + line, err)
+        self.rows(["din4150-2"] + self.psn + [missing], 1)
+
+    def test_inventory_comes_after_the_given_sensitivity_and_before_the_table(self):
+        inventory, table = self.path("inventory.xml"), self.path("table.tsv")
+        station_xml(inventory, [("EHZ", "M/S"), ("EHN", "NM/S"), ("EHE", "M/S**2")])
+        with open(table, "w") as f:
+            f.write("BGLD\tEHZ\t2e6\nBGLD\tEHN\t2e6\nBGLD\tEHE\t1e6\n")
+        given, _ = self.rows(["din4150-3", "--sensitivity", "1e6", self.mseed])
+        rows, err = self.rows(["din4150-3", "--inventory", inventory, "--sensitivities", table, self.mseed], 1)
+        self.assertEqual(rows[0]["ppv"], given[0]["ppv"])
+        self.assertAlmostEqual(rows[1]["ppv"], given[1]["ppv"] / 1e9, delta=1e-3 * rows[1]["ppv"])
+        self.assertIn("acceleration", rows[2]["error"])
+        self.assertIn("sismavue-report: %s: EHE: " % self.mseed, err)
+        self.assertEqual(len(rows), 3)
 
 
 class Locales(unittest.TestCase):

@@ -350,6 +350,15 @@ TEST_F(Report, BadArgumentsNameTheArgumentAndWhatWasExpected)
          "--segment: expected no --exceedances with it, which looks at the whole record"},
         {{"--sensitivity", "1e6", "--sensitivities", "t.tsv", path},
          "--sensitivities: expected no --sensitivity with it, which holds for every FILE"},
+        {{"--assess", "din4150", path}, "--assess: expected din4150-3 or din4150-2, got \"din4150\""},
+        {{"--assess", "din4150-3", "--area", "mixed", path}, "--area: expected together with --assess din4150-2"},
+        {{"--place", "slab", path}, "--place: expected together with --assess din4150-3"},
+        {{"--assess", "din4150-2", "--exposure", "0", path}, "--exposure: expected a number of hours above 0, got \"0\""},
+        {{"--fail-on-exceeded", path}, "--fail-on-exceeded: expected together with --assess"},
+        {{"--assess", "din4150-3", "--exceedances", path},
+         "--exceedances: expected no --assess with it, which prints the assessment's rows instead"},
+        {{"--inventory", "i.xml", "--sensitivity", "1e6", path},
+         "--inventory: expected no --sensitivity with it, which holds for every FILE"},
     };
     for (const auto &[args, message] : cases) {
         SCOPED_TRACE(message);
