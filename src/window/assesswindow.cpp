@@ -226,9 +226,9 @@ void AssessWindow::setTabOrder()
         view->setFocusPolicy(Qt::NoFocus);
 }
 
-AssessChoices AssessWindow::choices() const
+WindowChoices AssessWindow::choices() const
 {
-    AssessChoices c;
+    WindowChoices c;
     c.structure.building = chosenOf<Building>(buildingBox);
     c.structure.place = chosenOf<Place>(placeBox);
     c.structure.method = chosenOf<FrequencyMethod>(frequencyBox);
@@ -270,9 +270,10 @@ void AssessWindow::recordChanged()
     folderDone = 0;
     candidates.clear();
     listed.clear();
-    read.clear();
+    filesRead = 0;
+    records = std::make_shared<AssessRecords>();
     shown.reset();
-    shownFiles.clear();
+    shownListed.clear();
     problem.clear();
     exposureSet = false;
     figuresWanted = false;

@@ -2,7 +2,7 @@
 
 #include "assess/companions.h"
 #include "session/threads.h"
-#include "views/assessfigures.h"
+#include "window/assessfigures.h"
 
 #include <QWidget>
 
@@ -94,7 +94,7 @@ private:
         std::vector<FileEntry> entries;
         std::size_t count = 0;
     };
-    using Read = std::vector<std::shared_ptr<const AssessFile>>;
+    using Read = std::vector<std::vector<AssessInput>>;   // the records of each file read
     using Outcome = std::variant<std::monostate, OwnFile, Found, Read, std::shared_ptr<const AssessFigures>>;
     struct Job {
         uint64_t generation = 0;
@@ -110,7 +110,7 @@ private:
     void createTable();
     void setTabOrder();
     QWidget *chooserRow(QWidget *parent);
-    AssessChoices choices() const;
+    WindowChoices choices() const;
     void choiceChanged();
     void exposureEdited();
 
@@ -150,13 +150,15 @@ private:
     std::vector<std::string> folder;
     std::size_t folderDone = 0;
     std::vector<FileEntry> candidates;
-    // The files assessed, the record's own first, and those read (shared
-    // with the helper, which never changes them).
+    // The files assessed, the record's own first; how many are read, and
+    // their records. A job computing figures shares the records; they are
+    // changed only while no job is under way.
     std::vector<std::string> listed;
-    Read read;
+    std::size_t filesRead = 0;
+    std::shared_ptr<AssessRecords> records;
     std::shared_ptr<const AssessFigures> shown;
     // The files the figures shown, and those under way, are made of.
-    Read shownFiles, computingFiles;
+    std::vector<std::string> shownListed, computingListed;
     QString problem;          // why there are no figures
     bool exposureSet = false;  // the person gave the exposure time
     Stage stage = Stage::none;

@@ -2,7 +2,7 @@
 // the rows the report prints, the report's picture.
 #include "window/assesswindow.h"
 
-#include "views/assesscopy.h"
+#include "report/assesstable.h"
 #include "views/assesstext.h"
 #include "window/assesspicture.h"
 #include "window/assessview.h"
@@ -125,10 +125,10 @@ void AssessWindow::showList()
     componentList->clear();
     for (std::size_t i = 0; i < listed.size(); ++i) {
         QStringList channels;
-        if (shown && shownFiles.size() == listed.size())
+        if (shown && shownListed == listed)
             for (std::size_t k = 0; k < shown->members.size(); ++k)
                 if (shown->members[k].file == i)
-                    channels << qText(shownFiles[i]->entries[shown->members[k].entry].info.channel);
+                    channels << qText(shown->channels[k]);
         const QString name = QFileInfo(QFile::decodeName(listed[i].c_str())).fileName();
         auto *item = new QListWidgetItem(
             channels.isEmpty() ? name : name + QStringLiteral(" \u2014 ") + channels.join(QStringLiteral(", ")));
@@ -224,7 +224,8 @@ QString AssessWindow::copyText(Standard standard) const
 {
     if (!shown || shown->error || isBusy() || (standard == Standard::Din4150_2 && shown->peopleError))
         return {};
-    return QString::fromStdString(assessRowsText(standard, *shown, shownFiles));
+    const std::vector<AssessRow> &rows = standard == Standard::Din4150_2 ? shown->peopleRows : shown->structureRows;
+    return QString::fromStdString(assessTable(standard, TableFormat::tsv, rows, true));
 }
 
 void AssessWindow::copyRows(Standard standard)

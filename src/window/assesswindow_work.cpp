@@ -189,20 +189,20 @@ void AssessWindow::chooseFiles()
 
 void AssessWindow::postRead()
 {
-    const std::vector<std::string> paths(listed.begin() + static_cast<std::ptrdiff_t>(read.size()), listed.end());
+    const std::vector<std::string> paths(listed.begin() + static_cast<std::ptrdiff_t>(filesRead), listed.end());
     post([paths]() -> Outcome {
         Reading reading;
         Read files;
         for (const std::string &path : paths)
-            files.push_back(std::make_shared<const AssessFile>(readAssessFile(path, reading.options)));
+            files.push_back(readAssessInputs(path, reading.options));
         return files;
     });
 }
 
 void AssessWindow::take(Read &&files)
 {
-    for (std::shared_ptr<const AssessFile> &file : files)
-        read.push_back(std::move(file));
+    for (std::vector<AssessInput> &file : files)
+        addRecords(*records, filesRead++, std::move(file));
     stage = Stage::computing;
 }
 
@@ -210,16 +210,18 @@ void AssessWindow::postFigures()
 {
     figuresWanted = false;
     stage = Stage::computing;
-    computingFiles = read;
-    post([files = read, at = shownRecord, chosen = choices()]() -> Outcome {
-        return std::make_shared<const AssessFigures>(assessFigures(files, at, chosen));
+    computingListed = listed;
+    WindowChoices chosen = choices();
+    chosen.countsHint = countsHint(userSensitivityTablePath());
+    post([files = std::shared_ptr<const AssessRecords>(records), at = shownRecord, chosen = std::move(chosen)]() -> Outcome {
+        return std::make_shared<const AssessFigures>(assessFigures(*files, at, chosen));
     });
 }
 
 void AssessWindow::take(std::shared_ptr<const AssessFigures> &&figures)
 {
     shown = std::move(figures);
-    shownFiles = computingFiles;
+    shownListed = computingListed;
     problem.clear();
     stage = Stage::done;
     // Until the person gives one, the exposure time is the duration assessed.
@@ -234,7 +236,7 @@ void AssessWindow::take(std::shared_ptr<const AssessFigures> &&figures)
 void AssessWindow::addFile(const QString &file)
 {
     const std::string path = pathOf(file);
-    if (stage != Stage::done || std::find(listed.begin(), listed.end(), path) != listed.end())
+    if (inFlight || stage != Stage::done || std::find(listed.begin(), listed.end(), path) != listed.end())
         return;
     listed.push_back(path);
     ++generation;
@@ -245,13 +247,14 @@ void AssessWindow::addFile(const QString &file)
 
 void AssessWindow::dropFile(int row)
 {
-    if (stage != Stage::done || row < 0 || row >= componentList->count())
+    if (inFlight || stage != Stage::done || row < 0 || row >= componentList->count())
         return;
     const int file = componentList->item(row)->data(Qt::UserRole).toInt();
     if (file <= 0 || static_cast<std::size_t>(file) >= listed.size())
         return;
     listed.erase(listed.begin() + file);
-    read.erase(read.begin() + file);
+    dropRecords(*records, static_cast<std::size_t>(file));
+    --filesRead;
     ++generation;
     stage = Stage::computing;
     showList();
@@ -262,7 +265,7 @@ void AssessWindow::fail(const QString &why)
 {
     problem = why;
     shown.reset();
-    shownFiles.clear();
+    shownListed.clear();
     stage = Stage::none;
     figuresWanted = false;
     showFigures();

@@ -6,9 +6,11 @@
 #include "window/assesswindow.h"
 #include "window/mainwindow.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
@@ -47,8 +49,11 @@ QString writeBytes(const QTemporaryDir &dir, const QString &name, const std::str
 std::string sacOf(const std::string &station, const std::string &channel, std::vector<float> values)
 {
     Sac sac;
+    for (float &v : values)
+        v *= 1e9f;
     sac.values = std::move(values);
     sac.delta = 0.001f;
+    sac.idep = 7;   // nm/s
     sac.station = station;
     sac.component = channel;
     sac.reference = Sac::Reference{2024, 124, 10, 15, 2, 0};
@@ -63,10 +68,9 @@ std::string mseedSet()
     for (int k = 0; k < 3; ++k) {
         MiniSeed m;
         m.channel = codes[k];
-        m.encoding = DE_FLOAT32;
         m.rate = rate;
         for (const float v : sine(waves[k].first, waves[k].second))
-            m.values.push_back(v);
+            m.values.push_back(std::round(v * 1e9));   // counts of 1 nm/s, as the table says
         files.push_back(m.bytes());
     }
     return interleaved(files);
@@ -108,13 +112,16 @@ QStringList listTexts(const QListWidget *list)
 class AssessTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir, sacDir;
+    QTemporaryDir dir, sacDir, config;
     QString mseed, sacZ;
 
 private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale::c());
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        QDir(config.path()).mkpath("sismavue");
+        writeBytes(config, "sismavue/sensitivities.tsv", "BGLD\tHHZ\t1e9\nBGLD\tHHN\t1e9\nBGLD\tHHE\t1e9\n");
         mseed = writeBytes(dir, "set.mseed", mseedSet());
         // Named for nothing they hold: found by content alone. Beside them
         // one of another band (EHN) and one of another station.
@@ -210,6 +217,48 @@ private slots:
         QVERIFY(o.assess->isBusy());
         QVERIFY(settle(o.assess));
         QCOMPARE(o.assess->verdictLabel->text(), verdict);
+    }
+
+    // Copy is what the report prints for the same files and choices; the
+    // main window's segment is the report's --segment.
+    void copyIsTheReportsRows_data()
+    {
+        QTest::addColumn<bool>("fromMiniSeed");
+        QTest::addColumn<bool>("people");
+        QTest::addColumn<bool>("segment");
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("DIN 4150-3, three files") << false << false << false << QStringList{"--assess", "din4150-3"};
+        QTest::newRow("DIN 4150-2, one file") << true << true << false << QStringList{"--assess", "din4150-2"};
+        QTest::newRow("sensitive, a segment")
+            << true << false << true
+            << QStringList{"--assess", "din4150-3", "--building", "sensitive", "--segment", "2001:6000"};
+    }
+    void copyIsTheReportsRows()
+    {
+        QFETCH(bool, fromMiniSeed);
+        QFETCH(bool, people);
+        QFETCH(bool, segment);
+        QFETCH(QStringList, options);
+        Opened o = openAssessment(fromMiniSeed ? mseed : sacZ);
+        QVERIFY(settle(o.assess));
+        if (options.contains("sensitive"))
+            o.assess->buildingBox->setCurrentIndex(2);
+        if (segment)
+            o.main->dragsegment(2001, 6000);
+        QVERIFY(settle(o.assess));
+        QCOMPARE(o.main->session().startSample, segment ? 2001 : 0);
+        for (const std::string &file : o.assess->files())
+            options << QString::fromStdString(file);
+        QProcess report;
+        report.start(QStringLiteral(REPORT_PATH), options);
+        QVERIFY(report.waitForFinished(60000));
+        const QString expected = QString::fromUtf8(report.readAllStandardOutput());
+        QVERIFY(expected.count('\n') >= 4);
+        if (people)
+            QTest::keySequence(o.assess, QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_C));
+        else
+            QTest::mouseClick(o.assess->copyButton, Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
     }
 };
 
