@@ -203,14 +203,15 @@ void AssessWindow::createTable()
 {
     table = new QTableWidget(0, 13, this);
     table->setHorizontalHeaderLabels(
-        {QStringLiteral("Component"), QStringLiteral("Peak mm/s"), QStringLiteral("at"),
-         QStringLiteral("f zero cross. Hz"), QStringLiteral("f spectrum Hz"), QStringLiteral("f used Hz"),
-         QStringLiteral("Guideline mm/s"), QStringLiteral("Ratio"), QStringLiteral("DIN 4150-3"),
+        {QStringLiteral("Component"), QStringLiteral("Peak\nmm/s"), QStringLiteral("at"),
+         QStringLiteral("f zero-\ncrossing Hz"), QStringLiteral("f spectrum\nHz"), QStringLiteral("f used\nHz"),
+         QStringLiteral("Guideline\nmm/s"), QStringLiteral("Ratio"), QStringLiteral("DIN 4150-3"),
          QStringLiteral("KB_Fmax"), QStringLiteral("KB_FTm"), QStringLiteral("KB_FTr"), QStringLiteral("DIN 4150-2")});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QToolTip>
@@ -163,14 +164,18 @@ void AssessWindow::showTable()
     }
     if (count == 3 && structure.vectorSum) {
         const EventChannel &first = structure.components[0].channel;
-        QStringList texts{QStringLiteral("Vector sum"), number(structure.vectorSum->pvs, 2, sep),
+        QStringList texts{QStringLiteral("Set, vector sum"), number(structure.vectorSum->pvs, 2, sep),
                           timeOf(first, static_cast<double>(structure.vectorSum->index) / first.rate, sep),
                           {}, {}, {}, {}, {}, verdictText(structure.verdict)};
         if (!shown->peopleError)
             texts << QString() << QString() << QString() << verdictText(shown->people.verdict);
         setRow(table, count, texts);
     }
-    table->setFixedHeight(table->horizontalHeader()->height() + table->rowHeight(0) * table->rowCount() + 4);
+    // Every row shown, with the scroll bar a narrow window needs.
+    table->resizeRowsToContents();
+    const QScrollBar *bar = table->horizontalScrollBar();
+    table->setFixedHeight(table->horizontalHeader()->sizeHint().height() + table->verticalHeader()->length() +
+                          2 * table->frameWidth() + (bar->isVisible() ? bar->sizeHint().height() : 0));
 }
 
 void AssessWindow::showVerdicts()

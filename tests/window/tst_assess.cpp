@@ -180,7 +180,7 @@ private slots:
             QVERIFY(std::abs(t->item(row, 1)->text().toDouble() - waves[row].second * gain) < 0.006);
         }
         // The true vector sum lies between the largest peak and the sum of all three.
-        QCOMPARE(t->item(3, 0)->text(), QStringLiteral("Vector sum"));
+        QCOMPARE(t->item(3, 0)->text(), QStringLiteral("Set, vector sum"));
         const double pvs = t->item(3, 1)->text().toDouble();
         QVERIFY2(pvs > 6.01 && pvs < 9.01, qPrintable(t->item(3, 1)->text()));
     }
