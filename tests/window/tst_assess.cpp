@@ -219,6 +219,28 @@ private slots:
         QCOMPARE(o.assess->verdictLabel->text(), verdict);
     }
 
+    // Another record or segment in the main window is assessed at once;
+    // closing the window leaves the main window as it was.
+    void followsTheMainWindow()
+    {
+        Opened o = openAssessment(mseed);
+        QVERIFY(settle(o.assess));
+        QVERIFY(o.main->loadfile(sacZ));
+        QVERIFY(settle(o.assess));
+        QCOMPARE(o.assess->windowTitle(), QStringLiteral("Assessment \u2014 ABC"));
+        QCOMPARE(o.assess->componentList->count(), 3);
+        o.main->dragsegment(2001, 4000);
+        QVERIFY(settle(o.assess));
+        for (const EventComponent &c : o.assess->figures()->structure.components)
+            QCOMPARE(c.structure.trace.size(), std::size_t(2000));
+        const Session before = o.main->session();
+        o.assess->close();
+        QCoreApplication::processEvents();
+        QCOMPARE(o.main->session().startSample, before.startSample);
+        QCOMPARE(o.main->session().endSample, before.endSample);
+        QVERIFY(o.main->Label9->text() == QStringLiteral("ABC"));
+    }
+
     // Copy is what the report prints for the same files and choices; the
     // main window's segment is the report's --segment.
     void copyIsTheReportsRows_data()
