@@ -75,6 +75,10 @@ AssessFigures assessFigures(const AssessRecords &flat, RecordAt shown, const Win
     const auto group = std::find_if(groups.begin(), groups.end(), [&](const AssessGroup &g) {
         return std::find(g.members.begin(), g.members.end(), index) != g.members.end();
     });
+    if (group == groups.end()) {
+        figures.error = "the record shown is in no group";
+        return figures;
+    }
     for (const std::size_t m : group->members) {
         figures.members.push_back(flat.at[m]);
         figures.channels.push_back(flat.inputs[m].info.channel);

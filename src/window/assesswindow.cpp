@@ -39,12 +39,6 @@ QComboBox *chooser(QWidget *parent, std::initializer_list<const char *> captions
     return box;
 }
 
-template <class E>
-E chosenOf(const QComboBox *box)
-{
-    return static_cast<E>(std::max(0, box->currentIndex()));
-}
-
 QLabel *labelFor(QWidget *parent, const QString &caption, QWidget *buddy)
 {
     auto *label = new QLabel(caption, parent);
@@ -225,68 +219,4 @@ void AssessWindow::setTabOrder()
         QWidget::setTabOrder(order[i], order[i + 1]);
     for (AssessView *view : {stripView, chartView, traceView})
         view->setFocusPolicy(Qt::NoFocus);
-}
-
-WindowChoices AssessWindow::choices() const
-{
-    WindowChoices c;
-    c.structure.building = chosenOf<Building>(buildingBox);
-    c.structure.place = chosenOf<Place>(placeBox);
-    c.structure.method = chosenOf<FrequencyMethod>(frequencyBox);
-    c.people.area = chosenOf<Area>(areaBox);
-    c.people.period = chosenOf<Period>(periodBox);
-    if (exposureSet)
-        c.people.exposureHours = exposureBox->value();
-    const Session &s = main.session();
-    if (s.hasSegment)
-        c.segment = std::pair<int64_t, int64_t>(s.startSample, s.endSample);
-    return c;
-}
-
-void AssessWindow::choiceChanged()
-{
-    figuresWanted = true;
-    continueWork();
-}
-
-void AssessWindow::exposureEdited()
-{
-    exposureSet = true;
-    choiceChanged();
-}
-
-// The record's file and entry as the main window read them; everything
-// else is found again.
-void AssessWindow::recordChanged()
-{
-    recordFile = main.recordfile();
-    recordChannel = main.recordchannel();
-    recordPiece = main.recordpiece();
-    const QString station = main.Label9->text().trimmed();
-    setWindowTitle(station.isEmpty() ? QStringLiteral("Assessment") : QStringLiteral("Assessment \u2014 ") + station);
-    ++generation;
-    recordInfo.reset();
-    ownEntries.clear();
-    folder.clear();
-    folderDone = 0;
-    candidates.clear();
-    listed.clear();
-    filesRead = 0;
-    records = std::make_shared<AssessRecords>();
-    shown.reset();
-    shownListed.clear();
-    problem.clear();
-    exposureSet = false;
-    figuresWanted = false;
-    stage = recordFile.isEmpty() || main.session().sampleCount == 0 ? Stage::none : Stage::ownFile;
-    if (stage == Stage::none)
-        problem = QStringLiteral("No record: open one in the main window.");
-    showFigures();
-    continueWork();
-}
-
-void AssessWindow::segmentChanged()
-{
-    if (stage != Stage::none)
-        choiceChanged();
 }

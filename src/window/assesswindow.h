@@ -84,6 +84,9 @@ public slots:
     void recordChanged();
     void segmentChanged();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     // What a piece of work gives back to the window's thread.
     struct OwnFile {   // the record's own file looked into
@@ -161,6 +164,8 @@ private:
     std::vector<std::string> shownListed, computingListed;
     QString problem;          // why there are no figures
     bool exposureSet = false;  // the person gave the exposure time
+    // What changed in the main window while this one was hidden.
+    bool recordPending = false, choicesPending = false;
     Stage stage = Stage::none;
     uint64_t generation = 0;   // outcomes of an older one are of another record or list
     bool inFlight = false;     // a job is posted and not yet taken

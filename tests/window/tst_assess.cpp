@@ -241,6 +241,28 @@ private slots:
         QVERIFY(o.main->Label9->text() == QStringLiteral("ABC"));
     }
 
+    // Save Picture draws what the report's --plot draws.
+    void savedPictureIsTheReports()
+    {
+        Opened o = openAssessment(sacZ);
+        QVERIFY(settle(o.assess));
+        const QString saved = QDir(dir.path()).filePath("saved.png");
+        o.assess->choosePictureFile = [&](const QString &) { return std::optional<QString>(saved); };
+        QTest::keySequence(o.assess, QKeySequence(Qt::CTRL | Qt::Key_S));
+        QTemporaryDir plots;
+        QStringList options{"--assess", "din4150-3", "--plot", plots.path(), "--plot-scale", "2"};
+        for (const std::string &file : o.assess->files())
+            options << QString::fromStdString(file);
+        QProcess report;
+        report.start(QStringLiteral(REPORT_PATH), options);
+        QVERIFY(report.waitForFinished(60000));
+        const QStringList pictures = QDir(plots.path()).entryList({"*.png"});
+        QCOMPARE(pictures.size(), 1);
+        const QImage ours(saved), theirs(QDir(plots.path()).filePath(pictures[0]));
+        QVERIFY(!ours.isNull());
+        QCOMPARE(ours.convertToFormat(QImage::Format_RGB32), theirs.convertToFormat(QImage::Format_RGB32));
+    }
+
     // Copy is what the report prints for the same files and choices; the
     // main window's segment is the report's --segment.
     void copyIsTheReportsRows_data()
