@@ -213,7 +213,8 @@ void AssessWindow::postFigures()
     computingListed = listed;
     WindowChoices chosen = choices();
     chosen.countsHint = countsHint(userSensitivityTablePath());
-    post([files = std::shared_ptr<const AssessRecords>(records), at = shownRecord, chosen = std::move(chosen)]() -> Outcome {
+    post([files = std::shared_ptr<const AssessRecords>(records), at = shownRecord,
+          chosen = std::move(chosen)]() -> Outcome {
         return std::make_shared<const AssessFigures>(assessFigures(*files, at, chosen));
     });
 }
