@@ -105,6 +105,32 @@ QString writeThreeComponents(const QString &folder)
     return QDir(folder).filePath("HHZ.txt");
 }
 
+// AssessRecompute, on the window `assessed` (no record yet) with its
+// records written into `folder` the first time it runs.
+void registerAssessRecompute(LoopProbe &probe, MainWindow &assessed, const QString &folder)
+{
+    benchmark::RegisterBenchmark("AssessRecompute", [&probe, &assessed, folder](benchmark::State &state) {
+        if (!assessed.assesswindow()) {
+            if (!assessed.loadfile(writeThreeComponents(folder)))
+                std::exit(1);
+            assessed.openassess();
+        }
+        AssessWindow &a = *assessed.assesswindow();
+        while (a.isBusy())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        double longest = 0;
+        for (auto _ : state) {
+            probe.arm();
+            a.buildingBox->setCurrentIndex(a.buildingBox->currentIndex() == 1 ? 2 : 1);
+            while (a.isBusy())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            QCoreApplication::processEvents();
+            longest = std::max(longest, probe.disarm());
+        }
+        state.counters["longest_gap_ms"] = longest;
+    })->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -165,27 +191,8 @@ int main(int argc, char **argv)
     })->Unit(benchmark::kMillisecond)->UseRealTime();
     QTemporaryDir components;
     MainWindow assessed;
-    benchmark::RegisterBenchmark("AssessRecompute", [&](benchmark::State &state) {
-        if (!assessed.assesswindow()) {
-            assessed.showMessage = window.showMessage;
-            if (!assessed.loadfile(writeThreeComponents(components.path())))
-                std::exit(1);
-            assessed.openassess();
-        }
-        AssessWindow &a = *assessed.assesswindow();
-        while (a.isBusy())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        double longest = 0;
-        for (auto _ : state) {
-            probe.arm();
-            a.buildingBox->setCurrentIndex(a.buildingBox->currentIndex() == 1 ? 2 : 1);
-            while (a.isBusy())
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-            QCoreApplication::processEvents();
-            longest = std::max(longest, probe.disarm());
-        }
-        state.counters["longest_gap_ms"] = longest;
-    })->Unit(benchmark::kMillisecond)->UseRealTime();
+    assessed.showMessage = window.showMessage;
+    registerAssessRecompute(probe, assessed, components.path());
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 2;
