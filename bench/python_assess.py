@@ -21,17 +21,7 @@ import sys
 import numpy as np
 from scipy import signal
 
-
-def read(path):
-    fields = {}
-    with open(path, encoding="latin-1") as f:
-        for line in f:
-            key, _, value = line.partition(":")
-            if key == "Data":
-                break
-            fields[key] = value.strip()
-        samples = np.loadtxt(f, dtype=np.float64)
-    return float(fields["SPS"]), np.atleast_1d(samples)
+from python_pipeline import read
 
 
 def band(rate, kb=False):
@@ -100,7 +90,8 @@ def people(rate, samples):
 def main():
     if len(sys.argv) != 3 or sys.argv[1] not in ("din4150-3", "din4150-2"):
         sys.exit("usage: python_assess.py din4150-3|din4150-2 FILE")
-    rate, samples = read(sys.argv[2])
+    fields, samples = read(sys.argv[2])
+    rate = float(fields["SPS"])
     print((structures if sys.argv[1] == "din4150-3" else people)(rate, samples))
 
 

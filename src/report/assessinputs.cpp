@@ -16,7 +16,8 @@ std::vector<AssessInput> failedInput(const std::string &path, LoadError error)
     return inputs;
 }
 
-void readEntries(OpenedRecord &opened, const std::string &path, std::vector<AssessInput> &inputs)
+void readEntries(OpenedRecord &opened, const std::string &path, const EntryRefusal &refusal,
+                 std::vector<AssessInput> &inputs)
 {
     const std::vector<RecordEntry> &entries = opened.entries();
     for (std::size_t e = 0; e < entries.size(); ++e) {
@@ -25,6 +26,11 @@ void readEntries(OpenedRecord &opened, const std::string &path, std::vector<Asse
         input.label = entryLabel(entries[e]);
         input.tag = entryTag(entries[e]);
         input.info = entries[e].info;
+        if (const auto refused = refusal ? refusal(input.info) : std::nullopt) {
+            input.error = LoadError{input.label.empty() ? path : path + ": " + input.label, 0, *refused};
+            inputs.push_back(std::move(input));
+            continue;
+        }
         try {
             ReadResult read = opened.read(e);
             if (auto *error = std::get_if<LoadError>(&read))
@@ -71,7 +77,8 @@ Assessment unread(const AssessInput &input, Standard standard)
 
 } // namespace
 
-std::vector<AssessInput> readAssessInputs(const std::string &path, const ReadOptions &options)
+std::vector<AssessInput> readAssessInputs(const std::string &path, const ReadOptions &options,
+                                          const EntryRefusal &refusal)
 {
     std::vector<AssessInput> inputs;
     try {
@@ -81,7 +88,7 @@ std::vector<AssessInput> readAssessInputs(const std::string &path, const ReadOpt
         OpenResult opened = openRecord(std::get<ByteInput>(byteInput), path, options);
         if (auto *error = std::get_if<LoadError>(&opened))
             return failedInput(path, std::move(*error));
-        readEntries(std::get<OpenedRecord>(opened), path, inputs);
+        readEntries(std::get<OpenedRecord>(opened), path, refusal, inputs);
     } catch (const std::bad_alloc &) {
         inputs = failedInput(path, LoadError{path, 0, "the record does not fit in memory"});
     }

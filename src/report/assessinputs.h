@@ -9,6 +9,7 @@
 #include "report/assessrecords.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -24,10 +25,15 @@ struct AssessInput {
     std::optional<LoadError> error; // why it could not be read
 };
 
+// Why a record of the channel `info` names is not to be read, or none.
+using EntryRefusal = std::function<std::optional<std::string>(const RecordInfo &info)>;
+
 // Every record of the file at `path` ("-": standard input), in file order;
-// a file that cannot be opened gives one input with its error. A record
-// too large for the memory left fails alone.
-std::vector<AssessInput> readAssessInputs(const std::string &path, const ReadOptions &options);
+// a file that cannot be opened gives one input with its error, and so does
+// a record `refusal` refuses, unread. A record too large for the memory
+// left fails alone.
+std::vector<AssessInput> readAssessInputs(const std::string &path, const ReadOptions &options,
+                                          const EntryRefusal &refusal = {});
 
 // What is assessed together: the three records of a set, or one record.
 struct AssessGroup {

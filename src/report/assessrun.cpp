@@ -50,8 +50,10 @@ std::vector<AssessInput> readAll(const ReportOptions &options, const RunSensitiv
     read.threads = plan.perFile;
     read.sensitivity = sensitivities.choice();
     read.channel = options.channel;
-    OrderedPool<ReadJob> files(static_cast<int>(plan.filesAtOnce), CallerShare::waits,
-                               [&](ReadJob &job, int) { job.inputs = readAssessInputs(options.files[job.file], read); });
+    const EntryRefusal refusal = [&](const RecordInfo &info) { return sensitivities.inventoryRefusal(info); };
+    OrderedPool<ReadJob> files(static_cast<int>(plan.filesAtOnce), CallerShare::waits, [&](ReadJob &job, int) {
+        job.inputs = readAssessInputs(options.files[job.file], read, refusal);
+    });
     std::vector<AssessInput> inputs;
     std::size_t posted = 0, done = 0;
     int64_t samples = 0;
@@ -60,12 +62,9 @@ std::vector<AssessInput> readAll(const ReportOptions &options, const RunSensitiv
         for (; posted < count && files.inFlight() < plan.filesAtOnce + 1; ++posted)
             files.post({posted, {}});
         for (AssessInput &input : files.take(tick).inputs) {
-            if (input.record)
-                if (const auto refusal = sensitivities.inventoryRefusal(input.info)) {
-                    input.record.reset();
-                    input.error = LoadError{placeOf(input), 0, *refusal};
-                }
-            progress.clear();
+            // Messages go above the progress line.
+            if (input.error || !input.record->warnings.empty())
+                progress.clear();
             if (input.error) {
                 err << program << input.error->message() << "\n";
                 failed = true;
@@ -138,14 +137,17 @@ AssessRunEnd reportAssessment(const ReportOptions &options, const RunSensitiviti
         job.assessment = assessGroup(groups[job.group], inputs, choices);
     });
     const std::size_t ahead = pictures ? plotAhead + plan.filesAtOnce : groups.size();
-    const WaitTick tick = [&] { progress.show(options.files.size(), 0); };
+    int64_t samples = 0;
+    for (const AssessInput &input : inputs)
+        samples += input.record ? input.record->sampleCount : 0;
+    const WaitTick tick = [&] { progress.show(options.files.size(), samples); };
     std::size_t posted = 0;
     bool firstRow = true;
     for (std::size_t g = 0; g < groups.size(); ++g) {
         for (; posted < groups.size() && pool.inFlight() < ahead; ++posted)
             pool.post({posted, {}});
         Assessment assessment = pool.take(tick).assessment;
-        progress.clear();
+        progress.clear();   // before the rows and the messages
         sayMessages(groups[g], assessment, inputs, err);
         err << std::flush;
         end.failed = end.failed || assessment.failed;
