@@ -17,6 +17,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <array>
+
 namespace {
 
 // A chooser of an option's values: what the window calls each, in the
@@ -172,20 +174,19 @@ QWidget *AssessWindow::chooserRow(QWidget *parent)
     exposureBox->setToolTip(QStringLiteral("sismavue-report --exposure HOURS; at first the duration assessed"));
     auto *grid = new QGridLayout(row);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(new QLabel(QStringLiteral("DIN 4150-3"), row), 0, 0);
-    grid->addWidget(labelFor(row, QStringLiteral("&Building:"), buildingBox), 0, 1);
-    grid->addWidget(buildingBox, 0, 2);
-    grid->addWidget(labelFor(row, QStringLiteral("&Place:"), placeBox), 0, 3);
-    grid->addWidget(placeBox, 0, 4);
-    grid->addWidget(labelFor(row, QStringLiteral("&Frequency:"), frequencyBox), 0, 5);
-    grid->addWidget(frequencyBox, 0, 6);
-    grid->addWidget(new QLabel(QStringLiteral("DIN 4150-2"), row), 1, 0);
-    grid->addWidget(labelFor(row, QStringLiteral("A&rea:"), areaBox), 1, 1);
-    grid->addWidget(areaBox, 1, 2);
-    grid->addWidget(labelFor(row, QStringLiteral("P&eriod:"), periodBox), 1, 3);
-    grid->addWidget(periodBox, 1, 4);
-    grid->addWidget(labelFor(row, QStringLiteral("E&xposure:"), exposureBox), 1, 5);
-    grid->addWidget(exposureBox, 1, 6);
+    // A row per standard: its name, then each chooser after its label.
+    const std::pair<const char *, std::array<std::pair<const char *, QWidget *>, 3>> rows[] = {
+        {"DIN 4150-3", {{{"&Building:", buildingBox}, {"&Place:", placeBox}, {"&Frequency:", frequencyBox}}}},
+        {"DIN 4150-2", {{{"A&rea:", areaBox}, {"P&eriod:", periodBox}, {"E&xposure:", exposureBox}}}},
+    };
+    for (int r = 0; r < 2; ++r) {
+        grid->addWidget(new QLabel(QString::fromLatin1(rows[r].first), row), r, 0);
+        for (int c = 0; c < 3; ++c) {
+            const auto &[caption, box] = rows[r].second[static_cast<std::size_t>(c)];
+            grid->addWidget(labelFor(row, QString::fromLatin1(caption), box), r, 2 * c + 1);
+            grid->addWidget(box, r, 2 * c + 2);
+        }
+    }
     grid->setColumnStretch(7, 1);
     for (QComboBox *box : {buildingBox, placeBox, frequencyBox, areaBox, periodBox})
         connect(box, &QComboBox::currentIndexChanged, this, &AssessWindow::choiceChanged);
