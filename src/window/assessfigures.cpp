@@ -83,6 +83,10 @@ AssessFigures assessFigures(const AssessRecords &flat, RecordAt shown, const Win
         figures.members.push_back(flat.at[m]);
         figures.channels.push_back(flat.inputs[m].info.channel);
     }
+    // A file added that holds no record says why.
+    for (const AssessInput &input : flat.inputs)
+        if (input.error)
+            figures.notes.push_back(input.error->message());
     if (group->alone)
         figures.notes.push_back(flat.inputs[index].info.channel + " is assessed alone: " + *group->alone);
     AssessChoices c;
