@@ -294,6 +294,12 @@ def main(folder):
         redraw = bench(plot_day, name)
         row(f"detail window: redraw after {what}, 1920 pixels wide, {day_tag}", ms(redraw), "—", "—", "—",
             "< 16 ms", verdict(None if redraw is None else redraw < 16))
+    recompute = bench(plot, "AssessRecompute")
+    gaps = bench(plot, "AssessRecompute", "longest_gap_ms")
+    row("assessment window: figures of three 10-minute components at 1000 samples/s after a choice, shown",
+        ms(recompute) + (f"; longest gap {statistics.median(gaps):.1f} ms (worst {max(gaps):.1f})" if gaps else ""),
+        "—", "—", "—", "< 300 ms, gaps ≤ 50 ms",
+        verdict(None if recompute is None or not gaps else recompute < 300 and max(gaps) <= 50))
     with_exceedances = hyperfine(hf_day, 1)
     r = ratio(with_exceedances, day_report)
     row(f"`sismavue-report --exceedances`, {day_tag}", ms(with_exceedances), "`sismavue-report`",

@@ -192,6 +192,13 @@ std::optional<std::string> countsReason(const Record &record)
            " counts per m/s: the sensitivity looks wrong";
 }
 
+std::string countsHint(const std::string &tableName)
+{
+    return "give their sensitivity in counts per m/s with --sensitivity S, --inventory FILE or a line "
+           "STATION<TAB>COMPONENT<TAB>S in " +
+           (tableName.empty() ? std::string("a table given with --sensitivities FILE") : tableName);
+}
+
 Assessment assessSingle(const AssessRecord &record, const AssessChoices &choices)
 {
     Assessment out;

@@ -81,6 +81,10 @@ struct Assessment {
 // they can.
 std::optional<std::string> countsReason(const Record &record);
 
+// How to give the sensitivity of values that look like counts, naming the
+// sensitivity table `tableName` (none given: empty).
+std::string countsHint(const std::string &tableName);
+
 // A single component.
 Assessment assessSingle(const AssessRecord &record, const AssessChoices &choices);
 

@@ -116,10 +116,7 @@ AssessChoices assessChoices(const ReportOptions &o, const RunSensitivities &sens
     c.people.exposureHours = o.exposure;
     c.segment = o.segment;
     c.picture = o.plotDir.has_value();
-    c.countsHint = "give their sensitivity in counts per m/s with --sensitivity S, --inventory FILE or a line "
-                   "STATION<TAB>COMPONENT<TAB>S in " +
-                   (sensitivities.tableName.empty() ? std::string("a table given with --sensitivities FILE")
-                                                    : sensitivities.tableName);
+    c.countsHint = countsHint(sensitivities.tableName);
     return c;
 }
 

@@ -85,12 +85,9 @@ PlotPicture drawAssess(AssessEvent &&event, int scale, std::vector<uint32_t> &&p
     return picture;
 }
 
-// An A4 page, in points.
-constexpr QSizeF assessPage(595, 842);
-
 std::string drawAssessPdf(AssessEvent &&event, const std::string &title)
 {
-    return assessPicturePdf(event, assessPage, QString::fromLocal8Bit(title), ".").toStdString();
+    return assessPicturePdf(event, assessPdfPage, QString::fromLocal8Bit(title), ".").toStdString();
 }
 
 std::string writeDocument(const DocumentPlan &plan, const NextDocumentEvent &next, const std::string &path)
