@@ -173,6 +173,10 @@ if [ -e "$build/src/sismavue-plot.so" ]; then
   quietly hf-plot.log hyperfine -N --style basic --warmup "$warmup" --runs "$large_runs" \
     --export-json "$results/hf-plot.json" \
     "$(command_line "$report" --jobs 2 --force --plot "$tmp/pictures" "${batch[@]}")"
+  step "sismavue-report --pdf on the same $files files"
+  quietly hf-pdf.log hyperfine -N --style basic --warmup "$warmup" --runs "$large_runs" \
+    --export-json "$results/hf-pdf.json" \
+    "$(command_line "$report" --force --pdf "$tmp/report.pdf" "${batch[@]}")"
 fi
 
 step "peak memory of sismavue-report ($large samples)"

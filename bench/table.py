@@ -13,6 +13,8 @@ hf-large.json       the same on the large record
 hf-jobs.json        hyperfine: --jobs 1, then --jobs 2 on the batch of files
 hf-plot.json        hyperfine: --plot with --jobs 2 on the batch (absent without
                     the window)
+hf-pdf.json         hyperfine: --pdf on the batch, a page per file (absent
+                    without the window)
 mem-report.txt      peak memory (KiB) of sismavue-report on the large record
 window-main.jsonl   measure_load.sh runs on the main record (absent without
 window-large.jsonl  the window), the large one for its memory
@@ -133,6 +135,7 @@ def main(folder):
     hf_large = load(folder, "hf-large.json")
     hf_jobs = load(folder, "hf-jobs.json")
     hf_plot = load(folder, "hf-plot.json")
+    hf_pdf = load(folder, "hf-pdf.json")
     mem_report = load(folder, "mem-report.txt")
     window_main = load(folder, "window-main.jsonl")
     window_large = load(folder, "window-large.jsonl")
@@ -231,6 +234,14 @@ def main(folder):
         "not measured" if plotted is None else
         f"{batch['files'] / plotted * 1000:.1f} pictures/s ({ms(plotted)}) with `--jobs 2`",
         "the table alone, `--jobs 2`", ms(two), times(ratio(plotted, two)), "", "")
+
+    # The monitoring report: a page per file, each file read twice.
+    paged = hyperfine(hf_pdf, 0)
+    row(f"`sismavue-report --pdf` on the same {batch['files']} files",
+        "not measured" if paged is None else
+        f"{batch['files'] / paged * 1000:.1f} event pages/s ({ms(paged)})",
+        "`--plot` pictures/s", "not measured" if plotted is None else
+        f"{batch['files'] / plotted * 1000:.1f}", times(ratio(paged, plotted)), "", "")
 
     # Peak memory on the large record.
     budget = (meta["large"]["bytes"] + 10 * large_n + 50e6) / 1e6

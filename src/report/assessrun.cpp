@@ -12,22 +12,6 @@ namespace {
 
 const std::string program(messagePrefix);
 
-AssessChoices choicesOf(const ReportOptions &o, const RunSensitivities &sensitivities)
-{
-    AssessChoices c;
-    c.standard = *o.assess;
-    c.structure.building = o.building.value_or(Building::Dwelling);
-    c.structure.place = o.place.value_or(Place::Foundation);
-    c.structure.method = o.frequency.value_or(FrequencyMethod::Stricter);
-    c.people.area = o.area.value_or(Area::Residential);
-    c.people.period = o.period.value_or(Period::Day);
-    c.people.exposureHours = o.exposure;
-    c.segment = o.segment;
-    c.picture = o.plotDir.has_value();
-    c.countsHint = countsHint(sensitivities.tableName);
-    return c;
-}
-
 // How messages name an input: "FILE", "FILE: EHZ".
 std::string placeOf(const AssessInput &input)
 {
@@ -120,6 +104,22 @@ struct GroupJob {
 
 } // namespace
 
+AssessChoices assessChoices(const ReportOptions &o, const RunSensitivities &sensitivities)
+{
+    AssessChoices c;
+    c.standard = *o.assess;
+    c.structure.building = o.building.value_or(Building::Dwelling);
+    c.structure.place = o.place.value_or(Place::Foundation);
+    c.structure.method = o.frequency.value_or(FrequencyMethod::Stricter);
+    c.people.area = o.area.value_or(Area::Residential);
+    c.people.period = o.period.value_or(Period::Day);
+    c.people.exposureHours = o.exposure;
+    c.segment = o.segment;
+    c.picture = o.plotDir.has_value();
+    c.countsHint = countsHint(sensitivities.tableName);
+    return c;
+}
+
 AssessRunEnd reportAssessment(const ReportOptions &options, const RunSensitivities &sensitivities,
                               Pictures *pictures, const std::function<bool(const std::string &)> &write,
                               std::ostream &err, ProgressLine &progress)
@@ -127,7 +127,7 @@ AssessRunEnd reportAssessment(const ReportOptions &options, const RunSensitiviti
     AssessRunEnd end;
     const std::vector<AssessInput> inputs = readAll(options, sensitivities, err, progress, end.failed);
     const std::vector<AssessGroup> groups = groupInputs(inputs);
-    const AssessChoices choices = choicesOf(options, sensitivities);
+    const AssessChoices choices = assessChoices(options, sensitivities);
     const JobPlan plan = planJobs(options.jobs, groups.size());
     const int workers = static_cast<int>(plan.filesAtOnce);
     std::optional<PictureQueue> queue;

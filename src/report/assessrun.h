@@ -5,6 +5,7 @@
 // and lone record assessed, the rows printed in the order of their first
 // records.
 
+#include "report/assessrecords.h"
 #include "report/options.h"
 #include "report/pictures.h"
 #include "report/progress.h"
@@ -13,6 +14,10 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+
+// The assessment's choices as the options give them, their defaults where
+// not given; traces kept for pictures with --plot.
+AssessChoices assessChoices(const ReportOptions &options, const RunSensitivities &sensitivities);
 
 struct AssessRunEnd {
     bool failed = false;        // a file, record or picture failed

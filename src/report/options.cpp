@@ -1,6 +1,7 @@
 #include "report/options.h"
 
 #include "report/escape.h"
+#include "report/pdfreport.h"
 
 #include <algorithm>
 #include <tuple>
@@ -98,11 +99,11 @@ std::string checkTogether(const ReportOptions &options)
         // Given without --plot, these would silently do nothing.
         for (const auto &[given, name] : {std::pair(options.plotScale.has_value(), "--plot-scale"),
                                           std::pair(options.plotFormat.has_value(), "--plot-format"),
-                                          std::pair(options.force, "--force")})
+                                          std::pair(options.force && !options.pdf, "--force")})
             if (given)
                 return std::string(name) + ": expected together with --plot DIR";
     }
-    return {};
+    return checkPdfOptions(options);
 }
 
 } // namespace
@@ -150,6 +151,7 @@ std::string helpText()
         "                       [--frequency METHOD] [--fail-on-exceeded] [OPTION]... FILE...\n"
         "       sismavue-report --assess din4150-2 [--area AREA] [--period PERIOD]\n"
         "                       [--exposure HOURS] [--fail-on-exceeded] [OPTION]... FILE...\n"
+        "       sismavue-report --pdf REPORT.pdf [--title TEXT] [--site TEXT] [--assess ...] FILE|DIR...\n"
         "\n"
         "Prints, for each record (PSN text or Type 4 event file, SAC file, miniSEED\n"
         "file; \"-\" reads standard input), the figures the window shows: a header line,\n"

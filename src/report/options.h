@@ -36,7 +36,9 @@ struct ReportOptions {
     std::optional<std::string> plotDir;   // a picture of each record goes here
     std::optional<int64_t> plotScale;         // pictures at this many times the window's size (2)
     std::optional<PictureFormat> plotFormat;  // PNG when not given
-    bool force = false;      // pictures may replace existing files
+    bool force = false;      // pictures and the PDF may replace existing files
+    std::optional<std::string> pdf;            // the monitoring report goes here
+    std::optional<std::string> title, site;    // of the monitoring report
     std::optional<double> sensitivity;          // counts per m/s of every file
     std::optional<std::string> sensitivities;   // the sensitivity table to read
     std::optional<std::string> channel;   // of miniSEED files, the one channel to report

@@ -3,6 +3,7 @@
 #include "report/assessrun.h"
 #include "report/assesstable.h"
 #include "report/exceedancetable.h"
+#include "report/pdfreport.h"
 #include "report/pictures.h"
 #include "report/progress.h"
 #include "report/reportfile.h"
@@ -144,6 +145,8 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
         err << program << error->message() << "\n" << std::flush;
         return 1;
     }
+    if (options.pdf)
+        return writePdfReport(args, options, std::get<RunSensitivities>(sensitivities), err, terminal);
     std::optional<Pictures> pictures;
     if (options.plotDir) {
         auto prepared = preparePictures(options);

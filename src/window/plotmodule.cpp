@@ -3,6 +3,7 @@
 #include "report/plotmodule.h"
 #include "window/assesspicture.h"
 #include "window/mainwindow.h"
+#include "window/reportdocument.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -89,6 +90,11 @@ std::string drawAssessPdf(AssessEvent &&event, const std::string &title)
     return assessPicturePdf(event, assessPdfPage, QString::fromLocal8Bit(title), ".").toStdString();
 }
 
+std::string writeDocument(const DocumentPlan &plan, const NextDocumentEvent &next, const std::string &path)
+{
+    return writeReportDocument(plan, next, QString::fromLocal8Bit(path)).toStdString();
+}
+
 std::string encodePng(const PlotPicture &picture)
 {
     const QImage image(reinterpret_cast<const uchar *>(picture.pixels.data()), picture.width,
@@ -106,7 +112,7 @@ void stop()
     application.reset();
 }
 
-const PlotModule module = {start, draw, drawPdf, drawAssess, drawAssessPdf, encodePng, stop};
+const PlotModule module = {start, draw, drawPdf, drawAssess, drawAssessPdf, writeDocument, encodePng, stop};
 
 } // namespace
 
