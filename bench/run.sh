@@ -32,11 +32,11 @@ records="$tmp/records"
 mkdir -p "$results" "$records/batch"
 
 if [ "$quick" = 1 ]; then
-  main=3000 large=6000 files=4 batch_samples=3000 day=9000 endless_bytes=$((1 << 20))
+  main=3000 large=6000 files=4 batch_samples=3000 day=9000 fast=40000 endless_bytes=$((1 << 20))
   repetitions=1 large_repetitions=1 min_time=0.001 runs=1 large_runs=1 warmup=0
   window_runs=1
 else
-  main=1000000 large=10000000 files=500 batch_samples=60000 day=86400000
+  main=1000000 large=10000000 files=500 batch_samples=60000 day=86400000 fast=1000000
   endless_bytes=$((2 << 30))
   repetitions=7 large_repetitions=3 min_time=0.2 runs=5 large_runs=3 warmup=1
   window_runs=3
@@ -78,6 +78,7 @@ for i in $(seq "$files"); do
 done
 quietly make-day.log "$build/bench/make_record" "$records/day.psn" "$day" 7
 quietly make-mseed.log "$build/bench/make_record" "$records/day.mseed" "$day" 7
+quietly make-fast.log "$build/bench/make_record" "$records/fast.psn" "$fast" 3 1000
 printf 'Number of Samples: 1000000\r\nSPS: 100\r\nData:\r\n' >"$records/endless.psn"
 truncate -s "$endless_bytes" "$records/endless.psn"
 cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
@@ -91,6 +92,7 @@ cat >"$results/meta.json" <<EOF
  "batch": {"files": $files, "samples": $batch_samples},
  "day": {"samples": $day, "bytes": $(stat -c %s "$records/day.psn")},
  "mseed": {"bytes": $(stat -c %s "$records/day.mseed")},
+ "fast": {"samples": $fast, "rate": 1000},
  "endless": {"bytes": $endless_bytes},
  "machine": "${cpu:-unknown CPU} ${wide} AVX-512 (512-bit registers), $(nproc) cores, load average $(cut -d ' ' -f 1 /proc/loadavg) at the start",
  "commit": "$commit"}
@@ -143,6 +145,28 @@ step "whole processes ($large samples)"
 quietly hf-large.log hyperfine -N --style basic --warmup "$warmup" --runs "$large_runs" \
   --export-json "$results/hf-large.json" \
   "$(command_line "$report" "$records/large.psn")" "$(python_line "$records/large.psn")"
+step "the Python assessment's figures against the report's, then whole processes ($fast samples at 1000/s)"
+"$report" --assess din4150-3 --format json "$records/fast.psn" >"$tmp/assess-3.json"
+"$report" --assess din4150-2 --format json "$records/fast.psn" >"$tmp/assess-2.json"
+"$python" "$here/python_assess.py" din4150-3 "$records/fast.psn" >"$tmp/python-assess-3.txt"
+"$python" "$here/python_assess.py" din4150-2 "$records/fast.psn" >"$tmp/python-assess-2.txt"
+"$python" - "$tmp" >"$results/assess-agree.txt" <<'EOF2'
+import json, sys
+folder = sys.argv[1]
+def close(a, b):
+    return abs(a - b) <= 5e-3 * max(abs(a), abs(b))
+ppv = json.load(open(folder + "/assess-3.json"))[0]["ppv"]
+kb = json.load(open(folder + "/assess-2.json"))[0]["kbFmax"]
+theirs_ppv = float(open(folder + "/python-assess-3.txt").read().split()[0])
+theirs_kb = float(open(folder + "/python-assess-2.txt").read().split()[0])
+print("yes" if close(ppv, theirs_ppv) and close(kb, theirs_kb) else "no")
+EOF2
+assess_line() { command_line env -u OPENBLAS_CORETYPE -u OPENBLAS_L2_SIZE "$python" "$here/python_assess.py" "$@"; }
+quietly hf-assess.log hyperfine -N --style basic --warmup "$warmup" --runs "$runs" \
+  --export-json "$results/hf-assess.json" \
+  "$(command_line "$report" --assess din4150-3 "$records/fast.psn")" "$(assess_line din4150-3 "$records/fast.psn")" \
+  "$(command_line "$report" --assess din4150-2 "$records/fast.psn")" "$(assess_line din4150-2 "$records/fast.psn")"
+
 step "sismavue-report --jobs 1 and --jobs 2 on $files files"
 quietly hf-jobs.log hyperfine -N --style basic --warmup "$warmup" --runs "$large_runs" \
   --export-json "$results/hf-jobs.json" \
@@ -153,6 +177,10 @@ if [ -e "$build/src/sismavue-plot.so" ]; then
   quietly hf-plot.log hyperfine -N --style basic --warmup "$warmup" --runs "$large_runs" \
     --export-json "$results/hf-plot.json" \
     "$(command_line "$report" --jobs 2 --force --plot "$tmp/pictures" "${batch[@]}")"
+  step "sismavue-report --pdf on the same $files files"
+  quietly hf-pdf.log hyperfine -N --style basic --warmup "$warmup" --runs "$large_runs" \
+    --export-json "$results/hf-pdf.json" \
+    "$(command_line "$report" --force --pdf "$tmp/report.pdf" "${batch[@]}")"
 fi
 
 step "peak memory of sismavue-report ($large samples)"
@@ -161,14 +189,16 @@ for _ in $(seq "$large_runs"); do
   tail -n 1 "$tmp/peak" >>"$results/mem-report.txt"
 done
 
-step "day record ($day samples): streaming parse floor, the window's load with and without the detail summary, whole sismavue-report with and without --exceedances, peak memory"
+step "day record ($day samples): streaming parse floor, the window's load with and without the detail summary, whole sismavue-report with and without --exceedances and --assess, peak memory"
 quietly core-day.log "$build/bench/core_bench" --record "$records/day.psn" \
   --benchmark_filter='^(StreamingParseFloor|TwoThreads|ReadAndAnalysis|ReadAndAnalysisDetail)/' \
   --benchmark_repetitions="$large_repetitions" --benchmark_min_time=0.001 \
   --benchmark_out="$results/core-day.json" --benchmark_out_format=json
 quietly hf-day.log hyperfine -N --style basic --warmup 0 --runs "$large_runs" \
   --export-json "$results/hf-day.json" "$(command_line "$report" "$records/day.psn")" \
-  "$(command_line "$report" --exceedances "$records/day.psn")"
+  "$(command_line "$report" --exceedances "$records/day.psn")" \
+  "$(command_line "$report" --assess din4150-3 "$records/day.psn")" \
+  "$(command_line "$report" --assess din4150-2 "$records/day.psn")"
 for _ in $(seq "$large_runs"); do
   quietly memory-day.log /usr/bin/time -f %M -o "$tmp/peak" "$report" "$records/day.psn"
   tail -n 1 "$tmp/peak" >>"$results/mem-day.txt"

@@ -13,6 +13,8 @@ hf-large.json       the same on the large record
 hf-jobs.json        hyperfine: --jobs 1, then --jobs 2 on the batch of files
 hf-plot.json        hyperfine: --plot with --jobs 2 on the batch (absent without
                     the window)
+hf-pdf.json         hyperfine: --pdf on the batch, a page per file (absent
+                    without the window)
 mem-report.txt      peak memory (KiB) of sismavue-report on the large record
 window-main.jsonl   measure_load.sh runs on the main record (absent without
 window-large.jsonl  the window), the large one for its memory
@@ -22,9 +24,14 @@ core-day.json       core_bench's streaming parse floor on the day record, how
                     much more two threads got done than one then, and the
                     window's load without and with the detail view's summary
 hf-day.json         hyperfine: sismavue-report on the day record, then with
-                    --exceedances
+                    --exceedances, --assess din4150-3, --assess din4150-2
 hf-mseed.json       hyperfine: sismavue-report on a day of miniSEED, then
                     libmseed's ms_readtraces of the same file
+hf-assess.json      hyperfine on the record at 1000 samples/s: sismavue-report
+                    --assess din4150-3, the Python assessment, then the same
+                    for din4150-2
+assess-agree.txt    "yes" when the Python assessment's peak and KB_Fmax match
+                    the report's
 plot-day.json       plot_bench's detail window redraws on the day record
 mem-day.txt         peak memory (KiB) of sismavue-report on the day record
 window-day.jsonl    measure_load.sh runs on the day record
@@ -130,6 +137,7 @@ def main(folder):
     hf_large = load(folder, "hf-large.json")
     hf_jobs = load(folder, "hf-jobs.json")
     hf_plot = load(folder, "hf-plot.json")
+    hf_pdf = load(folder, "hf-pdf.json")
     mem_report = load(folder, "mem-report.txt")
     window_main = load(folder, "window-main.jsonl")
     window_large = load(folder, "window-large.jsonl")
@@ -142,6 +150,8 @@ def main(folder):
     window_endless = load(folder, "window-endless.jsonl")
     plot_day = load(folder, "plot-day.json")
     hf_mseed = load(folder, "hf-mseed.json")
+    hf_assess = load(folder, "hf-assess.json")
+    assess_agree = load(folder, "assess-agree.txt")
 
     main_n, large_n = meta["main"]["samples"], meta["large"]["samples"]
     main_tag, large_tag = f"{count(main_n)} samples", f"{count(large_n)} samples"
@@ -228,6 +238,14 @@ def main(folder):
         f"{batch['files'] / plotted * 1000:.1f} pictures/s ({ms(plotted)}) with `--jobs 2`",
         "the table alone, `--jobs 2`", ms(two), times(ratio(plotted, two)), "", "")
 
+    # The monitoring report: a page per file, each file read twice.
+    paged = hyperfine(hf_pdf, 0)
+    row(f"`sismavue-report --pdf` on the same {batch['files']} files",
+        "not measured" if paged is None else
+        f"{batch['files'] / paged * 1000:.1f} event pages/s ({ms(paged)})",
+        "`--plot` pictures/s", "not measured" if plotted is None else
+        f"{batch['files'] / plotted * 1000:.1f}", times(ratio(paged, plotted)), "", "")
+
     # Peak memory on the large record.
     budget = (meta["large"]["bytes"] + 10 * large_n + 50e6) / 1e6
     report_mb = statistics.median(int(v) * 1024 / 1e6 for v in mem_report) if mem_report else None
@@ -286,10 +304,29 @@ def main(folder):
         redraw = bench(plot_day, name)
         row(f"detail window: redraw after {what}, 1920 pixels wide, {day_tag}", ms(redraw), "—", "—", "—",
             "< 16 ms", verdict(None if redraw is None else redraw < 16))
+    recompute = bench(plot, "AssessRecompute")
+    gaps = bench(plot, "AssessRecompute", "longest_gap_ms")
+    row("assessment window: figures of three 10-minute components at 1000 samples/s after a choice, shown",
+        ms(recompute) + (f"; longest gap {statistics.median(gaps):.1f} ms (worst {max(gaps):.1f})" if gaps else ""),
+        "—", "—", "—", "< 300 ms, gaps ≤ 50 ms",
+        verdict(None if recompute is None or not gaps else recompute < 300 and max(gaps) <= 50))
     with_exceedances = hyperfine(hf_day, 1)
     r = ratio(with_exceedances, day_report)
     row(f"`sismavue-report --exceedances`, {day_tag}", ms(with_exceedances), "`sismavue-report`",
         ms(day_report), times(r), "≤ 1.1×", verdict(None if r is None else r <= 1.1))
+
+    # The assessments against the Python one, and on the day record.
+    fast_n = meta.get("fast", {}).get("samples", 0)
+    for index, standard in enumerate(("din4150-3", "din4150-2")):
+        ours, theirs = hyperfine(hf_assess, 2 * index), hyperfine(hf_assess, 2 * index + 1)
+        r = ratio(theirs, ours)
+        row(f"whole `sismavue-report --assess {standard}` process, {count(fast_n)} samples at 1000 samples/s",
+            ms(ours), "Python assessment (NumPy, SciPy `sosfilt`)", ms(theirs), faster(r, 1), "≥ 10× faster",
+            verdict(None if r is None else r >= 10))
+        assessed = hyperfine(hf_day, 2 + index)
+        r = ratio(assessed, day_report)
+        row(f"`sismavue-report --assess {standard}`, {day_tag}", ms(assessed), "`sismavue-report`",
+            ms(day_report), times(r), "≤ 1.5×", verdict(None if r is None else r <= 1.5))
 
     # The longest wait for the event loop, whatever the size.
     def longest(runs, names=("load", "spectrum")):
@@ -336,6 +373,9 @@ def main(folder):
         if value is None]
     if missing:
         failures.append("Not measured: " + ", ".join(missing) + ".")
+    if assess_agree is not None and assess_agree != ["yes"]:
+        failures.append("The Python assessment's figures do not match the report's: its time is no "
+                        "yardstick.")
     if agree is not None and agree != ["yes"]:
         failures.append("The Python pipeline's figures do not match the report's: its time is no "
                         "yardstick.")

@@ -167,3 +167,8 @@ ComponentGrouping groupComponents(std::span<const ChannelInfo> channels)
             grouping.singles.push_back({i, reason(channels, used, i)});
     return grouping;
 }
+
+bool fitTogether(const ChannelInfo &a, const ChannelInfo &b)
+{
+    return validCode(a) && validCode(b) && sameStation(a, b) && fit(a, b);
+}

@@ -47,3 +47,8 @@ struct ComponentGrouping {
 // Each record joins at most one set; the first fitting records in the
 // order given make a set.
 ComponentGrouping groupComponents(std::span<const ChannelInfo> channels);
+
+// Whether two records of three-letter codes could be members of one set:
+// the same station, band and instrument, rate and start, as above
+// (orientations aside).
+bool fitTogether(const ChannelInfo &a, const ChannelInfo &b);

@@ -10,14 +10,17 @@ std::string_view trimmedCode(std::string_view s)
     return s;
 }
 
-ValueScale chooseScale(const SensitivityChoice &choice, std::string_view station,
-                       std::string_view component, std::optional<ValueScale> fromHeader)
+ValueScale chooseScale(const SensitivityChoice &choice, const ChannelKey &key,
+                       std::optional<ValueScale> fromHeader)
 {
     if (choice.given)
         return ValueScale::sensitivity(*choice.given);
+    if (choice.lookup)
+        if (const std::optional<double> found = choice.lookup(key))
+            return ValueScale::sensitivity(*found);
     if (choice.table) {
-        station = trimmedCode(station);
-        component = trimmedCode(component);
+        const std::string_view station = trimmedCode(key.station);
+        const std::string_view component = trimmedCode(key.channel);
         for (std::string_view wanted : {component, std::string_view("*")})
             for (const SensitivityEntry &e : *choice.table)
                 if (e.station == station && e.component == wanted)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "record/utctime.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,21 +35,34 @@ struct SensitivityEntry {
 };
 using SensitivityTable = std::vector<SensitivityEntry>;
 
+// What a record's sensitivity is looked up by: its codes (empty where the
+// file has none) and the time of its first sample.
+struct ChannelKey {
+    std::string_view network, station, location, channel;
+    std::optional<UtcTime> start;
+};
+
+// Counts per m/s of a channel from elsewhere (an inventory), or none when
+// it has none for the channel.
+using SensitivityLookup = std::function<std::optional<double>(const ChannelKey &key)>;
+
 // Where a record's sensitivity may come from, first match wins: the one
-// given for the whole run, the table (an exact component before "*", the
-// first such line in each case), then the file's own header. The table is
-// the caller's and must outlive every read that uses it.
+// given for the whole run, the lookup, the table (an exact component
+// before "*", the first such line in each case), then the file's own
+// header. The table and the lookup are the caller's and must outlive every
+// read that uses them; the lookup is called on the thread that opens.
 struct SensitivityChoice {
     std::optional<double> given;
     const SensitivityTable *table = nullptr;
+    SensitivityLookup lookup;
 };
 
 // `code` without the blanks and tabs around it.
 std::string_view trimmedCode(std::string_view code);
 
-// Station and component codes are compared trimmed.
-ValueScale chooseScale(const SensitivityChoice &choice, std::string_view station,
-                       std::string_view component, std::optional<ValueScale> fromHeader);
+// The table compares station and channel codes trimmed.
+ValueScale chooseScale(const SensitivityChoice &choice, const ChannelKey &key,
+                       std::optional<ValueScale> fromHeader);
 
 // The running sum of the values taken, in file order, 64-bit, and the
 // largest |value| among them.

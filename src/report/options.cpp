@@ -1,160 +1,16 @@
 #include "report/options.h"
 
 #include "report/escape.h"
-#include "settings/sensitivitytable.h"
+#include "report/pdfreport.h"
 
 #include <algorithm>
-#include <charconv>
-#include <system_error>
+#include <tuple>
 
 namespace {
 
-bool parseInteger(std::string_view text, int64_t &value)
-{
-    if (text.empty())
-        return false;
-    if (text.front() == '+')
-        text.remove_prefix(1);
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size();
-}
-
-std::string applySegment(std::string_view value, ReportOptions &options)
-{
-    RequestedSegment segment;
-    const auto colon = value.find(':');
-    if (colon == std::string_view::npos || !parseInteger(value.substr(0, colon), segment.start) ||
-        !parseInteger(value.substr(colon + 1), segment.end))
-        return "expected START:END with whole numbers";
-    options.segment = segment;
-    return {};
-}
-
-std::string applyFormat(std::string_view value, ReportOptions &options)
-{
-    if (value == "tsv")
-        options.format = TableFormat::tsv;
-    else if (value == "csv")
-        options.format = TableFormat::csv;
-    else if (value == "json")
-        options.format = TableFormat::json;
-    else
-        return "expected tsv, csv or json";
-    return {};
-}
-
-std::string applyJobs(std::string_view value, ReportOptions &options)
-{
-    if (!parseInteger(value, options.jobs) || options.jobs < 1)
-        return "expected a whole number of at least 1";
-    return {};
-}
-
-std::string applyPlot(std::string_view value, ReportOptions &options)
-{
-    if (value.empty())
-        return "expected a folder";
-    options.plotDir = std::string(value);
-    return {};
-}
-
-std::string applyPlotScale(std::string_view value, ReportOptions &options)
-{
-    int64_t scale = 0;
-    if (!parseInteger(value, scale) || scale < 1 || scale > 4)
-        return "expected a whole number from 1 to 4";
-    options.plotScale = scale;
-    return {};
-}
-
-std::string applyPlotFormat(std::string_view value, ReportOptions &options)
-{
-    if (value == "png")
-        options.plotFormat = PictureFormat::png;
-    else if (value == "pdf")
-        options.plotFormat = PictureFormat::pdf;
-    else
-        return "expected png or pdf";
-    return {};
-}
-
-std::string applySensitivity(std::string_view value, ReportOptions &options)
-{
-    options.sensitivity = parseSensitivity(value);
-    return options.sensitivity ? std::string() : "expected a number of counts per m/s above 0";
-}
-
-std::string applySensitivities(std::string_view value, ReportOptions &options)
-{
-    if (value.empty())
-        return "expected a file";
-    options.sensitivities = std::string(value);
-    return {};
-}
-
-std::string applyChannel(std::string_view value, ReportOptions &options)
-{
-    if (value.empty())
-        return "expected a channel code";
-    options.channel = std::string(value);
-    return {};
-}
-
-// A finite number in [low, high].
-std::optional<double> parseNumber(std::string_view text, double low, double high)
-{
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !(value >= low && value <= high))
-        return std::nullopt;
-    return value;
-}
-
-std::string applyThreshold(std::string_view value, ReportOptions &options)
-{
-    options.threshold = parseNumber(value, -1000, 1000);
-    return options.threshold ? std::string() : "expected a level in dB from -1000 to 1000";
-}
-
-std::string applyMerge(std::string_view value, ReportOptions &options)
-{
-    options.merge = parseNumber(value, 0, 1e9);
-    return options.merge ? std::string() : "expected a number of seconds, 0 or more";
-}
-
-const std::vector<OptionSpec> table = {
-    {"--segment", "", "START:END", "analyse samples START to END (each clamped into 1..N)", applySegment},
-    {"--spectrum", "", "", "print the segment's spectrum instead of the table (one FILE)",
-     [](std::string_view, ReportOptions &o) { o.spectrum = true; return std::string(); }},
-    {"--format", "", "tsv|csv|json", "write the table as TSV (the default), CSV or JSON", applyFormat},
-    {"--no-header", "", "", "leave out the header line",
-     [](std::string_view, ReportOptions &o) { o.noHeader = true; return std::string(); }},
-    {"--quiet", "", "", "show no progress line on a terminal",
-     [](std::string_view, ReportOptions &o) { o.quiet = true; return std::string(); }},
-    {"--channel", "", "CODE", "of each miniSEED file, report channel CODE alone (EHZ, or NET.STA.LOC.CHA)",
-     applyChannel},
-    {"--sensitivity", "", "S", "take the values as counts, S of them per m/s, in every FILE", applySensitivity},
-    {"--sensitivities", "", "FILE", "read the sensitivity table from FILE instead of the user's", applySensitivities},
-    {"--exceedances", "", "", "print a row per exceedance of the slow level instead of the figures",
-     [](std::string_view, ReportOptions &o) { o.exceedances = true; return std::string(); }},
-    {"--threshold", "", "DB", "exceedances are levels strictly above DB (default 71)", applyThreshold},
-    {"--merge", "", "SECONDS", "join exceedances less than SECONDS apart", applyMerge},
-    {"--jobs", "", "N", "work with at most N threads (default: one per core)", applyJobs},
-    {"--plot", "", "DIR", "also write a picture of each record, as the window shows it, into DIR", applyPlot},
-    {"--plot-scale", "", "N", "pictures at N times the window's size, 1 to 4 (default 2)", applyPlotScale},
-    {"--plot-format", "", "png|pdf", "pictures as PNG (the default) or PDF", applyPlotFormat},
-    {"--force", "", "", "let pictures replace existing files",
-     [](std::string_view, ReportOptions &o) { o.force = true; return std::string(); }},
-    {"--help", "-h", "", "print this text",
-     [](std::string_view, ReportOptions &o) { o.help = true; return std::string(); }},
-    {"--version", "", "", "print the program's name and version",
-     [](std::string_view, ReportOptions &o) { o.version = true; return std::string(); }},
-};
-
 const OptionSpec *findOption(std::string_view name)
 {
+    const std::vector<OptionSpec> &table = optionTable();
     const auto it = std::find_if(table.begin(), table.end(), [name](const OptionSpec &spec) {
         return spec.name == name || (!spec.shortName.empty() && spec.shortName == name);
     });
@@ -192,6 +48,29 @@ std::string applyOption(const std::vector<std::string> &args, size_t &i, std::ve
     return expected.empty() ? expected : shown + ": " + expected + ", got " + jsonString(*value);
 }
 
+// The assessment's options: each standard's own only with it, and no
+// other kind of row beside its rows.
+std::string checkAssess(const ReportOptions &options)
+{
+    if (options.assess && (options.spectrum || options.exceedances))
+        return std::string(options.spectrum ? "--spectrum" : "--exceedances") +
+               ": expected no --assess with it, which prints the assessment's rows instead";
+    constexpr Standard three = Standard::Din4150_3, two = Standard::Din4150_2;
+    for (const auto &[given, name, standard] : {std::tuple(options.building.has_value(), "--building", three),
+                                                std::tuple(options.place.has_value(), "--place", three),
+                                                std::tuple(options.frequency.has_value(), "--frequency", three),
+                                                std::tuple(options.area.has_value(), "--area", two),
+                                                std::tuple(options.period.has_value(), "--period", two),
+                                                std::tuple(options.exposure.has_value(), "--exposure", two)})
+        if (given && options.assess != standard)
+            return std::string(name) + ": expected together with --assess " + std::string(optionName(standard));
+    if (options.failOnExceeded && !options.assess)
+        return "--fail-on-exceeded: expected together with --assess";
+    if (options.inventory && options.sensitivity)
+        return "--inventory: expected no --sensitivity with it, which holds for every FILE";
+    return {};
+}
+
 // The checks that involve more than one argument.
 std::string checkTogether(const ReportOptions &options)
 {
@@ -209,6 +88,8 @@ std::string checkTogether(const ReportOptions &options)
         return "-: given more than once (standard input is read once)";
     if (options.sensitivity && options.sensitivities)
         return "--sensitivities: expected no --sensitivity with it, which holds for every FILE";
+    if (std::string error = checkAssess(options); !error.empty())
+        return error;
     if (options.exceedances && (options.spectrum || options.segment))
         return std::string(options.spectrum ? "--spectrum" : "--segment") +
                ": expected no --exceedances with it, which looks at the whole record";
@@ -218,18 +99,21 @@ std::string checkTogether(const ReportOptions &options)
         // Given without --plot, these would silently do nothing.
         for (const auto &[given, name] : {std::pair(options.plotScale.has_value(), "--plot-scale"),
                                           std::pair(options.plotFormat.has_value(), "--plot-format"),
-                                          std::pair(options.force, "--force")})
+                                          std::pair(options.force && !options.pdf, "--force")})
             if (given)
                 return std::string(name) + ": expected together with --plot DIR";
     }
-    return {};
+    return checkPdfOptions(options);
 }
 
 } // namespace
 
-const std::vector<OptionSpec> &optionTable()
+SegmentBounds fitSegment(std::optional<RequestedSegment> segment, int32_t count)
 {
-    return table;
+    if (!segment)
+        return {0, count, false};
+    const auto clamp = [count](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, 1, count)); };
+    return selectSegment(clamp(segment->start), clamp(segment->end), count);
 }
 
 std::variant<ReportOptions, ArgumentError> parseArguments(const std::vector<std::string> &args)
@@ -263,6 +147,11 @@ std::string helpText()
         "usage: sismavue-report [OPTION]... FILE...\n"
         "       sismavue-report --spectrum [OPTION]... FILE\n"
         "       sismavue-report --exceedances [--threshold DB] [--merge SECONDS] [OPTION]... FILE...\n"
+        "       sismavue-report --assess din4150-3 [--building LINE] [--place PLACE]\n"
+        "                       [--frequency METHOD] [--fail-on-exceeded] [OPTION]... FILE...\n"
+        "       sismavue-report --assess din4150-2 [--area AREA] [--period PERIOD]\n"
+        "                       [--exposure HOURS] [--fail-on-exceeded] [OPTION]... FILE...\n"
+        "       sismavue-report --pdf REPORT.pdf [--title TEXT] [--site TEXT] [--assess ...] FILE|DIR...\n"
         "\n"
         "Prints, for each record (PSN text or Type 4 event file, SAC file, miniSEED\n"
         "file; \"-\" reads standard input), the figures the window shows: a header line,\n"
@@ -274,6 +163,10 @@ std::string helpText()
         "--sensitivities FILE) or the file's own sensitivity; values that cannot be m/s\n"
         "and low sampling rates are warned of on standard error. With --exceedances,\n"
         "a row per run of samples whose slow level is above the threshold instead.\n"
+        "With --assess, a row per component and per set of three components (one\n"
+        "miniSEED file's channels, or files given together) judged against DIN 4150-3\n"
+        "(buildings) or DIN 4150-2 (people in buildings): a screening assessment by\n"
+        "software; DIN 45669-1 also sets requirements for the measuring instrument.\n"
         "\n"
         "Options:\n";
     const auto label = [](const OptionSpec &spec) {
@@ -286,6 +179,7 @@ std::string helpText()
         return shown;
     };
     size_t width = 0;
+    const std::vector<OptionSpec> &table = optionTable();
     for (const OptionSpec &spec : table)
         width = std::max(width, label(spec).size());
     for (const OptionSpec &spec : table) {
@@ -295,7 +189,9 @@ std::string helpText()
     text +=
         "\n"
         "Exit status: 0 when every file was reported, 1 when a file could not be\n"
-        "read or the output could not be written (reported on standard error),\n"
-        "2 for bad arguments.\n";
+        "read, a record could not be assessed or the output could not be written\n"
+        "(reported on standard error), 2 for bad arguments. With --fail-on-exceeded,\n"
+        "3 when any verdict is \"exceeded\", even when a file failed as well: an\n"
+        "exceedance is never hidden behind a file that could not be read.\n";
     return text;
 }

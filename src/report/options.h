@@ -1,5 +1,8 @@
 #pragma once
 
+#include "assess/options.h"
+#include "views/selection.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,6 +15,10 @@ struct RequestedSegment {
     int64_t start = 0;
     int64_t end = 0;
 };
+
+// The segment the window would keep after a drag from START to END: both
+// ends clamped into 1..count first; none gives the whole record.
+SegmentBounds fitSegment(std::optional<RequestedSegment> segment, int32_t count);
 
 enum class TableFormat { tsv, csv, json };
 enum class PictureFormat { png, pdf };
@@ -29,13 +36,24 @@ struct ReportOptions {
     std::optional<std::string> plotDir;   // a picture of each record goes here
     std::optional<int64_t> plotScale;         // pictures at this many times the window's size (2)
     std::optional<PictureFormat> plotFormat;  // PNG when not given
-    bool force = false;      // pictures may replace existing files
+    bool force = false;      // pictures and the PDF may replace existing files
+    std::optional<std::string> pdf;            // the monitoring report goes here
+    std::optional<std::string> title, site;    // of the monitoring report
     std::optional<double> sensitivity;          // counts per m/s of every file
     std::optional<std::string> sensitivities;   // the sensitivity table to read
     std::optional<std::string> channel;   // of miniSEED files, the one channel to report
     bool exceedances = false;             // a row per exceedance instead of the figures
     std::optional<double> threshold;      // dB, of the exceedances (71 when not given)
     std::optional<double> merge;          // seconds: exceedances closer are joined
+    std::optional<Standard> assess;       // a row per component and set judged against it
+    std::optional<Building> building;     // DIN 4150-3's choices; their defaults when not given
+    std::optional<Place> place;
+    std::optional<FrequencyMethod> frequency;
+    std::optional<Area> area;             // DIN 4150-2's
+    std::optional<Period> period;
+    std::optional<double> exposure;       // hours; the record's duration when not given
+    bool failOnExceeded = false;          // exit status 3 when a verdict is "exceeded"
+    std::optional<std::string> inventory; // a StationXML file of sensitivities
     std::vector<std::string> files;   // "-": standard input
 };
 

@@ -14,6 +14,14 @@ PictureJob Pictures::draw(PlotRecord &&plot, std::vector<uint32_t> &&pixels)
     return {std::move(name), module->draw(std::move(plot), scale, std::move(pixels)), {}, {}};
 }
 
+PictureJob Pictures::draw(AssessPlot &&plot, std::vector<uint32_t> &&pixels)
+{
+    std::string name = names.take(plot.name);
+    if (format == PictureFormat::pdf)
+        return {std::move(name), {}, module->drawAssessPdf(std::move(plot.event), plot.title), {}};
+    return {std::move(name), module->drawAssess(std::move(plot.event), scale, std::move(pixels)), {}, {}};
+}
+
 std::optional<std::string> Pictures::write(const PictureJob &job) const
 {
     const std::string path = (folder / job.name).string();
@@ -61,12 +69,26 @@ PictureQueue::PictureQueue(Pictures &pictures, int helpers)
 
 void PictureQueue::add(PlotRecord &&plot, const WaitTick &tick)
 {
+    hand(pictures_.draw(std::move(plot), sparePixels()), tick);
+}
+
+void PictureQueue::add(AssessPlot &&plot, const WaitTick &tick)
+{
+    hand(pictures_.draw(std::move(plot), sparePixels()), tick);
+}
+
+std::vector<uint32_t> PictureQueue::sparePixels()
+{
     std::vector<uint32_t> pixels;
     if (!spare_.empty()) {
         pixels = std::move(spare_.back());
         spare_.pop_back();
     }
-    PictureJob job = pictures_.draw(std::move(plot), std::move(pixels));
+    return pixels;
+}
+
+void PictureQueue::hand(PictureJob &&job, const WaitTick &tick)
+{
     if (pool_.inFlight() >= plotAhead + static_cast<size_t>(pool_.helpers()))
         collect(pool_.take(tick));
     pool_.post(std::move(job));

@@ -11,6 +11,13 @@
 #include <variant>
 #include <vector>
 
+// An assessment picture to be drawn.
+struct AssessPlot {
+    std::string name;    // as assessPictureName gives it
+    std::string title;   // the PDF's title: the path of the file
+    AssessEvent event;
+};
+
 // A picture drawn on the main thread, to be encoded and written by a helper.
 struct PictureJob {
     std::string name;
@@ -31,6 +38,7 @@ struct Pictures {
     // On the thread that started the module; `pixels` as a written
     // picture left them, so that their memory is used again.
     PictureJob draw(PlotRecord &&plot, std::vector<uint32_t> &&pixels);
+    PictureJob draw(AssessPlot &&plot, std::vector<uint32_t> &&pixels);
     // On any thread; the reason when the picture cannot be written.
     std::optional<std::string> write(const PictureJob &job) const;
 };
@@ -53,12 +61,15 @@ public:
     // Draws the picture of `plot` and hands it on; waits, calling `tick`,
     // while too many are unwritten.
     void add(PlotRecord &&plot, const WaitTick &tick);
+    void add(AssessPlot &&plot, const WaitTick &tick);
 
     // Waits for the last pictures; why those not written were not, in the
     // order drawn.
     std::vector<std::string> finish(const WaitTick &tick);
 
 private:
+    std::vector<uint32_t> sparePixels();
+    void hand(PictureJob &&job, const WaitTick &tick);
     void collect(PictureJob &&job);
 
     Pictures &pictures_;                         // the caller's thread's only

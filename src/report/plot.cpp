@@ -21,6 +21,17 @@ std::string pictureName(const std::string &path, const std::string &channel, Pic
     return name + (format == PictureFormat::pdf ? ".pdf" : ".png");
 }
 
+std::string assessPictureName(const std::string &path, const std::vector<std::string> &tags, Standard standard,
+                              PictureFormat format)
+{
+    std::string channels;
+    for (const std::string &tag : tags)
+        channels += (channels.empty() ? "" : "-") + tag;
+    const std::string name = pictureName(path, channels, format);
+    const size_t ending = name.find_last_of('.');
+    return name.substr(0, ending) + "." + std::string(optionName(standard)) + name.substr(ending);
+}
+
 std::string PictureNames::take(const std::string &name)
 {
     std::string chosen = name;

@@ -13,6 +13,14 @@
 // several channels, then the format's ending.
 std::string pictureName(const std::string &path, const std::string &channel, PictureFormat format);
 
+// The name of an assessment picture of `standard`: the file's name as
+// pictureName gives it, then ".TAG" for each of `tags` joined by "-" (the
+// channels of a set, or the channel of a file holding several), then
+// ".din4150-3" or ".din4150-2" and the format's ending:
+// "day.mseed.HHZ-HHN-HHE.din4150-3.png", "house.psn.din4150-2.pdf".
+std::string assessPictureName(const std::string &path, const std::vector<std::string> &tags, Standard standard,
+                              PictureFormat format);
+
 // Names one run's pictures, in the order they are made: a name that an
 // earlier picture of the run already has becomes NAME-2, NAME-3, ... before
 // its ending, so that no picture of the run replaces another, and a

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "analysis/loadrecord.h"
+#include "report/pdfdocument.h"
 #include "spectrum/segmentspectrum.h"
+#include "views/assessevent.h"
 #include "views/selection.h"
 
 #include <cstdint>
@@ -39,6 +41,15 @@ struct PlotModule {
     PlotPicture (*draw)(PlotRecord &&record, int scale, std::vector<uint32_t> &&pixels);
     // On that thread: the window as a one-page PDF, its views as vectors.
     std::string (*drawPdf)(PlotRecord &&record);
+    // On that thread: the assessment picture of an event (its traces
+    // kept), as draw does, at `scale` device pixels per unit.
+    PlotPicture (*drawAssess)(AssessEvent &&event, int scale, std::vector<uint32_t> &&pixels);
+    // On that thread: the same as a one-page PDF, `title` in its information.
+    std::string (*drawAssessPdf)(AssessEvent &&event, const std::string &title);
+    // On that thread: the monitoring report as an A4 PDF written to `path`
+    // (replaced): the summary, plan.events pages each drawn from what `next`
+    // gives, then the failures. The reason when it cannot, else empty.
+    std::string (*writeDocument)(const DocumentPlan &plan, const NextDocumentEvent &next, const std::string &path);
     // On any thread: the picture as PNG.
     std::string (*encodePng)(const PlotPicture &picture);
     // On the drawing thread, after the last picture.

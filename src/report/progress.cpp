@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ostream>
+#include <utility>
 
 namespace {
 
@@ -41,9 +42,9 @@ const char eraseToEnd[] = "\x1b[K";
 
 } // namespace
 
-std::string progressText(size_t done, size_t total, int64_t samples, double seconds)
+std::string progressText(size_t done, size_t total, int64_t samples, double seconds, std::string_view things)
 {
-    std::string text = std::to_string(done) + " of " + std::to_string(total) + " files";
+    std::string text = std::to_string(done) + " of " + std::to_string(total) + " " + std::string(things);
     if (done == 0 || seconds <= 0)
         return text;
     text += ", " + rateText(static_cast<double>(samples) / seconds) + " samples/s";
@@ -52,9 +53,10 @@ std::string progressText(size_t done, size_t total, int64_t samples, double seco
     return text;
 }
 
-ProgressLine::ProgressLine(std::ostream &terminal, bool enabled, size_t total, Clock::duration after)
+ProgressLine::ProgressLine(std::ostream &terminal, bool enabled, size_t total, Clock::duration after,
+                           std::string things)
     : terminal_(terminal), enabled_(enabled), total_(total), start_(Clock::now()),
-      firstShown_(start_ + after), lastDrawn_(start_)
+      firstShown_(start_ + after), lastDrawn_(start_), things_(std::move(things))
 {
 }
 
@@ -65,7 +67,7 @@ void ProgressLine::show(size_t done, int64_t samples)
         return;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     std::string line = lineStart;
-    line += progressText(done, total_, samples, seconds);
+    line += progressText(done, total_, samples, seconds, things_);
     line += eraseToEnd;
     terminal_ << line << std::flush;
     lastDrawn_ = now;

@@ -1,6 +1,9 @@
 #include "report/report.h"
 
+#include "report/assessrun.h"
+#include "report/assesstable.h"
 #include "report/exceedancetable.h"
+#include "report/pdfreport.h"
 #include "report/pictures.h"
 #include "report/progress.h"
 #include "report/reportfile.h"
@@ -99,6 +102,26 @@ Run reportAll(const ReportOptions &options, const RunSensitivities &sensitivitie
     return allOk ? Run::allReported : Run::fileFailed;
 }
 
+// The assessment's table; exit status 3 with --fail-on-exceeded when a
+// verdict is "exceeded", also when a file failed beside it.
+int runAssessment(const ReportOptions &options, const RunSensitivities &sensitivities,
+                  std::optional<Pictures> &pictures, std::ostream &out, std::ostream &err, ProgressLine &progress)
+{
+    const auto write = [&](const std::string &text) { return writeOut(out, err, progress, text); };
+    if (!write(assessTableStart(*options.assess, options.format, !options.noHeader)))
+        return 1;
+    const AssessRunEnd end =
+        reportAssessment(options, sensitivities, pictures ? &*pictures : nullptr, write, err, progress);
+    if (pictures)
+        pictures->module->stop();
+    progress.clear();
+    if (end.writeFailed || !write(assessTableEnd(options.format)))
+        return 1;
+    if (options.failOnExceeded && end.exceeded)
+        return 3;
+    return end.failed ? 1 : 0;
+}
+
 } // namespace
 
 int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
@@ -122,6 +145,8 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
         err << program << error->message() << "\n" << std::flush;
         return 1;
     }
+    if (options.pdf)
+        return writePdfReport(args, options, std::get<RunSensitivities>(sensitivities), err, terminal);
     std::optional<Pictures> pictures;
     if (options.plotDir) {
         auto prepared = preparePictures(options);
@@ -131,6 +156,8 @@ int runReport(const std::vector<std::string> &args, std::ostream &out, std::ostr
         }
         pictures = std::get<Pictures>(std::move(prepared));
     }
+    if (options.assess)
+        return runAssessment(options, std::get<RunSensitivities>(sensitivities), pictures, out, err, progress);
     const std::string start = options.spectrum      ? ""
                               : options.exceedances ? exceedanceTableStart(options.format, !options.noHeader)
                                                     : tableStart(options.format, !options.noHeader);

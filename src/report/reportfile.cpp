@@ -26,18 +26,6 @@ std::string messageLabel(const RecordEntry &entry)
     return entry.channelName.empty() ? label : "channel " + label;
 }
 
-// The segment the window would keep after a drag from START to END: both
-// ends clamped into 1..N first.
-SegmentBounds fitSegment(std::optional<RequestedSegment> segment, int32_t count)
-{
-    if (!segment)
-        return {0, count, false};
-    const auto clamp = [count](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, 1, count)); };
-    return selectSegment(clamp(segment->start), clamp(segment->end), count);
-}
-
-
-
 Outcome failure(const LoadError &error, const ReportOptions &options, bool last)
 {
     const std::string place = options.spectrum      ? ""
@@ -79,6 +67,10 @@ void analyseEntry(OpenedRecord &opened, size_t entry, const std::string &path, c
         outcome.row += failed.row;
         outcome.message += failed.message;
     };
+    if (const auto refusal = sensitivities.inventoryRefusal(opened.entries()[entry].info)) {
+        LoadError error{path, 0, *refusal};
+        return fail(error, false);
+    }
     ReadResult read = opened.read(entry);
     if (auto *error = std::get_if<LoadError>(&read))
         return fail(*error, true);

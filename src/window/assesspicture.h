@@ -69,6 +69,9 @@ std::optional<std::size_t> structureChartPointAt(const QRectF &rect, const QFont
 inline constexpr QSize assessPictureSize{1000, 1000};
 QImage assessPictureImage(const AssessEvent &event, QSize size, qreal ratio, std::string_view separator);
 
+// The page of a PDF picture: A4 upright, in points.
+inline constexpr QSizeF assessPdfPage{595, 842};
+
 // The picture as a one-page PDF of `size` points, as vectors; `title` goes
 // into the document's information.
 QByteArray assessPicturePdf(const AssessEvent &event, QSizeF size, const QString &title,

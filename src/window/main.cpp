@@ -9,11 +9,13 @@ namespace {
 
 const char usage[] =
     "usage: sismavue [FILE]\n"
+    "       sismavue --assess FILE\n"
     "\n"
     "Opens FILE, a vibration record, in the Sismavue window. The whole command\n"
-    "line is one file name: blanks stay part of it, and one leading and one\n"
-    "trailing double quote are removed.\n"
+    "line (after a first argument --assess) is one file name: blanks stay part\n"
+    "of it, and one leading and one trailing double quote are removed.\n"
     "\n"
+    "  --assess    open FILE and its assessment window beside it\n"
     "  --help      print this text\n"
     "  --version   print the program's name and version\n"
     "\n"
@@ -44,9 +46,16 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(SISMAVUE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.sismavue.Sismavue"));
 
+    // "--assess FILE" opens the assessment window too; the rest of the line
+    // is the file's name as without it.
+    const bool assess = arguments.size() > 1 && arguments.front() == QStringLiteral("--assess");
+    if (assess)
+        arguments.removeFirst();
     MainWindow window;
     // The record is read and drawn before the window is first shown.
     window.Form_Load(MainWindow::joinCommandLine(arguments));
     window.show();
+    if (assess)
+        window.openassess();
     return QApplication::exec();
 }

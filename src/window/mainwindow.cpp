@@ -129,6 +129,7 @@ void MainWindow::createShortcuts()
     detailAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     addAction(detailAction);
     connect(detailAction, &QAction::triggered, this, &MainWindow::opendetail);
+    createAssessAction();
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

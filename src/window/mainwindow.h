@@ -30,6 +30,7 @@ class QProgressBar;
 class QPushButton;
 class QScrollBar;
 
+class AssessWindow;
 class DetailWindow;
 struct AnalysedRecord;
 struct LoadError;
@@ -47,8 +48,8 @@ class MainWindow : public QWidget {
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
-    // The detail window goes first: it reads this window's record while it
-    // is torn down.
+    // The detail and assessment windows go first: they read this window's
+    // record while they are torn down.
     ~MainWindow() override;
 
     // Runs once before the window is first shown; commandLine is every
@@ -118,6 +119,15 @@ public:
     DetailWindow *detailwindow() const { return detail; }
     // What the detail window draws of the record shown; null without one.
     const RecordDetail *recorddetail() const { return shownDetail.get(); }
+    // The assessment window (Ctrl+E, "Assess..." in the views' menu), made
+    // the first time.
+    void openassess();
+    AssessWindow *assesswindow() const { return assess; }
+    // The record shown: its file and, of a file of several records, its
+    // channel's name and piece (empty and -1 for a file of one).
+    const QString &recordfile() const { return loadedFile; }
+    const std::string &recordchannel() const { return loadedChoice.channel; }
+    int recordpiece() const { return loadedChoice.piece; }
     // The segment a drag in the waveform view from sample `press` to sample
     // `release` makes, made as that drag makes it.
     void dragsegment(int32_t press, int32_t release);
@@ -174,6 +184,7 @@ protected:
 private:
     void createControls();
     void createShortcuts();
+    void createAssessAction();
     void setTabOrder();
     bool takeFileDrag(QEvent *event);
     std::optional<QString> choosePictureFileByDialog(const QString &suggestedName);
@@ -227,6 +238,8 @@ private:
     // Made by the load under way (on its levels' thread, while busy).
     std::optional<RecordDetailBuilder> loadingDetail;
     DetailWindow *detail = nullptr;              // a child window, once opened
+    QAction *assessAction = nullptr;
+    AssessWindow *assess = nullptr;              // a child window, once opened
     // The band as it is on Picture1 (start and end x in twips), so that it
     // is always removed by drawing exactly the same figure.
     std::optional<std::pair<double, double>> shownBand;

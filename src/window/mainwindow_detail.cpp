@@ -3,6 +3,7 @@
 
 #include "analysis/loadrecord.h"
 #include "views/selection.h"
+#include "window/assesswindow.h"
 #include "window/detailwindow.h"
 
 #include <QAction>
@@ -30,6 +31,7 @@ std::unique_ptr<RecordDetail> MainWindow::finishload(const AnalysedRecord &recor
 
 MainWindow::~MainWindow()
 {
+    delete assess;
     delete detail;
 }
 

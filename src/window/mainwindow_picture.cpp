@@ -96,5 +96,6 @@ void MainWindow::contextMenuEvent(QContextMenuEvent *event)
     menu.addAction(savePictureAction);
     if (under != Picture2)
         menu.addAction(detailAction);
+    menu.addAction(assessAction);
     menu.exec(event->globalPos());
 }

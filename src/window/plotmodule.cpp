@@ -1,7 +1,9 @@
 // The module sismavue-report loads for --plot: the window, never shown,
 // drawing a record into an image or a PDF.
 #include "report/plotmodule.h"
+#include "window/assesspicture.h"
 #include "window/mainwindow.h"
+#include "window/reportdocument.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -9,6 +11,7 @@
 #include <QLocale>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -71,6 +74,27 @@ std::string drawPdf(PlotRecord &&plot)
     return pdf.toStdString();
 }
 
+PlotPicture drawAssess(AssessEvent &&event, int scale, std::vector<uint32_t> &&pixels)
+{
+    const QImage image = assessPictureImage(event, assessPictureSize, scale, ".");
+    PlotPicture picture{image.width(), image.height(), std::move(pixels)};
+    const auto width = static_cast<size_t>(picture.width);
+    picture.pixels.resize(width * static_cast<size_t>(picture.height));
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(picture.pixels.data() + width * static_cast<size_t>(y), image.constScanLine(y), width * 4);
+    return picture;
+}
+
+std::string drawAssessPdf(AssessEvent &&event, const std::string &title)
+{
+    return assessPicturePdf(event, assessPdfPage, QString::fromLocal8Bit(title), ".").toStdString();
+}
+
+std::string writeDocument(const DocumentPlan &plan, const NextDocumentEvent &next, const std::string &path)
+{
+    return writeReportDocument(plan, next, QString::fromLocal8Bit(path)).toStdString();
+}
+
 std::string encodePng(const PlotPicture &picture)
 {
     const QImage image(reinterpret_cast<const uchar *>(picture.pixels.data()), picture.width,
@@ -88,7 +112,7 @@ void stop()
     application.reset();
 }
 
-const PlotModule module = {start, draw, drawPdf, encodePng, stop};
+const PlotModule module = {start, draw, drawPdf, drawAssess, drawAssessPdf, writeDocument, encodePng, stop};
 
 } // namespace
 

@@ -117,7 +117,7 @@ void fuzzTable(std::string_view text)
     const auto *entries = std::get_if<SensitivityTable>(&changed);
     SensitivityChoice choice;
     choice.table = entries;
-    if (!entries || chooseScale(choice, "ABC", "HHZ", {}).divisor != 5)
+    if (!entries || chooseScale(choice, {"", "ABC", "", "HHZ", {}}, {}).divisor != 5)
         __builtin_trap();
 }
 

@@ -6,8 +6,11 @@ with Python's own csv and json modules, and failed writes to standard output.
 """
 
 import csv
+import glob
 import io
 import json
+import math
+import re
 import os
 import shutil
 import struct
@@ -194,6 +197,239 @@ class Records(unittest.TestCase):
         self.assertEqual(proc.stderr, ("sismavue-report: %s: the record at byte 0 announces a length that does "
                                        "not fit: Record length is out of range: 1073741824 (allowed: 128 to "
                                        "1048576)\n" % path).encode())
+
+
+def wavelet(phase, count=4000, amplitude=5000):
+    """A 10 Hz burst at 100 samples/s in the middle of the record, in counts."""
+    return [round(amplitude * math.sin(2 * math.pi * 10 * i / 100 + phase) *
+                  math.exp(-((i - count // 2) / 300) ** 2)) for i in range(count)]
+
+
+def psn_record(path, channel, counts, rate=100, sensitivity=1e6):
+    lines = ["Number of Samples: %d" % len(counts), "SPS: %d" % rate, "Station Code: BGLD",
+             "Component Name: " + channel, "Start Time: 2024/03/01 10:00:00.000", "Data:"]
+    lines += [repr(c / sensitivity) for c in counts]
+    with open(path, "w", newline="") as f:
+        f.write("\r\n".join(lines) + "\r\n")
+
+
+def station_xml(path, units):
+    channels = "".join(
+        '<Channel code="%s" locationCode=""><Response><InstrumentSensitivity><Value>1E6</Value>'
+        '<Frequency>1</Frequency><InputUnits><Name>%s</Name></InputUnits></InstrumentSensitivity>'
+        '</Response></Channel>' % (code, unit) for code, unit in units)
+    with open(path, "w") as f:
+        f.write('<?xml version="1.0"?>\n<FDSNStationXML xmlns="http://www.fdsn.org/xml/station/1" '
+                'schemaVersion="1.1"><Network code="XX"><Station code="BGLD">%s</Station></Network>'
+                '</FDSNStationXML>\n' % channels)
+
+
+class Assessments(unittest.TestCase):
+    """--assess: sets of three components from one miniSEED file or from
+    files given together, and input that cannot be assessed."""
+
+    STRUCTURE_KEYS = ["kind", "file", "network", "station", "location", "channel", "startTime", "ppv",
+                      "ppvTime", "frequencyZeroCrossing", "frequencySpectrum", "frequencySpectrumSecond",
+                      "frequencyUsed", "frequencyMethod", "limit", "ratio", "verdict", "notes"]
+    SET_KEYS = ["kind", "file", "network", "station", "location", "channels", "startTime", "pvs",
+                "pvsTime", "governing", "verdict", "notes"]
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="sismavue-cli-")
+        self.addCleanup(shutil.rmtree, self.dir)
+        self.codes = ["EHZ", "EHN", "EHE"]
+        # Three bursts a third of a turn apart: their vector sum is 1.2247
+        # times one's amplitude, where the per-axis peaks would give 1.7321.
+        self.counts = [wavelet(k * 2 * math.pi / 3) for k in range(3)]
+        self.mseed = self.path("three.mseed")
+        with open(self.mseed, "wb") as out:
+            for code, counts in zip(self.codes, self.counts):
+                mseed(self.path(code), counts, code.encode())
+                with open(self.path(code), "rb") as f:
+                    out.write(f.read())
+        self.psn = [self.path(code + ".psn") for code in self.codes]
+        for path, code, counts in zip(self.psn, self.codes, self.counts):
+            psn_record(path, code, counts)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def rows(self, args, status=0):
+        proc = run(["--assess"] + args + ["--format", "json"])
+        self.assertEqual(proc.returncode, status, proc.stderr)
+        return json.loads(proc.stdout.decode("utf-8")), text(proc.stderr)
+
+    def test_a_set_from_one_miniseed_file_is_the_set_of_three_files_given_together(self):
+        binary, _ = self.rows(["din4150-3", "--sensitivity", "1e6", self.mseed])
+        texts, _ = self.rows(["din4150-3"] + self.psn)
+        for rows in (binary, texts):
+            self.assertEqual([r["kind"] for r in rows], ["component"] * 3 + ["set"])
+            self.assertEqual([list(r) for r in rows], [self.STRUCTURE_KEYS] * 3 + [self.SET_KEYS])
+            self.assertEqual([r["channel"] for r in rows[:3]], self.codes)
+            self.assertEqual(rows[3]["channels"], self.codes)
+            ppv = [r["ppv"] for r in rows[:3]]
+            self.assertAlmostEqual(rows[3]["pvs"] / max(ppv), 1.2247, delta=0.03)
+            self.assertEqual(rows[3]["governing"], self.codes[ppv.index(max(ppv))])
+            self.assertEqual(rows[3]["startTime"], "2024-03-01T10:00:00.000000Z")
+        self.assertEqual(binary[0]["network"], "XX")
+        for got, want in zip(texts, binary):
+            for key in ("ppv", "ppvTime", "frequencyZeroCrossing", "ratio", "pvs", "pvsTime"):
+                if key in want:
+                    self.assertAlmostEqual(got[key], want[key], delta=1e-5 * abs(want[key]), msg=key)
+
+    def test_input_that_cannot_be_assessed_is_said_and_the_rest_still_prints(self):
+        # EHE at another rate breaks the set; counts without a sensitivity; a
+        # record shorter than one 30 s cycle; a file that is missing.
+        psn_record(self.psn[2], "EHE", wavelet(0, 8000), rate=200)
+        short = self.path("short.psn")
+        psn_record(short, "HHZ", wavelet(0, 1000))
+        missing = self.path("missing.psn")
+        rows, err = self.rows(["din4150-2", "--fail-on-exceeded", self.mseed] + self.psn + [short, missing], 3)
+        self.assertEqual([(r["file"], r["kind"]) for r in rows],
+                         [(self.mseed, "component")] * 3 + [(p, "component") for p in self.psn] +
+                         [(short, "component"), (missing, "component")])
+        for row in rows[:3]:
+            self.assertIn("not m/s", row["error"])
+            self.assertIn("--sensitivity S, --inventory FILE", row["error"])
+        self.assertIn("not in a set: EHZ has 100 samples/s, EHE 200", rows[3]["notes"])
+        self.assertEqual(rows[6]["cycles"], [])
+        self.assertIsNone(rows[6]["kbFTr"])
+        self.assertEqual(rows[6]["verdict"], "exceeded")   # KB_Fmax above A_o needs no cycle
+        self.assertTrue(rows[7]["error"].startswith("cannot be opened"), rows[7])
+        for line in ["%s: EHZ: not assessed: its values are" % self.mseed,
+                     "%s: not in a set of three components (EHN has 100 samples/s, EHE 200)" % self.psn[1],
+                     "%s: warning: the record is 10.0 s long, shorter than one 30 s cycle" % short,
+                     "%s: cannot be opened" % missing]:
+            self.assertIn("sismavue-report: " + line, err)
+        self.rows(["din4150-2"] + self.psn + [missing], 1)
+
+    def test_inventory_comes_after_the_given_sensitivity_and_before_the_table(self):
+        inventory, table = self.path("inventory.xml"), self.path("table.tsv")
+        station_xml(inventory, [("EHZ", "M/S"), ("EHN", "NM/S"), ("EHE", "M/S**2")])
+        with open(table, "w") as f:
+            f.write("BGLD\tEHZ\t2e6\nBGLD\tEHN\t2e6\nBGLD\tEHE\t1e6\n")
+        given, _ = self.rows(["din4150-3", "--sensitivity", "1e6", self.mseed])
+        rows, err = self.rows(["din4150-3", "--inventory", inventory, "--sensitivities", table, self.mseed], 1)
+        self.assertEqual(rows[0]["ppv"], given[0]["ppv"])
+        self.assertAlmostEqual(rows[1]["ppv"], given[1]["ppv"] / 1e9, delta=1e-3 * rows[1]["ppv"])
+        self.assertIn("acceleration", rows[2]["error"])
+        self.assertIn("sismavue-report: %s: EHE: " % self.mseed, err)
+        self.assertEqual(len(rows), 3)
+
+
+def event_record(path, amplitude, start=None, station="STA1", channel="HHZ", truncate=None):
+    """A PSN text event: a 9 Hz burst of `amplitude` m/s, 3 s at 1000 samples/s."""
+    lines = ["Number of Samples: 3000", "SPS: 1000", "Station Code: " + station,
+             "Component Name: " + channel] + (["Start Time: " + start] if start else []) + ["Data:"]
+    lines += ["%.7e" % (amplitude * math.sin(2 * math.pi * 9 * i / 1000) * math.exp(-((i - 1500) / 400) ** 2))
+              for i in range(truncate or 3000)]
+    with open(path, "w") as f:
+        f.write("\r\n".join(lines) + "\r\n")
+
+
+def pdf_text(path, *args):
+    return subprocess.run(["pdftotext", "-layout"] + list(args) + [path, "-"], capture_output=True,
+                          check=True).stdout.decode("utf-8")
+
+
+class MonitoringReport(unittest.TestCase):
+    """--pdf over a folder: three sets of three files (two exceeded), a record without a start time,
+    one that cannot be read, a file that is no record and a link out of the folder."""
+
+    def setUp(self):
+        if not os.path.exists(os.path.join(os.path.dirname(REPORT), "sismavue-plot.so")):
+            self.skipTest("built without the window, which draws the report")
+        self.dir = tempfile.mkdtemp(prefix="sismavue-cli-")
+        self.addCleanup(shutil.rmtree, self.dir)
+        events = os.path.join(self.dir, "events")
+        os.mkdir(events)
+        # Named against their time order: the report orders by start time.
+        for name, amplitude, start in [("a", 0.002, "2024/05/03 10:00:00"), ("b", 0.009, "2024/05/02 09:00:00"),
+                                       ("c", 0.020, "2024/05/04 08:00:00")]:
+            for channel, share in [("HHZ", 1.0), ("HHN", 0.6), ("HHE", 0.4)]:
+                event_record(os.path.join(events, "%s_%s.txt" % (name, channel)), amplitude * share, start,
+                             channel=channel)
+        event_record(os.path.join(events, "0_nostart.txt"), 0.003, station="STA2")
+        event_record(os.path.join(events, "broken.txt"), 0.003, "2024/05/01 00:00:00", "STA3", truncate=50)
+        with open(os.path.join(events, "notes.md"), "w") as f:
+            f.write("# site notes\n")
+        event_record(os.path.join(self.dir, "outside.txt"), 0.05, "2024/05/05 00:00:00")
+        os.symlink(os.path.join(self.dir, "outside.txt"), os.path.join(events, "z_link.txt"))
+        self.files = sorted("events/" + n for n in os.listdir(events) if n.endswith(".txt") and n != "z_link.txt")
+
+    def report(self, *args):
+        return subprocess.run([REPORT] + list(args), capture_output=True, timeout=120, cwd=self.dir)
+
+    def test_the_summary_agrees_with_the_rows_and_every_event_has_its_page_in_time_order(self):
+        proc = self.report("--pdf", "r.pdf", "--assess", "din4150-3", "--title", "Bridge works", "--site",
+                           "Bridge St 4", "events")
+        self.assertEqual(proc.returncode, 1, proc.stderr)
+        self.assertIn(b"events/broken.txt: ", proc.stderr)
+        pdf = os.path.join(self.dir, "r.pdf")
+        info = subprocess.run(["pdfinfo", pdf], capture_output=True, check=True).stdout.decode()
+        self.assertIn("Title:           Bridge works\n", info)
+        # The summary, an event per set and the lone record, the unreadable file.
+        self.assertIn("Pages:           6\n", info)
+        fonts = subprocess.run(["pdffonts", pdf], capture_output=True, check=True).stdout.decode().splitlines()[2:]
+        self.assertTrue(fonts and all(line.split()[-5] == "yes" for line in fonts), fonts)
+        rows = json.loads(run(["--assess", "din4150-3", "--format", "json"] +
+                              [os.path.join(self.dir, f) for f in self.files]).stdout)
+        summary = [line.split() for line in pdf_text(pdf, "-f", "1", "-l", "1").splitlines()]
+        for s in (r for r in rows if r["kind"] == "set"):
+            parts = [r for r in rows if r["kind"] == "component" and r["startTime"] == s["startTime"]]
+            time = s["startTime"][:10] + " " + s["startTime"][11:19]
+            line = [l for l in summary if " ".join(l[:2]) == time]
+            self.assertEqual(len(line), 1, time)
+            want = []
+            for part in parts:
+                want += ["%.2f" % part["ppv"], "%.3f" % part["frequencyUsed"]]
+            governing = [p for p in parts if p["channel"] == s["governing"]][0]
+            want += ["%.2f" % s["pvs"], "%.3f" % governing["ratio"], s["verdict"]]
+            self.assertEqual(line[0][6:], want, time)
+        self.assertEqual(sum(r["verdict"] == "exceeded" for r in rows if r["kind"] == "set"), 2)
+        self.assertIn(["Exceeded", "2"], summary)
+        headings = [pdf_text(pdf, "-f", str(p), "-l", str(p)).split("   ")[0].strip() for p in range(2, 6)]
+        self.assertEqual(headings, ["2024-05-02 09:00:00", "2024-05-03 10:00:00", "2024-05-04 08:00:00",
+                                    "no start time"])
+        last = " ".join(pdf_text(pdf, "-f", "6", "-l", "6").split())
+        broken = [r for r in rows if r["file"].endswith("broken.txt")][0]
+        self.assertRegex(last, r"events/broken\.txt (line \d+: )?" + re.escape(" ".join(broken["error"].split())))
+        self.assertIn("page 6 of 6", last)
+        self.assertIn("Screening assessment by software; see the README for its limits", last)
+        self.assertNotIn(self.dir, pdf_text(pdf))
+        self.assertEqual([n for n in os.listdir(self.dir) if n.startswith(".")], [])
+        self.assertEqual(self.report("--pdf", "r.pdf", "--force", "--assess", "din4150-3", "--fail-on-exceeded",
+                                     "events").returncode, 3)
+
+    def test_without_assess_the_figures_agree_with_the_table_whose_header_repeats_on_each_page(self):
+        many = os.path.join(self.dir, "many")
+        os.mkdir(many)
+        for i in range(70):
+            record(os.path.join(many, "r%02d.psn" % i), 300 + i)
+        proc = self.report("--pdf", "r.pdf", "many")
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        pdf = os.path.join(self.dir, "r.pdf")
+        pages = pdf_text(pdf).split("\f")[:-1]
+        self.assertEqual(len(pages), 72)   # the table over two pages, a page per record
+        tsv = [line.split("\t") for line in run(sorted(glob.glob(os.path.join(many, "*")))).stdout.decode().splitlines()]
+        table = [line.split() for page in pages[:2] for line in page.splitlines() if line.startswith("no start time")]
+        self.assertEqual([row[5:9] for row in table], [row[5:9] for row in tsv[1:]])
+        for number, page in enumerate(pages[:2], 1):
+            self.assertIn("Time (UTC) Station Channel MaxPeak um/s", " ".join(page.split()))
+            self.assertIn("page %d of 72" % number, page)
+
+    def test_an_existing_file_is_replaced_only_with_force(self):
+        pdf = os.path.join(self.dir, "r.pdf")
+        with open(pdf, "wb") as f:
+            f.write(b"kept")
+        proc = self.report("--pdf", "r.pdf", "events/a_HHZ.txt")
+        self.assertEqual(proc.returncode, 1)
+        self.assertEqual(proc.stderr, b"sismavue-report: r.pdf: exists already (--force replaces it)\n")
+        with open(pdf, "rb") as f:
+            self.assertEqual(f.read(), b"kept")
+        proc = self.report("--pdf", "r.pdf", "--force", "events/a_HHZ.txt")
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertIn("Pages:           2\n", subprocess.run(["pdfinfo", pdf], capture_output=True).stdout.decode())
 
 
 class Locales(unittest.TestCase):

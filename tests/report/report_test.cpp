@@ -1,5 +1,7 @@
 #include "report/report.h"
 
+#include "report/pdfreport.h"
+
 #include "../record/mseedwriter.h"
 #include "../record/ctext.h"
 
@@ -350,6 +352,20 @@ TEST_F(Report, BadArgumentsNameTheArgumentAndWhatWasExpected)
          "--segment: expected no --exceedances with it, which looks at the whole record"},
         {{"--sensitivity", "1e6", "--sensitivities", "t.tsv", path},
          "--sensitivities: expected no --sensitivity with it, which holds for every FILE"},
+        {{"--assess", "din4150", path}, "--assess: expected din4150-3 or din4150-2, got \"din4150\""},
+        {{"--assess", "din4150-3", "--area", "mixed", path}, "--area: expected together with --assess din4150-2"},
+        {{"--place", "slab", path}, "--place: expected together with --assess din4150-3"},
+        {{"--assess", "din4150-2", "--exposure", "0", path}, "--exposure: expected a number of hours above 0, got \"0\""},
+        {{"--fail-on-exceeded", path}, "--fail-on-exceeded: expected together with --assess"},
+        {{"--assess", "din4150-3", "--exceedances", path},
+         "--exceedances: expected no --assess with it, which prints the assessment's rows instead"},
+        {{"--inventory", "i.xml", "--sensitivity", "1e6", path},
+         "--inventory: expected no --sensitivity with it, which holds for every FILE"},
+        {{"--pdf=", path}, "--pdf: expected a file, got \"\""},
+        {{"--title", "Bridge works", path}, "--title: expected together with --pdf FILE"},
+        {{"--pdf", "r.pdf", "--segment", "1:5", path}, "--segment: expected no --pdf with it"},
+        {{"--pdf", "r.pdf", "--plot", "p", path}, "--plot: expected no --pdf with it"},
+        {{"--pdf", "r.pdf", "-"}, "-: expected files with --pdf, which reads each twice"},
     };
     for (const auto &[args, message] : cases) {
         SCOPED_TRACE(message);
@@ -362,6 +378,22 @@ TEST_F(Report, BadArgumentsNameTheArgumentAndWhatWasExpected)
     EXPECT_EQ(run({"--version"}), 0);
     EXPECT_EQ(out.str(), "sismavue-report " SISMAVUE_VERSION "\n");
     EXPECT_EQ(run({"--", "--segment"}), 1);   // a file named like an option
+}
+
+// The monitoring report's footer shows the options as given, so that the
+// command can be typed again, and never the files, whose paths are the
+// machine's.
+TEST(PdfReport, FooterShowsTheOptionsAsGivenWithoutTheFiles)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--pdf", "r.pdf", "--title", "Bridge works", "/home/a/events", "b.psn"}, "--pdf r.pdf --title 'Bridge works'"},
+        {{"/data/a.psn", "--quiet", "--site=O'Hare", "--assess=din4150-3"}, "--quiet '--site=O'\\''Hare' --assess=din4150-3"},
+        {{"--force", "--pdf", "r.pdf", "--", "--title", "x.psn"}, "--force --pdf r.pdf"},
+    };
+    for (const auto &[args, used] : cases) {
+        SCOPED_TRACE(used);
+        EXPECT_EQ(optionsUsed(args), used);
+    }
 }
 
 // The progress line goes to a terminal only, and is erased before a message

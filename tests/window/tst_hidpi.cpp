@@ -2,6 +2,8 @@
 // the views draw at device pixels, not at layout pixels enlarged.
 #include "testrecord.h"
 #include "views/selection.h"
+#include "window/assesswindow.h"
+#include "window/assessview.h"
 #include "window/mainwindow.h"
 
 #include <QtTest>
@@ -47,6 +49,20 @@ private slots:
         for (const PictureView *view : {w->Picture1, w->Picture2, w->Picture3}) {
             QCOMPARE(view->pixelRatio(), 2.0);
             QCOMPARE(view->image().size(), view->size() * 2);
+        }
+    }
+
+    // The assessment window's views as well.
+    void assessViewsKeepTheirImageAtTheScreensRatio()
+    {
+        open(sine);
+        w->openassess();
+        AssessWindow *a = w->assesswindow();
+        QVERIFY(QTest::qWaitFor([a] { return !a->isBusy(); }, 20000));
+        QVERIFY(a->figures() && !a->figures()->error);
+        for (AssessView *view : {a->stripView, a->chartView, a->traceView}) {
+            QVERIFY(!view->isStale());
+            QTRY_COMPARE(view->image().size(), view->size() * 2);
         }
     }
 

@@ -119,8 +119,10 @@ BinaryRecord::BinaryRecord(ByteInput &in_, std::string name_, const ReadOptions 
 
 OpenedRecord openedBinary(std::shared_ptr<BinaryRecord> binary, const SampleLayout &layout, AfterSamples after)
 {
-    const ValueScale scale =
-        chooseScale(binary->options.sensitivity, layout.info.station, layout.info.channel, layout.fromHeader);
+    const RecordInfo &info = layout.info;
+    const ValueScale scale = chooseScale(binary->options.sensitivity,
+                                         {info.network, info.station, info.location, info.channel, info.startTime},
+                                         layout.fromHeader);
     Record &record = binary->record;
     static_cast<RecordInfo &>(record) = layout.info;
     record.sampleCount = layout.count;

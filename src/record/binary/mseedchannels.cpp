@@ -81,7 +81,8 @@ void addSamples(ChannelTrace &trace, const RecordSamples &record, const Sensitiv
         trace.problem = *reason;
     } else {
         if (!trace.started) {
-            trace.scale = chooseScale(choice, trace.station, trace.channel, std::nullopt);
+            trace.scale = chooseScale(
+                choice, {trace.network, trace.station, trace.location, trace.channel, record.start}, std::nullopt);
             trace.started = true;
         }
         if (trace.pieces.empty() || !continues(trace.pieces.back(), record, std::get<int32_t>(rate)))

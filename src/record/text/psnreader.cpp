@@ -89,7 +89,9 @@ std::optional<LoadError> TextRecord::readHeader()
     record.channel = std::move(header.componentName);
     record.startTime = header.startTime;
     // A sensitivity that applies comes first; else the header's unit.
-    const ValueScale scale = chooseScale(options.sensitivity, record.station, record.channel, header.unitScale);
+    const ValueScale scale = chooseScale(
+        options.sensitivity, {record.network, record.station, record.location, record.channel, record.startTime},
+        header.unitScale);
     if (!scale.asTheyStand)
         record.sensitivity = scale.countsPerMetrePerSecond();
     else if (header.counts)
