@@ -1,9 +1,11 @@
 // Writes the deterministic records the benchmarks run on:
 //   make_record FILE SAMPLES [SEED [RATE]]      (RATE samples/s, 100 by default)
+// as miniSEED where FILE ends in .mseed, else as PSN text.
 #include "records.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 int main(int argc, char **argv)
 {
@@ -22,7 +24,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "make_record: RATE must be 12 to 1000000\n");
         return 2;
     }
-    if (!writeRecord(argv[1], samples, static_cast<int32_t>(rate), seed)) {
+    const std::string_view file = argv[1];
+    const bool mseed = file.ends_with(".mseed");
+    if (!(mseed ? writeMiniSeedRecord : writeRecord)(argv[1], samples, static_cast<int32_t>(rate), seed)) {
         std::perror(argv[1]);
         return 1;
     }

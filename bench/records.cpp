@@ -1,11 +1,14 @@
 #include "records.h"
 
+#include <libmseed.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <numbers>
@@ -17,7 +20,7 @@ namespace {
 // splitmix64: the same values on every platform, unlike the standard
 // library's distributions.
 struct Random {
-    uint64_t state;
+    uint64_t &state;
     uint64_t next()
     {
         uint64_t z = (state += 0x9e3779b97f4a7c15);
@@ -38,7 +41,23 @@ struct FileCloser {
     void operator()(FILE *f) const { std::fclose(f); }
 };
 
+void appendRecord(char *record, int length, void *file)
+{
+    std::fwrite(record, 1, static_cast<size_t>(length), static_cast<FILE *>(file));
+}
+
 } // namespace
+
+double RecordValues::next()
+{
+    Random random{state_};
+    const double t = static_cast<double>(i_++) / rate_;
+    const double a = std::fmod(t, 600.0);
+    double v = 4e-6 * random.gauss();
+    if (a < 30)
+        v += 5e-4 * (a / 3) * std::exp(1 - a / 3) * std::sin(2 * std::numbers::pi * 11.3 * a);
+    return v;
+}
 
 bool writeRecord(const std::string &path, int64_t count, int32_t rate, uint64_t seed)
 {
@@ -51,13 +70,9 @@ bool writeRecord(const std::string &path, int64_t count, int32_t rate, uint64_t 
                  "Start Time: 2026/03/14 10:21:07.000\r\nNumber of Samples: %lld\r\nSPS: %d\r\n"
                  "Station Code: BENCH01\r\nComponent Name: Z\r\nUnits: m/s\r\nData:\r\n",
                  static_cast<long long>(count), rate);
-    Random random{seed};
+    RecordValues values(rate, seed);
     for (int64_t i = 0; i < count; ++i) {
-        const double t = static_cast<double>(i) / rate;
-        const double a = std::fmod(t, 600.0);
-        double v = 4e-6 * random.gauss();
-        if (a < 30)
-            v += 5e-4 * (a / 3) * std::exp(1 - a / 3) * std::sin(2 * std::numbers::pi * 11.3 * a);
+        const double v = values.next();
         // As "%.6E\r\n" prints in the C locale, whatever the process's.
         char text[32];
         char *end = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, 6).ptr;
@@ -67,6 +82,42 @@ bool writeRecord(const std::string &path, int64_t count, int32_t rate, uint64_t 
         std::fwrite(text, 1, static_cast<size_t>(end - text), file.get());
     }
     return std::fflush(file.get()) == 0 && !std::ferror(file.get());
+}
+
+bool writeMiniSeedRecord(const std::string &path, int64_t count, int32_t rate, uint64_t seed)
+{
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+    if (!file)
+        return false;
+    RecordValues values(rate, seed);
+    MSRecord *msr = msr_init(nullptr);
+    std::strcpy(msr->network, "XX");
+    std::strcpy(msr->station, "BENCH");
+    std::strcpy(msr->channel, "HHZ");
+    msr->dataquality = 'D';
+    msr->samprate = rate;
+    msr->encoding = DE_STEIM2;
+    msr->byteorder = 1;
+    msr->reclen = 512;
+    msr->sampletype = 'i';
+    // Packed a million samples at a time, each time from where the last
+    // ended, so that the records follow each other without a gap.
+    std::vector<int32_t> counts;
+    const hptime_t start = ms_time2hptime(2026, 73, 0, 0, 0, 0);
+    bool packed = true;
+    for (int64_t done = 0; packed && done < count;) {
+        counts.clear();
+        for (; done < count && counts.size() < 1000000; ++done)
+            counts.push_back(static_cast<int32_t>(std::lround(values.next() * 1e9)));
+        msr->starttime = start + (done - static_cast<int64_t>(counts.size())) * (HPTMODULUS / rate);
+        msr->datasamples = counts.data();
+        msr->numsamples = static_cast<int64_t>(counts.size());
+        int64_t records = 0;
+        packed = msr_pack(msr, appendRecord, file.get(), &records, 1, 0) >= 0;
+    }
+    msr->datasamples = nullptr;   // ours, not the library's to free
+    msr_free(&msr);
+    return packed && std::fflush(file.get()) == 0 && !std::ferror(file.get());
 }
 
 namespace {

@@ -11,7 +11,7 @@
 #
 # The records are at 100 samples/s: a main one of 1,000,000 samples, a large
 # one of 10,000,000, a batch of 500 of 60,000 and a day of 86,400,000
-# (1.25 GB), beside a 2 GiB file that is one endless field (a hole after a
+# (1.25 GB, and as Steim-2 miniSEED), beside a 2 GiB file that is one endless field (a hole after a
 # header, which the window must refuse without freezing). The window's parts are
 # skipped when the window was not built. With BENCH_KEEP=DIR the raw results
 # are copied there (bench/table.py DIR prints the table again).
@@ -45,7 +45,7 @@ fi
 report="$build/src/sismavue-report"
 window="$build/src/window/sismavue"
 python=/usr/bin/python3
-for tool in "$report" "$build/bench/core_bench" "$build/bench/make_record"; do
+for tool in "$report" "$build/bench/core_bench" "$build/bench/make_record" "$build/bench/mseed_readtraces"; do
   [ -x "$tool" ] || { echo "bench: $tool is missing: build with -DSISMAVUE_BENCHMARKS=ON" >&2; exit 1; }
 done
 for tool in hyperfine /usr/bin/time "$python"; do
@@ -77,10 +77,13 @@ for i in $(seq "$files"); do
   batch+=("$records/batch/$i.psn")
 done
 quietly make-day.log "$build/bench/make_record" "$records/day.psn" "$day" 7
+quietly make-mseed.log "$build/bench/make_record" "$records/day.mseed" "$day" 7
 quietly make-fast.log "$build/bench/make_record" "$records/fast.psn" "$fast" 3 1000
 printf 'Number of Samples: 1000000\r\nSPS: 100\r\nData:\r\n' >"$records/endless.psn"
 truncate -s "$endless_bytes" "$records/endless.psn"
 cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
+# The spectrum has a path of its own for 512-bit registers.
+if grep -qw avx512f /proc/cpuinfo; then wide="with"; else wide="without"; fi
 commit="$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)"
 [ -z "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ] || commit="$commit with changes"
 cat >"$results/meta.json" <<EOF
@@ -88,9 +91,10 @@ cat >"$results/meta.json" <<EOF
  "large": {"samples": $large, "bytes": $(stat -c %s "$records/large.psn")},
  "batch": {"files": $files, "samples": $batch_samples},
  "day": {"samples": $day, "bytes": $(stat -c %s "$records/day.psn")},
+ "mseed": {"bytes": $(stat -c %s "$records/day.mseed")},
  "fast": {"samples": $fast, "rate": 1000},
  "endless": {"bytes": $endless_bytes},
- "machine": "${cpu:-unknown CPU}, $(nproc) cores, load average $(cut -d ' ' -f 1 /proc/loadavg) at the start",
+ "machine": "${cpu:-unknown CPU} ${wide} AVX-512 (512-bit registers), $(nproc) cores, load average $(cut -d ' ' -f 1 /proc/loadavg) at the start",
  "commit": "$commit"}
 EOF
 
@@ -199,6 +203,12 @@ for _ in $(seq "$large_runs"); do
   quietly memory-day.log /usr/bin/time -f %M -o "$tmp/peak" "$report" "$records/day.psn"
   tail -n 1 "$tmp/peak" >>"$results/mem-day.txt"
 done
+
+step "a day of miniSEED ($day samples, Steim-2): sismavue-report against libmseed's ms_readtraces"
+quietly hf-mseed.log hyperfine -N --style basic --warmup 0 --runs "$large_runs" \
+  --export-json "$results/hf-mseed.json" "$(command_line "$report" "$records/day.mseed")" \
+  "$(command_line "$build/bench/mseed_readtraces" "$records/day.mseed")"
+rm -f "$records/day.mseed"
 
 if [ -x "$window" ]; then
   step "window under a private X server: open, plot and spectrum ($main samples)"

@@ -25,6 +25,8 @@ core-day.json       core_bench's streaming parse floor on the day record, how
                     window's load without and with the detail view's summary
 hf-day.json         hyperfine: sismavue-report on the day record, then with
                     --exceedances, --assess din4150-3, --assess din4150-2
+hf-mseed.json       hyperfine: sismavue-report on a day of miniSEED, then
+                    libmseed's ms_readtraces of the same file
 hf-assess.json      hyperfine on the record at 1000 samples/s: sismavue-report
                     --assess din4150-3, the Python assessment, then the same
                     for din4150-2
@@ -147,6 +149,7 @@ def main(folder):
     window_day = load(folder, "window-day.jsonl")
     window_endless = load(folder, "window-endless.jsonl")
     plot_day = load(folder, "plot-day.json")
+    hf_mseed = load(folder, "hf-mseed.json")
     hf_assess = load(folder, "hf-assess.json")
     assess_agree = load(folder, "assess-agree.txt")
 
@@ -278,6 +281,13 @@ def main(folder):
     r = ratio(drawn, limit)
     row(f"window: start to drawn, {day_tag}", ms(drawn), "streaming parse floor + 300 ms",
         ms(limit), times(r), "≤ 1×", verdict(None if r is None else r <= 1))
+
+    # A yardstick without a goal yet: libmseed reading the same file.
+    mseed_report, mseed_traces = hyperfine(hf_mseed, 0), hyperfine(hf_mseed, 1)
+    mseed_mb = meta.get("mseed", {}).get("bytes", 0) / 1e6
+    row(f"whole `sismavue-report` process, a day of miniSEED ({count(day_n)} samples, Steim-2, "
+        f"{mseed_mb:.0f} MB)", ms(mseed_report), "libmseed's `ms_readtraces` of the same file",
+        ms(mseed_traces), times(ratio(mseed_report, mseed_traces)), "—", "—")
 
     # The detail view: its summary and exceedances made while the window
     # loads, its redraws, and the report's exceedances.

@@ -62,7 +62,7 @@ const PlotModule *loadPlotModule(std::string &error)
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
     const fs::path folder = ec ? fs::path(".") : program.parent_path();
     error.clear();
-    for (const fs::path &candidate : {folder / plotModuleFile, folder / ".." / "lib" / "sismavue" / plotModuleFile}) {
+    for (const fs::path &candidate : {folder / plotModuleFile, folder / ".." / "libexec" / "sismavue" / plotModuleFile}) {
         if (!fs::exists(candidate, ec))
             continue;
         void *handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -39,7 +39,7 @@ private:
 std::vector<std::string> uniquePictureNames(const std::vector<std::string> &names);
 
 // Loads the picture module from beside the program, or from
-// ../lib/sismavue when installed; nothing, with the reason, when it cannot.
+// ../libexec/sismavue when installed; nothing, with the reason, when it cannot.
 const PlotModule *loadPlotModule(std::string &error);
 
 // Writes `bytes` as a new file at `path`, or over an existing one only when

@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -185,39 +184,4 @@ public:
                              [work = std::move(work)](Chunk &chunk, int) { work(chunk); }, std::move(idle))
     {
     }
-};
-
-// A thread that does part of a stage's work beside the caller and is joined
-// when it goes out of scope. When the system gives no thread, started() is
-// false and the caller does that part itself.
-class HelperThread {
-public:
-    HelperThread() = default;
-    template <class Work>
-    explicit HelperThread(Work &&work)
-    {
-        try {
-            thread_ = std::thread(std::forward<Work>(work));
-        } catch (const std::system_error &) {
-            // No thread to be had: started() says so.
-        }
-    }
-    HelperThread(HelperThread &&) = default;
-    HelperThread &operator=(HelperThread &&other)
-    {
-        join();
-        thread_ = std::move(other.thread_);
-        return *this;
-    }
-    ~HelperThread() { join(); }
-
-    bool started() const { return thread_.joinable(); }
-    void join()
-    {
-        if (thread_.joinable())
-            thread_.join();
-    }
-
-private:
-    std::thread thread_;
 };

@@ -1,5 +1,7 @@
 #include "spectrum/blockfft.h"
 
+#include "spectrum/blockfft256.h"
+
 #include <algorithm>
 
 namespace {
@@ -255,6 +257,10 @@ void BlockFft::transform(const float *x, int32_t inside, float *re, float *im)
     const int32_t n = size();
     if (inside == n && n >= 256 && hasWide()) {
         transformWide(plan_, x, from_.data(), window_.data(), re_.data(), im_.data(), re, im);
+        return;
+    }
+    if (inside == n && n >= 256 && hasBlockTransform256()) {
+        blockTransform256(plan_, x, from_.data(), window_.data(), re_.data(), im_.data(), re, im);
         return;
     }
     std::fill(im_.begin(), im_.end(), 0.0f);

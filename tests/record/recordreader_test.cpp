@@ -334,7 +334,7 @@ TEST(RecordReader, BrokenAndUnsupportedFilesAreRefusedWithTheReason)
          "the header announces 4 samples (16 bytes) but only 12 bytes follow the header"},
         {"SAC NaN sample", sac([&](Sac &s) { s.values[0] = nan; }), "sample 1 is not a number"},
         {"SAC infinite sample", sac([&](Sac &s) { s.values[2] = inf; }), "sample 3 is infinite"},
-        {"miniSEED cut inside a record", steim.substr(0, 812), "the file ends inside the record at byte 512"},
+        {"miniSEED cut inside its first record", steim.substr(0, 300), "the file ends inside the record at byte 0"},
         {"miniSEED followed by other bytes", steim + std::string(100, 'x'), "byte 1024 does not start a miniSEED record"},
         {"miniSEED record length beyond 1 MiB", patched(steim, 54, "\x1e"),
          "the record at byte 0 announces a length that does not fit: Record length is out of range: 1073741824 (allowed: 128 to 1048576)"},
@@ -388,6 +388,17 @@ TEST(RecordReader, BrokenAndUnsupportedFilesAreRefusedWithTheReason)
                                                       std::to_string(kept.sampleCount) + " samples before it are read"});
     EXPECT_EQ(describe(parseRecord(patched(steim, 71, std::string(1, '\0')), "record")),
               "record: channel HHZ: the record at byte 0 is damaged: " + damage);
+    // So does a file cut inside its last record, or inside that record's header.
+    for (const size_t cut : {812, 530}) {
+        SCOPED_TRACE(cut);
+        ReadResult read = readEveryWay(steim.substr(0, cut));
+        ASSERT_TRUE(std::holds_alternative<Record>(read)) << describe(read);
+        const Record &before = std::get<Record>(read);
+        EXPECT_EQ(before.sampleCount, kept.sampleCount);
+        EXPECT_EQ(before.warnings, std::vector<std::string>{"the file ends inside the record at byte 512; as the "
+                                                            "channel's last record it is left out, and the " +
+                                                            std::to_string(kept.sampleCount) + " samples before it are read"});
+    }
 
     ReadOptions tiny;
     tiny.sensitivity.given = 1e-40;

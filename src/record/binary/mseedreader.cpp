@@ -93,6 +93,55 @@ void decodeInto(ChannelTrace &trace, RecordPtr &record, RecordBuffer &buffer, co
         trace.pieces.clear();
 }
 
+// The codes a record's fixed header gives, blanks left out, as the library
+// gives them.
+MSRecord codesOf(const char *header)
+{
+    MSRecord r{};
+    const auto copy = [&](char *to, size_t at, size_t length) {
+        for (size_t i = 0; i < length; ++i)
+            if (header[at + i] != ' ')
+                *to++ = header[at + i];
+        *to = '\0';
+    };
+    copy(r.station, 8, 5);
+    copy(r.location, 13, 2);
+    copy(r.channel, 15, 3);
+    copy(r.network, 18, 2);
+    return r;
+}
+
+// The file ends inside the record at buffer.offset(), which is left out.
+// The channel its fixed header names keeps its records before it, with a
+// warning, as of a damaged last record; where the header itself is cut,
+// every channel does. An error when no channel holds samples, or the file
+// was cut while it was read.
+std::optional<LoadError> endsInside(std::vector<ChannelTrace> &traces, RecordBuffer &buffer,
+                                    const ByteInput &input, const std::string &name, const ReadOptions &options)
+{
+    const std::string reason = "the file ends inside the record at byte " + std::to_string(buffer.offset());
+    const bool anyRead = std::any_of(traces.begin(), traces.end(),
+                                     [](const ChannelTrace &t) { return t.valueCount > 0 && !t.problem; });
+    if (!anyRead || input.cutShort())
+        return endedEarly(input, name, reason);
+    if (buffer.available() < fixedHeaderBytes) {
+        for (ChannelTrace &trace : traces)
+            if (trace.wanted && !trace.problem && !trace.damaged)
+                trace.damaged = reason;
+        return std::nullopt;
+    }
+    ChannelTrace &trace = traceOf(traces, codesOf(buffer.data()), options);
+    if (!trace.wanted || trace.problem)
+        return std::nullopt;
+    if (trace.damaged) {
+        // A record lost before this one too.
+        trace.problem = trace.damaged;
+        trace.pieces.clear();
+    }
+    trace.damaged = reason;
+    return std::nullopt;
+}
+
 // Reads the file's records one after the other into their channels.
 std::variant<std::vector<ChannelTrace>, LoadError> readTraces(ByteInput &input, const std::string &name,
                                                               const ReadOptions &options)
@@ -102,20 +151,23 @@ std::variant<std::vector<ChannelTrace>, LoadError> readTraces(ByteInput &input, 
     std::vector<ChannelTrace> traces;
     while (buffer.fill(libraryReach) > 0) {
         const std::string where = "the record at byte " + std::to_string(buffer.offset());
-        if (buffer.available() < fixedHeaderBytes)
-            return endedEarly(input, name, "the file ends inside " + where);
-        if (!recognisesMiniSeed(std::string_view(buffer.data(), buffer.available())))
+        bool whole = buffer.available() >= fixedHeaderBytes;
+        if (whole && !recognisesMiniSeed(std::string_view(buffer.data(), buffer.available())))
             return LoadError{name, 0, "byte " + std::to_string(buffer.offset()) + " does not start a miniSEED record"};
         int code = 0;
         // A positive code is how many more bytes the record may need: the
         // whole smallest record while its length is not yet in sight.
-        while ((code = parseRecordAt(record, buffer.data(), buffer.available(), 0, false)) > 0) {
+        while (whole && (code = parseRecordAt(record, buffer.data(), buffer.available(), 0, false)) > 0) {
             const size_t had = buffer.available();
             // Only a record without its length (blockette 1000) needs more.
             if (had >= MAXRECLEN)
                 return LoadError{name, 0, where + " has no blockette 1000, which gives a record's length"};
-            if (buffer.fill(std::min<size_t>(had + static_cast<size_t>(code), MAXRECLEN)) == had)
-                return endedEarly(input, name, "the file ends inside " + where);
+            whole = buffer.fill(std::min<size_t>(had + static_cast<size_t>(code), MAXRECLEN)) > had;
+        }
+        if (!whole) {
+            if (auto error = endsInside(traces, buffer, input, name, options))
+                return std::move(*error);
+            break;
         }
         if (code == MS_OUTOFRANGE)
             return LoadError{name, 0, where + " announces a length that does not fit: " + libraryReason(code)};

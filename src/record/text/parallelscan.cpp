@@ -1,11 +1,6 @@
 #include "record/text/parallelscan.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 
 namespace {
 
@@ -30,185 +25,136 @@ void markWholeLines(Part &part)
     }
 }
 
-void scanPart(Part &part)
+void scanWholeLines(std::unique_ptr<Part> &part, int)
 {
-    part.scan = SampleScan{};
-    part.scan.part = true;
-    part.values.clear();
-    const char *b = part.bytes.data();
-    part.scan.scan(b + part.from, b + part.to, true, part.values, SIZE_MAX);
+    if (part->from == part->to)
+        return;
+    part->scan = SampleScan{};
+    part->scan.part = true;
+    part->values.clear();
+    const char *b = part->bytes.data();
+    part->scan.scan(b + part->from, b + part->to, true, part->values, SIZE_MAX);
 }
 
-// Helper threads that scan the whole lines of posted parts, the part read
-// last first: the caller works from the other end, on the part it needs
-// next, and takes back the parts no helper has started. So each side does
-// as much as its speed allows.
-class Helpers {
+// The values as one thread reading the parts in file order sees them: the
+// scan, the samples stored and their totals.
+class InOrder {
 public:
-    explicit Helpers(int count) : toStart_(std::max(count, 0)) {}
-    ~Helpers()
+    InOrder(SampleScan scan, int32_t count, std::vector<float> &samples)
+        : scan_(scan), wanted_(static_cast<size_t>(count) + 1), samples_(samples)
     {
-        {
-            std::lock_guard lock(mutex_);
-            stop_ = true;
-            queue_.clear();
-        }
-        changed_.notify_all();
-        threads_.clear();
     }
 
-    // False when there is no helper: the caller then reads the part itself.
-    bool post(Part &part)
+    // Reads part.bytes[from, to) on this thread; false once the scan stopped.
+    bool own(const Part &part, size_t from, size_t to, bool last)
     {
-        for (; toStart_ > 0; --toStart_) {
-            HelperThread thread([this] { work(); });
-            if (!thread.started())
-                toStart_ = 1;
-            else
-                threads_.push_back(std::move(thread));
+        mine_.clear();
+        const char *b = part.bytes.data();
+        const char *p = scan_.scan(b + from, b + to, last, mine_, scan_.countOnly ? SIZE_MAX : need());
+        take(mine_.data(), mine_.size());
+        if (scan_.stop == ScanStop::Count) {
+            scan_.countOnly = true;
+            scan_.scan(p, b + to, last, mine_, SIZE_MAX);
         }
-        if (threads_.empty())
+        return scan_.stop == ScanStop::More;
+    }
+
+    // Reads a whole part, taking over the values of its whole lines where
+    // they were scanned on their own and this scan arrives between two
+    // fields; false once the scan stopped.
+    bool whole(const Part &part)
+    {
+        if (part.to == part.from)
+            return own(part, 0, part.bytes.size(), part.last);
+        if (!own(part, 0, part.from, false))
             return false;
-        {
-            std::lock_guard lock(mutex_);
-            queue_.push_back(&part);
-        }
-        changed_.notify_all();
-        return true;
-    }
-
-    // True when no helper has started `part`, which is then the caller's.
-    bool takeBack(const Part &part)
-    {
-        std::lock_guard lock(mutex_);
-        const auto queued = std::find(queue_.begin(), queue_.end(), &part);
-        if (queued == queue_.end())
+        if (scan_.betweenFields() && part.scan.stop == ScanStop::End) {
+            // Those past the values asked for are only counted.
+            const size_t taken = std::min(need(), part.values.size());
+            take(part.values.data(), taken);
+            scan_.counted += static_cast<int64_t>(part.values.size() - taken);
+            scan_.skipLines(part.scan.line, part.bytes[part.to - 1]);
+            scan_.countOnly = need() == 0;
+        } else if (!own(part, part.from, part.to, false)) {
             return false;
-        queue_.erase(queued);
-        return true;
+        }
+        return own(part, part.to, part.bytes.size(), part.last);
     }
 
-    // Waits until `part` is scanned, calling `tick` every 10 ms meanwhile.
-    void wait(const Part &part, const std::function<void()> &tick)
+    SamplesRead result() const
     {
-        std::unique_lock lock(mutex_);
-        while (!changed_.wait_for(lock, std::chrono::milliseconds(10), [&] { return part.done; })) {
-            lock.unlock();
-            tick();
-            lock.lock();
-        }
+        SamplesRead r = result_;
+        r.scan = scan_;
+        if (need() == 0)
+            r.scan.stop = ScanStop::Count;
+        r.extra = scan_.counted;
+        return r;
     }
 
 private:
-    void work()
+    size_t need() const { return wanted_ - samples_.size(); }
+
+    // The values as they stand (the scan gives only finite ones), summed in
+    // file order.
+    void take(const float *values, size_t n)
     {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [&] { return stop_ || !queue_.empty(); });
-            if (stop_)
-                return;
-            Part *part = queue_.back();
-            queue_.pop_back();
-            lock.unlock();
-            scanPart(*part);
-            lock.lock();
-            part->done = true;
-            changed_.notify_all();
-        }
+        samples_.insert(samples_.end(), values, values + n);
+        ValueTotals totals{result_.sum, result_.largest};
+        addValues(values, n, totals);
+        result_.sum = totals.sum;
+        result_.largest = totals.largest;
     }
 
-    int toStart_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<Part *> queue_;
-    bool stop_ = false;
-    std::vector<HelperThread> threads_;
+    SampleScan scan_;
+    const size_t wanted_;
+    std::vector<float> &samples_;
+    std::vector<float> mine_;      // this thread's values of a piece
+    SamplesRead result_;
 };
+
+// The parts after the first, their whole lines scanned by `threads` - 1
+// helpers (the part read last first) and by this thread where no helper
+// has started the part it needs next.
+void readParts(PartReader &parts, InOrder &reading, const ThreadPolicy &threads, const WaitTick &tick)
+{
+    OrderedPool<std::unique_ptr<Part>> scans(std::max(threads.threads, 1) - 1, CallerShare::helps,
+                                             scanWholeLines);
+    const bool helped = scans.helpers() > 0;
+    // A part ahead for each thread and one more, so that no helper waits
+    // while this thread takes over another's values. Each part more would
+    // only cost fresh memory.
+    const size_t inFlight = helped ? static_cast<size_t>(threads.threads) + 1 : 1;
+    bool lastRead = false;
+    for (bool going = true; going;) {
+        while (!lastRead && scans.inFlight() < inFlight) {
+            std::unique_ptr<Part> part = parts.next(tick);
+            lastRead = part->last;
+            if (helped)
+                markWholeLines(*part);
+            scans.post(std::move(part));
+            tick();   // fresh buffers may be slow to come
+        }
+        if (scans.inFlight() == 0)
+            break;
+        std::unique_ptr<Part> part = scans.take(tick);
+        going = reading.whole(*part);
+        parts.recycle(std::move(part));
+        tick();
+    }
+}
 
 } // namespace
 
 SamplesRead readSamples(PartReader &parts, std::unique_ptr<Part> current, size_t at,
                         SampleScan scan, int32_t count, std::vector<float> &samples,
-                        const ThreadPolicy &threads, const std::function<void()> &tick)
+                        const ThreadPolicy &threads, const WaitTick &tick)
 {
-    SamplesRead result;
-    const size_t wanted = static_cast<size_t>(count) + 1;
-    const auto need = [&] { return wanted - samples.size(); };
-    // The values as they stand (the scan gives only finite ones), summed in
-    // file order.
-    const auto take = [&](const float *values, size_t n) {
-        samples.insert(samples.end(), values, values + n);
-        ValueTotals totals{result.sum, result.largest};
-        addValues(values, n, totals);
-        result.sum = totals.sum;
-        result.largest = totals.largest;
-    };
-    std::vector<float> mine;
-    // Scans [from, to) of `part` on this thread; false once the scan stopped.
-    const auto own = [&](const Part &part, size_t from, size_t to, bool last) {
-        mine.clear();
-        const char *b = part.bytes.data();
-        const char *p = scan.scan(b + from, b + to, last, mine, scan.countOnly ? SIZE_MAX : need());
-        take(mine.data(), mine.size());
-        if (scan.stop == ScanStop::Count) {
-            scan.countOnly = true;
-            scan.scan(p, b + to, last, mine, SIZE_MAX);
-        }
-        return scan.stop == ScanStop::More;
-    };
-
-    const int perStage = std::max(threads.threads, 1);
-    // A part ahead for each thread and one more, so that no helper waits
-    // while this thread takes over another's values. Each part more would
-    // only cost fresh memory.
-    const auto lookahead = perStage > 1 ? static_cast<size_t>(perStage) + 1 : 0;
-    std::deque<std::unique_ptr<Part>> ahead;
-    Helpers helpers(perStage - 1);   // stops before the parts it may read go
-    bool going = own(*current, at, current->bytes.size(), current->last);
-    bool lastRead = current->last;
+    InOrder reading(scan, count, samples);
+    const bool going = reading.own(*current, at, current->bytes.size(), current->last);
+    const bool last = current->last;
     parts.recycle(std::move(current));
     tick();
-    while (going) {
-        while (!lastRead && ahead.size() < std::max<size_t>(lookahead, 1)) {
-            std::unique_ptr<Part> part = parts.next(tick);
-            lastRead = part->last;
-            markWholeLines(*part);
-            if (part->to > part->from && !helpers.post(*part))
-                part->from = part->to = 0;
-            ahead.push_back(std::move(part));
-            tick();   // fresh buffers may be slow to come
-        }
-        if (ahead.empty())
-            break;
-        std::unique_ptr<Part> part = std::move(ahead.front());
-        ahead.pop_front();
-        if (part->to > part->from && helpers.takeBack(*part))
-            part->from = part->to = 0;
-        size_t rest = 0;
-        if (part->to > part->from) {
-            going = own(*part, 0, part->from, false);
-            helpers.wait(*part, tick);
-            // The helper's values, where it read all of its lines; those past
-            // the ones asked for are only counted.
-            if (going && scan.betweenFields() && part->scan.stop == ScanStop::End) {
-                const size_t taken = std::min(need(), part->values.size());
-                take(part->values.data(), taken);
-                scan.counted += static_cast<int64_t>(part->values.size() - taken);
-                scan.skipLines(part->scan.line, part->bytes[part->to - 1]);
-                scan.countOnly = need() == 0;
-            } else if (going) {
-                going = own(*part, part->from, part->to, false);
-            }
-            rest = part->to;
-        }
-        if (going)
-            going = own(*part, rest, part->bytes.size(), part->last);
-        parts.recycle(std::move(part));
-        tick();
-    }
-    result.scan = scan;
-    if (need() == 0)
-        result.scan.stop = ScanStop::Count;
-    result.extra = scan.counted;
-    return result;
+    if (going && !last)
+        readParts(parts, reading, threads, tick);
+    return reading.result();
 }

@@ -6,7 +6,6 @@
 #include "session/threads.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,12 +23,12 @@ struct SamplesRead {
 // the data ends or a value is out of range; once it holds them, the values
 // after them are counted to the end of the data. `scan` stands at `at` in
 // `current`, the part the header ended in; the parts after it come from
-// `parts`. With helper threads, parts are read ahead and their whole lines
-// read on the helpers; this thread reads the rest and takes over each
-// helper's values where its own scan arrives between two fields, so the
-// values, the lines and the sum come out as if one thread had read
-// everything in order. `tick` is called after every part and while waiting
-// for a helper.
+// `parts`. With helper threads, the whole lines of the parts ahead are read
+// on the helpers (or here, where no helper has started a part yet); this
+// thread reads the rest and takes over those values where its own scan
+// arrives between two fields, so the values, the lines and the sum come out
+// as if one thread had read everything in order. `tick` is called after
+// every part and every 10 ms while waiting for a helper.
 SamplesRead readSamples(PartReader &parts, std::unique_ptr<Part> current, size_t at,
                         SampleScan scan, int32_t count, std::vector<float> &samples,
-                        const ThreadPolicy &threads, const std::function<void()> &tick);
+                        const ThreadPolicy &threads, const WaitTick &tick);
