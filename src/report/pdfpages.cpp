@@ -15,35 +15,6 @@ std::string titleOf(const ReportOptions &options)
     return options.title.value_or("Vibration monitoring report");
 }
 
-// Events worked on by helpers, in the order of their index, a few ahead of
-// the one taken, so that memory holds only those few.
-template <class Result>
-class EventsAhead {
-public:
-    EventsAhead(std::size_t count, std::size_t helpers, std::function<Result(std::size_t)> make)
-        : count_(count), ahead_(helpers + 2), make_(std::move(make)),
-          pool_(static_cast<int>(helpers), CallerShare::waits, [this](Job &job, int) { job.result = make_(job.index); })
-    {
-    }
-
-    // The next event's result, waiting for it with `tick`.
-    Result next(const WaitTick &tick)
-    {
-        for (; posted_ < count_ && pool_.inFlight() < ahead_; ++posted_)
-            pool_.post({posted_, {}});
-        return pool_.take(tick).result;
-    }
-
-private:
-    struct Job {
-        std::size_t index = 0;
-        Result result;
-    };
-    std::size_t count_, ahead_, posted_ = 0;
-    std::function<Result(std::size_t)> make_;
-    OrderedPool<Job> pool_;   // last: its helpers use what is above
-};
-
 // How a kind of event becomes the document: its row for the summary (with
 // `failure` and `paged`), the summary of the rows, its page.
 template <class Event, class Summary>
@@ -66,8 +37,8 @@ PdfPages eventPages(std::vector<Event> listed, const EventKind<Event, Summary> &
     progress->start(events->size(), "events read");
     std::vector<Summary> rows;
     auto kept = std::make_shared<std::vector<Event>>();
-    EventsAhead<Summary> summaries(events->size(), plan.filesAtOnce,
-                                   [&](std::size_t i) { return kind.summarise((*events)[i], each); });
+    OrderedAhead<Summary> summaries(events->size(), plan.filesAtOnce, plan.filesAtOnce + 2,
+                                    [&](std::size_t i) { return kind.summarise((*events)[i], each); });
     for (std::size_t i = 0; i < events->size(); ++i) {
         Summary summary = summaries.next(progress->tick());
         if (summary.failure)
@@ -80,8 +51,9 @@ PdfPages eventPages(std::vector<Event> listed, const EventKind<Event, Summary> &
     }
     PdfPages pages{{kind.sum(*kept, rows, failures.size()), kept->size(), std::move(failures), {}}, {}, progress};
     progress->start(kept->size(), "pages drawn");
-    auto ahead = std::make_shared<EventsAhead<DocumentEvent>>(
-        kept->size(), plan.filesAtOnce, [kept, each, page = kind.page](std::size_t i) { return page((*kept)[i], each); });
+    auto ahead = std::make_shared<OrderedAhead<DocumentEvent>>(
+        kept->size(), plan.filesAtOnce, plan.filesAtOnce + 2,
+        [kept, each, page = kind.page](std::size_t i) { return page((*kept)[i], each); });
     pages.next = [ahead, kept, progress, page = std::make_shared<std::size_t>(0)] {
         DocumentEvent event = ahead->next(progress->tick());
         progress->add((*kept)[(*page)++].samples);
