@@ -243,6 +243,49 @@ TEST_F(Report, UnreadableFilesAreReportedAndTheRestStillComeOutInOrder)
     EXPECT_NE(line.find("2 of 10"), std::string::npos) << line;
 }
 
+// Output that calls `first` when the first row reaches it, after the header.
+class FirstRowCall : public std::stringbuf {
+public:
+    explicit FirstRowCall(std::function<void()> first) : first_(std::move(first)) {}
+
+protected:
+    std::streamsize xsputn(const char *text, std::streamsize count) override
+    {
+        if (++writes_ == 2)
+            first_();
+        return std::stringbuf::xsputn(text, count);
+    }
+
+private:
+    std::function<void()> first_;
+    int writes_ = 0;
+};
+
+// Files are read a few ahead of the rows printed, never all before the
+// first row: memory holds only those few, however many files are given. A
+// file removed once the first row is out is found missing in its turn.
+TEST_F(Report, FilesAreReadOnlyAFewAheadOfTheRowsPrinted)
+{
+    std::vector<std::string> files;
+    for (int i = 0; i < 8; ++i)
+        files.push_back(record(std::to_string(i) + ".psn", 4000, "S" + std::to_string(i)));
+    for (const std::vector<std::string> &options : std::vector<std::vector<std::string>>{
+             {"--jobs", "1"}, {"--jobs", "1", "--assess", "din4150-3"}, {"--jobs", "1", "--assess", "din4150-2"}}) {
+        SCOPED_TRACE(options.back());
+        record("7.psn", 4000, "S7");
+        FirstRowCall rows([&] { fs::remove(files.back()); });
+        std::ostream output(&rows);
+        std::vector<std::string> args = options;
+        args.insert(args.end(), files.begin(), files.end());
+        err.str("");
+        EXPECT_EQ(runReport(args, output, err), 1);
+        EXPECT_NE(err.str().find(files.back() + ": cannot be opened"), std::string::npos) << err.str();
+        // The figures leave no row for a file not read; the assessment gives its failed row.
+        const std::string table = rows.str();
+        EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), options.size() == 2 ? 8 : 9) << table;
+    }
+}
+
 TEST_F(Report, JobsChangeNeitherRowsNorTheirOrder)
 {
     std::vector<std::string> files;
