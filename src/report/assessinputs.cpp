@@ -1,6 +1,7 @@
 #include "report/assessinputs.h"
 
 #include "record/byteinput.h"
+#include "report/reportfile.h"
 
 #include <algorithm>
 #include <iterator>
@@ -248,4 +249,21 @@ Assessment assessMembers(const AssessGroup &group, std::span<const AssessInput> 
         all.exceeded = all.exceeded || one.exceeded;
     }
     return all;
+}
+
+std::string assessSaid(const AssessGroup &group, std::span<const AssessInput> members, const Assessment &assessment)
+{
+    const std::string program(messagePrefix);
+    const auto place = [&](const AssessInput &i) { return i.label.empty() ? i.file : i.file + ": " + i.label; };
+    std::string said;
+    for (const AssessInput &input : members)
+        for (const std::string &warning : input.record ? input.record->warnings : std::vector<std::string>{})
+            said += program + place(input) + ": warning: " + warning + "\n";
+    if (group.alone)
+        said += program + place(members[0]) + ": not in a set of three components (" + *group.alone +
+                "): assessed alone\n";
+    for (const AssessMessage &message : assessment.messages)
+        said += program + place(members[group.set ? message.member : 0]) +
+                (message.warning ? ": warning: " : ": not assessed: ") + message.text + "\n";
+    return said;
 }

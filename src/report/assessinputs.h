@@ -77,3 +77,9 @@ std::vector<AssessInput> readGroup(const AssessGroup &group, std::span<AssessInp
 // the member.
 Assessment assessMembers(const AssessGroup &group, std::span<const AssessInput> members,
                          const AssessChoices &choices);
+
+// What standard error says of a group read and assessed, `members` as
+// readGroup gives them: what the reader noticed of each, why a record is in
+// no set, the assessment's refusals and warnings. One line each,
+// "sismavue-report: FILE: EHZ: ...".
+std::string assessSaid(const AssessGroup &group, std::span<const AssessInput> members, const Assessment &assessment);

@@ -13,12 +13,6 @@ namespace {
 
 const std::string program(messagePrefix);
 
-// How messages name an input: "FILE", "FILE: EHZ".
-std::string placeOf(const AssessInput &input)
-{
-    return input.label.empty() ? input.file : input.file + ": " + input.label;
-}
-
 ReadOptions readOptions(const ReportOptions &options, const RunSensitivities &sensitivities, const JobPlan &plan)
 {
     ReadOptions read;
@@ -28,21 +22,10 @@ ReadOptions readOptions(const ReportOptions &options, const RunSensitivities &se
     return read;
 }
 
-// What a record's reading says on standard error: why it could not be
-// read, or what the reader noticed.
-std::string readingSaid(const AssessInput &input)
-{
-    if (input.error)
-        return program + input.error->message() + "\n";
-    std::string said;
-    for (const std::string &warning : input.record->warnings)
-        said += program + placeOf(input) + ": warning: " + warning + "\n";
-    return said;
-}
-
 // Every file's records as the files announce them, listed with at most
 // options.jobs threads; standard input, which can be read only once, read
-// and kept. What cannot be read said on `err`; `fileOf` each one's file.
+// and kept. What cannot be read said on `err`, what the reader noticed
+// later with its group; `fileOf` each one's file.
 std::vector<AssessInput> listAll(const ReportOptions &options, const RunSensitivities &sensitivities,
                                  std::ostream &err, ProgressLine &progress, bool &failed,
                                  std::vector<std::size_t> &fileOf)
@@ -59,11 +42,11 @@ std::vector<AssessInput> listAll(const ReportOptions &options, const RunSensitiv
     const WaitTick tick = [&] { progress.show(0, 0); };
     for (std::size_t f = 0; f < count; ++f)
         for (AssessInput &input : files.next(tick)) {
-            if (input.error || input.record) {
+            if (input.error) {
                 // Messages go above the progress line.
                 progress.clear();
-                err << readingSaid(input) << std::flush;
-                failed = failed || input.error.has_value();
+                err << program << input.error->message() << "\n" << std::flush;
+                failed = true;
             }
             inputs.push_back(std::move(input));
             fileOf.push_back(f);
@@ -87,21 +70,6 @@ std::vector<std::string> pictureTags(const AssessGroup &group, const std::vector
     return tags;
 }
 
-// What an assessment says on standard error: why a record is in no set,
-// its refusals and warnings.
-void sayMessages(const AssessGroup &group, const Assessment &assessment, const std::vector<AssessInput> &inputs,
-                 std::ostream &err)
-{
-    if (group.alone)
-        err << program << placeOf(inputs[group.members[0]]) << ": not in a set of three components ("
-            << *group.alone << "): assessed alone\n";
-    for (const AssessMessage &message : assessment.messages) {
-        const std::size_t member = group.set ? group.members[message.member] : group.members[0];
-        err << program << placeOf(inputs[member]) << (message.warning ? ": warning: " : ": not assessed: ")
-            << message.text << "\n";
-    }
-}
-
 // A group read and assessed, its records dropped: what its reading said,
 // how many samples it read.
 struct GroupDone {
@@ -119,11 +87,12 @@ GroupDone readAndAssess(const AssessGroup &group, std::span<AssessInput> inputs,
         readHere.push_back(!inputs[m].error && !inputs[m].record);
     const std::vector<AssessInput> members = readGroup(group, inputs, read);
     for (std::size_t k = 0; k < members.size(); ++k) {
-        if (readHere[k])
-            done.said += readingSaid(members[k]);
+        if (readHere[k] && members[k].error)
+            done.said += program + members[k].error->message() + "\n";
         done.samples += members[k].record ? members[k].record->sampleCount : 0;
     }
     done.assessment = assessMembers(group, members, choices);
+    done.said += assessSaid(group, members, done.assessment);
     return done;
 }
 
@@ -187,9 +156,7 @@ AssessRunEnd reportAssessment(const ReportOptions &options, const RunSensitiviti
         GroupDone done = pool.next(tick);
         Assessment &assessment = done.assessment;
         progress.clear();   // before the rows and the messages
-        err << done.said;
-        sayMessages(groups[g], assessment, inputs, err);
-        err << std::flush;
+        err << done.said << std::flush;
         end.failed = end.failed || assessment.failed;
         end.exceeded = end.exceeded || assessment.exceeded;
         samples += done.samples;

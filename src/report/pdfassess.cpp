@@ -82,7 +82,9 @@ AssessSummary summariseAssessed(const AssessedEvent &event, const ReadOptions &r
     choices.picture = true;   // the event drawn, whose governing point the charts take
     std::vector<AssessInput> inputs = readMembers(event, read);
     const Assessment assessment = assessMembers(groupOf(event), inputs, choices);
-    return assessSummary(event, assessment, choices.standard);
+    AssessSummary summary = assessSummary(event, assessment, choices.standard);
+    summary.said = assessSaid(groupOf(event), inputs, assessment);
+    return summary;
 }
 
 DocumentEvent assessedPage(const AssessedEvent &event, const ReadOptions &read, AssessChoices choices)

@@ -6,6 +6,7 @@
 #include "session/threads.h"
 
 #include <functional>
+#include <ostream>
 #include <utility>
 
 namespace {
@@ -28,7 +29,8 @@ struct EventKind {
 // get a page are read again when the document reaches them.
 template <class Event, class Summary>
 PdfPages eventPages(std::vector<Event> listed, const EventKind<Event, Summary> &kind, const ReportOptions &options,
-                    const ReadOptions &read, std::vector<DocumentFailure> &failures, std::shared_ptr<EventProgress> progress)
+                    const ReadOptions &read, std::vector<DocumentFailure> &failures, std::ostream &err,
+                    std::shared_ptr<EventProgress> progress)
 {
     auto events = std::make_shared<std::vector<Event>>(std::move(listed));
     const JobPlan plan = planJobs(options.jobs, events->size());
@@ -41,6 +43,10 @@ PdfPages eventPages(std::vector<Event> listed, const EventKind<Event, Summary> &
                                     [&](std::size_t i) { return kind.summarise((*events)[i], each); });
     for (std::size_t i = 0; i < events->size(); ++i) {
         Summary summary = summaries.next(progress->tick());
+        if (!summary.said.empty()) {
+            progress->clear();
+            err << summary.said << std::flush;
+        }
         if (summary.failure)
             failures.push_back(*summary.failure);
         if (summary.paged) {
@@ -64,17 +70,19 @@ PdfPages eventPages(std::vector<Event> listed, const EventKind<Event, Summary> &
 
 } // namespace
 
-PdfPages figuresPages(const ReportOptions &options, const ReadOptions &read, const std::vector<std::string> &files,
-                      std::vector<DocumentFailure> &failures, std::ostream &err, bool shown,
-                      const ReportTerminal &terminal)
+PdfPages figuresPages(const ReportOptions &options, const RunSensitivities &sensitivities, const ReadOptions &read,
+                      const std::vector<std::string> &files, std::vector<DocumentFailure> &failures,
+                      std::ostream &err, bool shown, const ReportTerminal &terminal)
 {
     const EventKind<ReportEvent, EventSummary> kind{
-        summariseEvent,
+        [&sensitivities](const ReportEvent &event, const ReadOptions &each) {
+            return summariseEvent(event, each, sensitivities);
+        },
         [&](const std::vector<ReportEvent> &events, const std::vector<EventSummary> &rows, std::size_t failed) {
             return figuresSummary(titleOf(options), options.site.value_or(""), events, rows, failed);
         },
         figuresPage};
-    return eventPages(listEvents(files, read, failures), kind, options, read, failures,
+    return eventPages(listEvents(files, read, failures), kind, options, read, failures, err,
                       std::make_shared<EventProgress>(err, shown, terminal.progressAfter));
 }
 
@@ -89,6 +97,6 @@ PdfPages assessedPages(const ReportOptions &options, const RunSensitivities &sen
             return assessedSummary(titleOf(options), options.site.value_or(""), choices, events, rows, failed);
         },
         [choices](const AssessedEvent &event, const ReadOptions &each) { return assessedPage(event, each, choices); }};
-    return eventPages(listAssessedEvents(files, read, sensitivities, failures), kind, options, read, failures,
+    return eventPages(listAssessedEvents(files, read, sensitivities, failures), kind, options, read, failures, err,
                       std::make_shared<EventProgress>(err, shown, terminal.progressAfter));
 }
