@@ -6,63 +6,51 @@
 #include "session/threads.h"
 
 #include <ostream>
+#include <span>
 #include <utility>
 
 namespace {
 
 const std::string program(messagePrefix);
 
-// How messages name an input: "FILE", "FILE: EHZ".
-std::string placeOf(const AssessInput &input)
+ReadOptions readOptions(const ReportOptions &options, const RunSensitivities &sensitivities, const JobPlan &plan)
 {
-    return input.label.empty() ? input.file : input.file + ": " + input.label;
-}
-
-struct ReadJob {
-    std::size_t file = 0;
-    std::vector<AssessInput> inputs;
-};
-
-// Every file's records, read with at most options.jobs threads; what could
-// not be read, and what the readers noticed, said on `err`.
-std::vector<AssessInput> readAll(const ReportOptions &options, const RunSensitivities &sensitivities,
-                                 std::ostream &err, ProgressLine &progress, bool &failed)
-{
-    const std::size_t count = options.files.size();
-    const JobPlan plan = planJobs(options.jobs, count);
     ReadOptions read;
     read.threads = plan.perFile;
     read.sensitivity = sensitivities.choice();
     read.channel = options.channel;
+    return read;
+}
+
+// Every file's records as the files announce them, listed with at most
+// options.jobs threads; standard input, which can be read only once, read
+// and kept. What cannot be read said on `err`, what the reader noticed
+// later with its group; `fileOf` each one's file.
+std::vector<AssessInput> listAll(const ReportOptions &options, const RunSensitivities &sensitivities,
+                                 std::ostream &err, ProgressLine &progress, bool &failed,
+                                 std::vector<std::size_t> &fileOf)
+{
+    const std::size_t count = options.files.size();
+    const JobPlan plan = planJobs(options.jobs, count);
+    const ReadOptions read = readOptions(options, sensitivities, plan);
     const EntryRefusal refusal = [&](const RecordInfo &info) { return sensitivities.inventoryRefusal(info); };
-    OrderedPool<ReadJob> files(static_cast<int>(plan.filesAtOnce), CallerShare::waits, [&](ReadJob &job, int) {
-        job.inputs = readAssessInputs(options.files[job.file], read, refusal);
+    OrderedAhead<std::vector<AssessInput>> files(count, plan.filesAtOnce, plan.filesAtOnce + 1, [&](std::size_t f) {
+        const std::string &file = options.files[f];
+        return file == "-" ? readAssessInputs(file, read, refusal) : listAssessInputs(file, read, refusal);
     });
     std::vector<AssessInput> inputs;
-    std::size_t posted = 0, done = 0;
-    int64_t samples = 0;
-    const WaitTick tick = [&] { progress.show(done, samples); };
-    for (std::size_t i = 0; i < count; ++i) {
-        for (; posted < count && files.inFlight() < plan.filesAtOnce + 1; ++posted)
-            files.post({posted, {}});
-        for (AssessInput &input : files.take(tick).inputs) {
-            // Messages go above the progress line.
-            if (input.error || !input.record->warnings.empty())
-                progress.clear();
+    const WaitTick tick = [&] { progress.show(0, 0); };
+    for (std::size_t f = 0; f < count; ++f)
+        for (AssessInput &input : files.next(tick)) {
             if (input.error) {
-                err << program << input.error->message() << "\n";
+                // Messages go above the progress line.
+                progress.clear();
+                err << program << input.error->message() << "\n" << std::flush;
                 failed = true;
-            } else {
-                for (const std::string &warning : input.record->warnings)
-                    err << program << placeOf(input) << ": warning: " << warning << "\n";
-                samples += input.record->sampleCount;
             }
             inputs.push_back(std::move(input));
+            fileOf.push_back(f);
         }
-        err << std::flush;
-        ++done;
-        tick();
-    }
     return inputs;
 }
 
@@ -82,24 +70,44 @@ std::vector<std::string> pictureTags(const AssessGroup &group, const std::vector
     return tags;
 }
 
-// What an assessment says on standard error: why a record is in no set,
-// its refusals and warnings.
-void sayMessages(const AssessGroup &group, const Assessment &assessment, const std::vector<AssessInput> &inputs,
-                 std::ostream &err)
+// A group read and assessed, its records dropped: what its reading said,
+// how many samples it read.
+struct GroupDone {
+    Assessment assessment;
+    std::string said;
+    int64_t samples = 0;
+};
+
+GroupDone readAndAssess(const AssessGroup &group, std::span<AssessInput> inputs, const AssessChoices &choices,
+                        const ReadOptions &read)
 {
-    if (group.alone)
-        err << program << placeOf(inputs[group.members[0]]) << ": not in a set of three components ("
-            << *group.alone << "): assessed alone\n";
-    for (const AssessMessage &message : assessment.messages) {
-        const std::size_t member = group.set ? group.members[message.member] : group.members[0];
-        err << program << placeOf(inputs[member]) << (message.warning ? ": warning: " : ": not assessed: ")
-            << message.text << "\n";
+    GroupDone done;
+    std::vector<bool> readHere;   // what was listed was said then
+    for (const std::size_t m : group.members)
+        readHere.push_back(!inputs[m].error && !inputs[m].record);
+    const std::vector<AssessInput> members = readGroup(group, inputs, read);
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        if (readHere[k] && members[k].error)
+            done.said += program + members[k].error->message() + "\n";
+        done.samples += members[k].record ? members[k].record->sampleCount : 0;
     }
+    done.assessment = assessMembers(group, members, choices);
+    done.said += assessSaid(group, members, done.assessment);
+    return done;
 }
 
-struct GroupJob {
-    std::size_t group = 0;
-    Assessment assessment;
+// Files done once every record of theirs is: `left` counts each file's.
+struct FilesDone {
+    std::vector<std::size_t> left;
+    std::size_t done = 0;
+
+    void add(const AssessGroup &group, const std::vector<std::size_t> &fileOf)
+    {
+        for (const std::size_t m : group.members)
+            --left[fileOf[m]];
+        while (done < left.size() && left[done] == 0)
+            ++done;
+    }
 };
 
 } // namespace
@@ -125,33 +133,34 @@ AssessRunEnd reportAssessment(const ReportOptions &options, const RunSensitiviti
                               std::ostream &err, ProgressLine &progress)
 {
     AssessRunEnd end;
-    const std::vector<AssessInput> inputs = readAll(options, sensitivities, err, progress, end.failed);
+    std::vector<std::size_t> fileOf;
+    std::vector<AssessInput> inputs = listAll(options, sensitivities, err, progress, end.failed, fileOf);
     const std::vector<AssessGroup> groups = groupInputs(inputs);
     const AssessChoices choices = assessChoices(options, sensitivities);
     const JobPlan plan = planJobs(options.jobs, groups.size());
-    const int workers = static_cast<int>(plan.filesAtOnce);
+    const ReadOptions read = readOptions(options, sensitivities, plan);
     std::optional<PictureQueue> queue;
     if (pictures)
-        queue.emplace(*pictures, workers);
-    OrderedPool<GroupJob> pool(workers, CallerShare::waits, [&](GroupJob &job, int) {
-        job.assessment = assessGroup(groups[job.group], inputs, choices);
-    });
-    const std::size_t ahead = pictures ? plotAhead + plan.filesAtOnce : groups.size();
+        queue.emplace(*pictures, static_cast<int>(plan.filesAtOnce));
+    // A few groups ahead of the one printed, so that memory holds only theirs.
+    OrderedAhead<GroupDone> pool(groups.size(), plan.filesAtOnce, plan.filesAtOnce + (pictures ? plotAhead : 2),
+                                 [&](std::size_t g) { return readAndAssess(groups[g], inputs, choices, read); });
+    FilesDone files{std::vector<std::size_t>(options.files.size(), 0)};
+    for (const std::size_t f : fileOf)
+        ++files.left[f];
+    files.add({}, fileOf);   // files of no record
     int64_t samples = 0;
-    for (const AssessInput &input : inputs)
-        samples += input.record ? input.record->sampleCount : 0;
-    const WaitTick tick = [&] { progress.show(options.files.size(), samples); };
-    std::size_t posted = 0;
+    const WaitTick tick = [&] { progress.show(files.done, samples); };
     bool firstRow = true;
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        for (; posted < groups.size() && pool.inFlight() < ahead; ++posted)
-            pool.post({posted, {}});
-        Assessment assessment = pool.take(tick).assessment;
+        GroupDone done = pool.next(tick);
+        Assessment &assessment = done.assessment;
         progress.clear();   // before the rows and the messages
-        sayMessages(groups[g], assessment, inputs, err);
-        err << std::flush;
+        err << done.said << std::flush;
         end.failed = end.failed || assessment.failed;
         end.exceeded = end.exceeded || assessment.exceeded;
+        samples += done.samples;
+        files.add(groups[g], fileOf);
         std::string rows;
         for (const AssessRow &row : assessment.rows)
             rows += assessTableRow(choices.standard, options.format, row);

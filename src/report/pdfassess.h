@@ -49,6 +49,7 @@ struct AssessSummary {
     std::optional<ChartPoint> point;     // its governing point
     std::optional<TimelineEvent> peak;   // its governing peak in time
     std::optional<DocumentFailure> failure;   // a member not assessed, and why
+    std::string said;                         // for standard error, as the table says it
     bool paged = false;                       // a member was assessed: it has a page
 };
 

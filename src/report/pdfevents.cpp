@@ -136,7 +136,7 @@ std::vector<std::pair<std::string, std::string>> countFacts(const std::vector<st
     return facts;
 }
 
-EventSummary summariseEvent(const ReportEvent &event, const ReadOptions &read)
+EventSummary summariseEvent(const ReportEvent &event, const ReadOptions &read, const RunSensitivities &sensitivities)
 {
     EventSummary summary;
     auto analysed = readEntry(event, read, false);
@@ -147,6 +147,8 @@ EventSummary summariseEvent(const ReportEvent &event, const ReadOptions &read)
     const AnalysedRecord &record = std::get<AnalysedRecord>(analysed);
     summary.paged = true;
     summary.cells = figuresRow(event.key.file, record, read.threads);
+    summary.said = recordWarnings(event.label.empty() ? event.key.file : event.key.file + ": " + event.label, record,
+                                  sensitivities);
     summary.lawMaxSlow = record.figures.lawMaxSlow;
     summary.exceeded = record.figures.lawMaxSlow > perceptionThreshold;
     return summary;

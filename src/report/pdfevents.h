@@ -5,6 +5,7 @@
 #include "record/recordreader.h"
 #include "report/eventfiles.h"
 #include "report/pdfdocument.h"
+#include "report/sensitivities.h"
 #include "session/threads.h"
 
 #include <functional>
@@ -44,6 +45,7 @@ struct EventSummary {
     float lawMaxSlow = 0;             // dB
     bool exceeded = false;            // above the perception threshold
     std::optional<DocumentFailure> failure;   // why it could not be read
+    std::string said;                         // for standard error
     bool paged = false;                       // read: it has a page
 };
 
@@ -63,8 +65,9 @@ DocumentSummary figuresSummary(const std::string &title, const std::string &site
                                const std::vector<ReportEvent> &events, const std::vector<EventSummary> &rows,
                                std::size_t failures);
 
-// Reads and analyses the event for its row, or the reason it cannot.
-EventSummary summariseEvent(const ReportEvent &event, const ReadOptions &read);
+// Reads and analyses the event for its row, or the reason it cannot; its
+// warnings as the table gives them.
+EventSummary summariseEvent(const ReportEvent &event, const ReadOptions &read, const RunSensitivities &sensitivities);
 
 // Reads it again for its page: its row and its slow level.
 DocumentEvent figuresPage(const ReportEvent &event, const ReadOptions &read);

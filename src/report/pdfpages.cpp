@@ -6,6 +6,7 @@
 #include "session/threads.h"
 
 #include <functional>
+#include <ostream>
 #include <utility>
 
 namespace {
@@ -14,35 +15,6 @@ std::string titleOf(const ReportOptions &options)
 {
     return options.title.value_or("Vibration monitoring report");
 }
-
-// Events worked on by helpers, in the order of their index, a few ahead of
-// the one taken, so that memory holds only those few.
-template <class Result>
-class EventsAhead {
-public:
-    EventsAhead(std::size_t count, std::size_t helpers, std::function<Result(std::size_t)> make)
-        : count_(count), ahead_(helpers + 2), make_(std::move(make)),
-          pool_(static_cast<int>(helpers), CallerShare::waits, [this](Job &job, int) { job.result = make_(job.index); })
-    {
-    }
-
-    // The next event's result, waiting for it with `tick`.
-    Result next(const WaitTick &tick)
-    {
-        for (; posted_ < count_ && pool_.inFlight() < ahead_; ++posted_)
-            pool_.post({posted_, {}});
-        return pool_.take(tick).result;
-    }
-
-private:
-    struct Job {
-        std::size_t index = 0;
-        Result result;
-    };
-    std::size_t count_, ahead_, posted_ = 0;
-    std::function<Result(std::size_t)> make_;
-    OrderedPool<Job> pool_;   // last: its helpers use what is above
-};
 
 // How a kind of event becomes the document: its row for the summary (with
 // `failure` and `paged`), the summary of the rows, its page.
@@ -57,7 +29,8 @@ struct EventKind {
 // get a page are read again when the document reaches them.
 template <class Event, class Summary>
 PdfPages eventPages(std::vector<Event> listed, const EventKind<Event, Summary> &kind, const ReportOptions &options,
-                    const ReadOptions &read, std::vector<DocumentFailure> &failures, std::shared_ptr<EventProgress> progress)
+                    const ReadOptions &read, std::vector<DocumentFailure> &failures, std::ostream &err,
+                    std::shared_ptr<EventProgress> progress)
 {
     auto events = std::make_shared<std::vector<Event>>(std::move(listed));
     const JobPlan plan = planJobs(options.jobs, events->size());
@@ -66,10 +39,14 @@ PdfPages eventPages(std::vector<Event> listed, const EventKind<Event, Summary> &
     progress->start(events->size(), "events read");
     std::vector<Summary> rows;
     auto kept = std::make_shared<std::vector<Event>>();
-    EventsAhead<Summary> summaries(events->size(), plan.filesAtOnce,
-                                   [&](std::size_t i) { return kind.summarise((*events)[i], each); });
+    OrderedAhead<Summary> summaries(events->size(), plan.filesAtOnce, plan.filesAtOnce + 2,
+                                    [&](std::size_t i) { return kind.summarise((*events)[i], each); });
     for (std::size_t i = 0; i < events->size(); ++i) {
         Summary summary = summaries.next(progress->tick());
+        if (!summary.said.empty()) {
+            progress->clear();
+            err << summary.said << std::flush;
+        }
         if (summary.failure)
             failures.push_back(*summary.failure);
         if (summary.paged) {
@@ -80,8 +57,9 @@ PdfPages eventPages(std::vector<Event> listed, const EventKind<Event, Summary> &
     }
     PdfPages pages{{kind.sum(*kept, rows, failures.size()), kept->size(), std::move(failures), {}}, {}, progress};
     progress->start(kept->size(), "pages drawn");
-    auto ahead = std::make_shared<EventsAhead<DocumentEvent>>(
-        kept->size(), plan.filesAtOnce, [kept, each, page = kind.page](std::size_t i) { return page((*kept)[i], each); });
+    auto ahead = std::make_shared<OrderedAhead<DocumentEvent>>(
+        kept->size(), plan.filesAtOnce, plan.filesAtOnce + 2,
+        [kept, each, page = kind.page](std::size_t i) { return page((*kept)[i], each); });
     pages.next = [ahead, kept, progress, page = std::make_shared<std::size_t>(0)] {
         DocumentEvent event = ahead->next(progress->tick());
         progress->add((*kept)[(*page)++].samples);
@@ -92,17 +70,19 @@ PdfPages eventPages(std::vector<Event> listed, const EventKind<Event, Summary> &
 
 } // namespace
 
-PdfPages figuresPages(const ReportOptions &options, const ReadOptions &read, const std::vector<std::string> &files,
-                      std::vector<DocumentFailure> &failures, std::ostream &err, bool shown,
-                      const ReportTerminal &terminal)
+PdfPages figuresPages(const ReportOptions &options, const RunSensitivities &sensitivities, const ReadOptions &read,
+                      const std::vector<std::string> &files, std::vector<DocumentFailure> &failures,
+                      std::ostream &err, bool shown, const ReportTerminal &terminal)
 {
     const EventKind<ReportEvent, EventSummary> kind{
-        summariseEvent,
+        [&sensitivities](const ReportEvent &event, const ReadOptions &each) {
+            return summariseEvent(event, each, sensitivities);
+        },
         [&](const std::vector<ReportEvent> &events, const std::vector<EventSummary> &rows, std::size_t failed) {
             return figuresSummary(titleOf(options), options.site.value_or(""), events, rows, failed);
         },
         figuresPage};
-    return eventPages(listEvents(files, read, failures), kind, options, read, failures,
+    return eventPages(listEvents(files, read, failures), kind, options, read, failures, err,
                       std::make_shared<EventProgress>(err, shown, terminal.progressAfter));
 }
 
@@ -117,6 +97,6 @@ PdfPages assessedPages(const ReportOptions &options, const RunSensitivities &sen
             return assessedSummary(titleOf(options), options.site.value_or(""), choices, events, rows, failed);
         },
         [choices](const AssessedEvent &event, const ReadOptions &each) { return assessedPage(event, each, choices); }};
-    return eventPages(listAssessedEvents(files, read, sensitivities, failures), kind, options, read, failures,
+    return eventPages(listAssessedEvents(files, read, sensitivities, failures), kind, options, read, failures, err,
                       std::make_shared<EventProgress>(err, shown, terminal.progressAfter));
 }

@@ -69,9 +69,9 @@ struct PdfPages {
 
 // Without --assess: a page per record, its figures and its slow level.
 // `failures` holds those met so far; `shown`: draw the progress line.
-PdfPages figuresPages(const ReportOptions &options, const ReadOptions &read, const std::vector<std::string> &files,
-                      std::vector<DocumentFailure> &failures, std::ostream &err, bool shown,
-                      const ReportTerminal &terminal);
+PdfPages figuresPages(const ReportOptions &options, const RunSensitivities &sensitivities, const ReadOptions &read,
+                      const std::vector<std::string> &files, std::vector<DocumentFailure> &failures,
+                      std::ostream &err, bool shown, const ReportTerminal &terminal);
 
 // With --assess: a page per set or single component.
 PdfPages assessedPages(const ReportOptions &options, const RunSensitivities &sensitivities, const ReadOptions &read,

@@ -177,7 +177,7 @@ int writePdfReport(const std::vector<std::string> &args, const ReportOptions &op
     PdfPages pages;
     try {
         pages = options.assess ? assessedPages(options, sensitivities, read, found.files, failures, err, shown, terminal)
-                               : figuresPages(options, read, found.files, failures, err, shown, terminal);
+                               : figuresPages(options, sensitivities, read, found.files, failures, err, shown, terminal);
     } catch (const std::bad_alloc &) {
         err << program << path << ": an event does not fit in memory\n" << std::flush;
         return 1;

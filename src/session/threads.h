@@ -171,6 +171,36 @@ private:
     threadsdetail::ChunkTurns turns_;   // last: its helpers use what is above
 };
 
+// Results made by up to `helpers` helper threads in the order of their
+// index, from 0 to `count`, at most `ahead` of them worked on or waiting
+// beyond the one taken: memory holds only those few.
+template <class Result>
+class OrderedAhead {
+public:
+    OrderedAhead(size_t count, size_t helpers, size_t ahead, std::function<Result(size_t)> make)
+        : count_(count), ahead_(ahead), make_(std::move(make)),
+          pool_(static_cast<int>(helpers), CallerShare::waits, [this](Job &job, int) { job.result = make_(job.index); })
+    {
+    }
+
+    // The next index's result (there must be one), waiting for it with `tick`.
+    Result next(const WaitTick &tick = {})
+    {
+        for (; posted_ < count_ && pool_.inFlight() < ahead_; ++posted_)
+            pool_.post({posted_, {}});
+        return pool_.take(tick).result;
+    }
+
+private:
+    struct Job {
+        size_t index = 0;
+        Result result;
+    };
+    size_t count_, ahead_, posted_ = 0;
+    std::function<Result(size_t)> make_;
+    OrderedPool<Job> pool_;   // last: its helpers use what is above
+};
+
 // A stage that follows the caller's: one helper works the chunks in the
 // order posted, one at a time, while the caller goes on with the next. The
 // chunks may carry the buffers between the two stages. Without a helper

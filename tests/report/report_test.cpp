@@ -243,6 +243,48 @@ TEST_F(Report, UnreadableFilesAreReportedAndTheRestStillComeOutInOrder)
     EXPECT_NE(line.find("2 of 10"), std::string::npos) << line;
 }
 
+// Output that calls `first` when the first row reaches it, after the header.
+class FirstRowCall : public std::stringbuf {
+public:
+    explicit FirstRowCall(std::function<void()> first) : first_(std::move(first)) {}
+
+protected:
+    std::streamsize xsputn(const char *text, std::streamsize count) override
+    {
+        if (++writes_ == 2)
+            first_();
+        return std::stringbuf::xsputn(text, count);
+    }
+
+private:
+    std::function<void()> first_;
+    int writes_ = 0;
+};
+
+// The assessment reads its groups a few ahead of the rows printed, never
+// all before the first row: memory holds only those few, however many
+// files are given. A file removed once the first row is out is found
+// missing in its turn.
+TEST_F(Report, AssessmentReadsOnlyAFewGroupsAheadOfTheRowsPrinted)
+{
+    std::vector<std::string> files;
+    for (const char *station : {"S0", "S1", "S2", "S3", "S4", "S5", "S6", "S7"})
+        files.push_back(record(station + std::string(".psn"), 4000, station));
+    for (const char *standard : {"din4150-3", "din4150-2"}) {
+        SCOPED_TRACE(standard);
+        record("S7.psn", 4000, "S7");
+        FirstRowCall rows([&] { fs::remove(files.back()); });
+        std::ostream output(&rows);
+        std::vector<std::string> args = {"--jobs", "1", "--assess", standard};
+        args.insert(args.end(), files.begin(), files.end());
+        err.str("");
+        EXPECT_EQ(runReport(args, output, err), 1);
+        EXPECT_NE(err.str().find(files.back() + ": cannot be opened"), std::string::npos) << err.str();
+        const std::string table = rows.str();
+        EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 9) << table;   // its failed row too
+    }
+}
+
 TEST_F(Report, JobsChangeNeitherRowsNorTheirOrder)
 {
     std::vector<std::string> files;
