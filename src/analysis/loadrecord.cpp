@@ -1,7 +1,6 @@
 #include "analysis/loadrecord.h"
 
 #include "analysis/levelstages.h"
-#include "session/memory.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +21,7 @@ LoadResult analyseRecord(Record &&record, const std::string &fileName, const Loa
     a.warnings = std::move(record.warnings);
     const int32_t count = a.sampleCount;
     if (options.keepLevels)
-        reserveLarge(a.slowLevel, static_cast<size_t>(count) + 1);
+        a.slowLevel.reserve(static_cast<size_t>(count) + 1);
 
     const LevelStages stages =
         weighAndLevel(a.samples, record.sum, count, a.sampleRate,

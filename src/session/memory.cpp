@@ -6,7 +6,6 @@
 #include <fstream>
 #include <string>
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
@@ -42,16 +41,4 @@ uint64_t availableMemory()
         readFigure("/sys/fs/cgroup/memory.current", "", used))
         available = std::min(available, limit > used ? limit - used : 0);
     return available;
-}
-
-void reserveLarge(std::vector<float> &values, size_t count)
-{
-    values.reserve(count);
-    constexpr uintptr_t hugePage = 2 << 20;
-    const auto begin = reinterpret_cast<uintptr_t>(values.data());
-    const uintptr_t end = begin + count * sizeof(float);
-    const uintptr_t first = (begin + hugePage - 1) & ~(hugePage - 1);
-    // Only whole huge pages inside the array; a refusal leaves small pages.
-    if (end > first + hugePage)
-        ::madvise(reinterpret_cast<void *>(first), (end - first) & ~(hugePage - 1), MADV_HUGEPAGE);
 }

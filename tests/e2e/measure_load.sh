@@ -118,7 +118,9 @@ result = {"show_ms": 1000 * (show - launched),
           "peak_kb": peak_kb}
 for name, (start, end, yields) in measured:
     g = sorted(gaps(start, end, yields))
-    print(f"  {name:8s} {1000 * (end - start):6.0f} ms, {len(yields):4d} yields,"
+    inside = sum(back - out for out, back in yields)
+    print(f"  {name:8s} {1000 * (end - start):6.0f} ms, {len(yields):4d} yields"
+          f" ({1000 * inside:.0f} ms inside them),"
           f" longest gap {1000 * g[-1]:5.1f} ms, median gap {1000 * g[len(g) // 2]:5.1f} ms")
     if len(yields) <= 12:
         print("           gaps in order (ms): "

@@ -30,7 +30,7 @@ void storedValues(SampleType type, const char *bytes, size_t count, bool bigEndi
 std::optional<LoadError> readSamples(BinaryRecord &b, const SampleLayout &layout, const ValueScale &scale)
 {
     Record &record = b.record;
-    reserveLarge(record.samples, static_cast<size_t>(record.sampleCount) + 1);
+    record.samples.reserve(static_cast<size_t>(record.sampleCount) + 1);
     record.samples.push_back(0.0f);
     const size_t width = sampleBytes(layout.type);
     const size_t perChunk = std::max<size_t>(1, b.in.chunkBytes() / width);

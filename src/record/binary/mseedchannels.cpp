@@ -1,7 +1,6 @@
 #include "record/binary/mseedchannels.h"
 
 #include "record/binary/binarysamples.h"
-#include "session/memory.h"
 #include "session/numbertext.h"
 
 #include <algorithm>
@@ -149,7 +148,7 @@ Record takePiece(ChannelTrace &trace, size_t p, const std::function<void()> &tic
     record.sampleCount = static_cast<int32_t>(piece.values.size());
     record.sum = piece.totals.sum;
     record.largestValue = piece.totals.largest;
-    reserveLarge(record.samples, piece.values.size() + 1);
+    record.samples.reserve(piece.values.size() + 1);
     record.samples.push_back(0.0f);
     if (trace.damaged && p + 1 == trace.pieces.size())
         record.warnings.push_back(*trace.damaged + "; as the channel's last record it is left out, and the " +

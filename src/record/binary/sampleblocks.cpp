@@ -9,7 +9,6 @@
 namespace {
 
 constexpr size_t blockBytes = SampleBlocks::blockValues * sizeof(float);
-constexpr uintptr_t hugePage = 2 << 20;
 
 } // namespace
 
@@ -26,14 +25,6 @@ float *SampleBlocks::room(size_t &fits)
         if (block == MAP_FAILED)
             throw std::bad_alloc();
         blocks_.emplace_back(static_cast<float *>(block));
-        // From the second block on, in huge pages where the block covers
-        // whole ones: one page fault per 2 MiB instead of one per 4 KiB. The
-        // first block stays in small pages, so that a short channel does not
-        // have a whole huge page cleared for its few values.
-        const auto begin = reinterpret_cast<uintptr_t>(block);
-        const uintptr_t first = (begin + hugePage - 1) & ~(hugePage - 1);
-        if (blocks_.size() > 1 && first + hugePage <= begin + blockBytes)
-            ::madvise(reinterpret_cast<void *>(first), (begin + blockBytes - first) & ~(hugePage - 1), MADV_HUGEPAGE);
         used_ = 0;
     }
     fits = blockValues - used_;

@@ -130,7 +130,7 @@ ReadResult TextRecord::readValues()
     if (taken)
         return LoadError{name, 0, "its record has already been read"};
     taken = true;
-    reserveLarge(record.samples, static_cast<size_t>(record.sampleCount) + 1);
+    record.samples.reserve(static_cast<size_t>(record.sampleCount) + 1);
     record.samples.push_back(0.0f);
     const PsnHeader &header = headerReader.header();
     SampleScan scan;
