@@ -1,6 +1,8 @@
 #include "analysis/exceedances.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 double sampleOffset(int64_t sample, int32_t sampleRate)
 {
@@ -42,11 +44,22 @@ void ExceedanceTrack::follow(const LevelledPiece &piece)
 
 void ExceedanceTrack::addLevels(const float *levels, int32_t n, int32_t first)
 {
-    for (int32_t i = 0; i < n; ++i) {
-        if (levels[i] > threshold_)
-            above(levels[i], first + i);
-        else if (open_)
-            close();
+    constexpr int32_t stretch = 64;
+    for (int32_t i = 0; i < n;) {
+        // Outside a run, a stretch with no level above the threshold is
+        // passed over in one test.
+        constexpr float none = -std::numeric_limits<float>::infinity();
+        if (!open_ && i + stretch <= n && !(runningMax(levels + i, stretch, none) > threshold_)) {
+            i += stretch;
+            continue;
+        }
+        const int32_t end = std::min(n, i + stretch);
+        for (; i < end; ++i) {
+            if (levels[i] > threshold_)
+                above(levels[i], first + i);
+            else if (open_)
+                close();
+        }
     }
 }
 

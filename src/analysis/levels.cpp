@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -84,14 +85,25 @@ void MeanRemoval::weighRange(float *x, int32_t n, double *meanSquares)
 
 void SlowLevel::levelRange(const double *meanSquares, int32_t n, float *levels)
 {
-    const LevelScale scale = scale_;
-    float lawMax = lawMax_;
-    for (int32_t i = 0; i < n; ++i) {
-        levels[i] = scale.level(meanSquares[i]);
-        if (levels[i] > lawMax)
-            lawMax = levels[i];
-    }
-    lawMax_ = lawMax;
+    scale_.levels(meanSquares, n, levels);
+    lawMax_ = runningMax(levels, n, lawMax_);
+}
+
+float runningMax(const float *values, int32_t n, float from)
+{
+    // Eight running maxima side by side, which the compiler keeps in
+    // registers; their largest is the one running maximum.
+    float largest[8];
+    std::fill(std::begin(largest), std::end(largest), from);
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        for (int k = 0; k < 8; ++k)
+            largest[k] = values[i + k] > largest[k] ? values[i + k] : largest[k];
+    for (; i < n; ++i)
+        largest[0] = values[i] > largest[0] ? values[i] : largest[0];
+    for (int k = 0; k < 8; ++k)
+        from = largest[k] > from ? largest[k] : from;
+    return from;
 }
 
 void SlowLevel::largestOf(const double *meanSquares, int32_t n)

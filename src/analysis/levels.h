@@ -39,6 +39,9 @@ public:
     // While m is 0 (a silent lead-in) the level is minus infinity, which
     // never becomes the maximum.
     float level(double m) const { return static_cast<float>(10 * std::log(m / r2_) / ln10_ - 29); }
+    // level(meanSquares[i]) into out[i] for i < n, the same bits, several
+    // at a time.
+    void levels(const double *meanSquares, int32_t n, float *out) const;
 
 private:
     double s_, r2_, ln10_;
@@ -84,6 +87,10 @@ private:
     float lawMax_ = 0;
     double largest_ = 0;   // largest mean square so far
 };
+
+// `from`, raised to each of values[0..n-1] that is strictly greater (a NaN
+// never is): the same as taking them one by one, faster.
+float runningMax(const float *values, int32_t n, float from);
 
 // The three figures the window shows, in m/s and dB.
 struct Figures {

@@ -1,14 +1,29 @@
 #include "views/minmax.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
+// Eight ranges side by side, which the compiler keeps in two registers;
+// a NaN is passed over in each, as in one.
 ValueRange rangeOf(const float *values, int64_t n)
 {
     ValueRange r;
-    for (int64_t i = 0; i < n; ++i)
+    float low[8], high[8];
+    std::fill(std::begin(low), std::end(low), r.low);
+    std::fill(std::begin(high), std::end(high), r.high);
+    int64_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        for (int k = 0; k < 8; ++k) {
+            low[k] = values[i + k] < low[k] ? values[i + k] : low[k];
+            high[k] = values[i + k] > high[k] ? values[i + k] : high[k];
+        }
+    }
+    for (; i < n; ++i)
         r.add(values[i]);
+    for (int k = 0; k < 8; ++k)
+        r.add(ValueRange{low[k], high[k]});
     return r;
 }
 

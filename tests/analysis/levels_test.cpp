@@ -45,6 +45,35 @@ TEST(Levels, OneTwoThreeRecord)
     EXPECT_EQ(a.samples[0], 0.0f);
 }
 
+TEST(Levels, ManyAtOnceAreTheBitsOfOneAtATime)
+{
+    // Mean squares whose level lies within a few ulps of half way between
+    // two floats, where a logarithm off in its last digits rounds the other
+    // way, and the ends of the double range.
+    const LevelScale scale(200);
+    std::vector<double> m = {0, 5e-324, 2.2250738585072014e-308, 1e-300, 1e-18, 1, 1e300,
+                             1.7976931348623157e308, INFINITY, NAN};
+    uint32_t seed = 12345;
+    for (int k = 0; k < 20000; ++k) {
+        seed = seed * 1664525u + 1013904223u;
+        const float f = static_cast<float>(-40 + 180.0 * seed / 4294967296.0);
+        const double half = (double{f} + double{std::nextafter(f, INFINITY)}) / 2;
+        double x = std::exp((half + 29) * std::log(10.0) / 10) * 1e-18;
+        for (int d = 0; d < 8; ++d)
+            x = std::nextafter(x, 0.0);
+        for (int d = 0; d < 17; ++d, x = std::nextafter(x, INFINITY))
+            m.push_back(x);
+    }
+    std::vector<float> many(m.size());
+    scale.levels(m.data(), static_cast<int32_t>(m.size()), many.data());
+    size_t differing = 0;
+    for (size_t i = 0; i < m.size(); ++i) {
+        const float one = scale.level(m[i]);
+        differing += std::memcmp(&one, &many[i], sizeof one) != 0;
+    }
+    EXPECT_EQ(differing, 0u);
+}
+
 TEST(Levels, SlowLevelOfTheWeightedSignal)
 {
     // y = 1 at the first sample: m = S, level = 10 log10(S / 1e-18) - 29.
