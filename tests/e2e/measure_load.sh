@@ -119,9 +119,12 @@ result = {"show_ms": 1000 * (show - launched),
 for name, (start, end, yields) in measured:
     g = sorted(gaps(start, end, yields))
     inside = sum(back - out for out, back in yields)
+    edges = [start] + [e for y in yields for e in y]
+    longest_at = edges[2 * gaps(start, end, yields).index(g[-1])] - start
     print(f"  {name:8s} {1000 * (end - start):6.0f} ms, {len(yields):4d} yields"
           f" ({1000 * inside:.0f} ms inside them),"
-          f" longest gap {1000 * g[-1]:5.1f} ms, median gap {1000 * g[len(g) // 2]:5.1f} ms")
+          f" longest gap {1000 * g[-1]:5.1f} ms (from {1000 * longest_at:.0f} ms),"
+          f" median gap {1000 * g[len(g) // 2]:5.1f} ms")
     if len(yields) <= 12:
         print("           gaps in order (ms): "
               + " ".join(f"{1000 * x:.1f}" for x in gaps(start, end, yields)))
