@@ -1,5 +1,6 @@
 #include "record/text/samplescan.h"
 
+#include <cstring>
 
 namespace {
 
@@ -48,16 +49,17 @@ const char *SampleScan::skipQuoted(const char *p, const char *end)
 bool SampleScan::quickValue(const char *&p, const char *end, std::vector<float> &out)
 {
     const char *q = p;
+    // Signs come in any order: no branch on them.
     const bool negative = *q == '-';
-    if (*q == '-' || *q == '+')
-        ++q;
+    q += negative | (*q == '+');
     uint64_t mantissa = 0;
     int digits = 0, fraction = 0;
     for (; q != end && isDigit(*q); ++q, ++digits)
         mantissa = mantissa * 10 + static_cast<uint64_t>(*q - '0');
-    if (q != end && *q == '.')
+    if (q != end && *q == '.') {
         for (++q; q != end && isDigit(*q); ++q, ++digits, ++fraction)
             mantissa = mantissa * 10 + static_cast<uint64_t>(*q - '0');
+    }
     if (digits == 0 || digits > 19)
         return false;
     int exponent = 0;
@@ -81,7 +83,11 @@ bool SampleScan::quickValue(const char *&p, const char *end, std::vector<float> 
     float value = 0;
     if (q == end || !quickFloat(mantissa, exponent - fraction, value))
         return false;
-    out.push_back(negative ? -value : value);
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    bits |= static_cast<uint32_t>(negative) << 31;
+    std::memcpy(&value, &bits, sizeof bits);
+    out.push_back(value);
     p = q;
     return true;
 }
