@@ -51,11 +51,19 @@ constexpr double margin = 1e-10;
     return k * 0.6931471805599453 + 2 * s * p;
 }
 
+// Cloned for processors with 256-bit registers, with GCC on x86-64 only: a
+// clang build with ThreadSanitizer crashes in the resolver that picks the
+// clone, which runs before the sanitizer is ready.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define CLONED_WIDE [[gnu::target_clones("avx2", "default")]]
+#else
+#define CLONED_WIDE
+#endif
+
 // One block of at most blockValues levels; `missed` marks those the library
-// must give. Cloned for processors with 256-bit registers.
-[[gnu::target_clones("avx2", "default")]] void nearLevels(const double *meanSquares, int32_t n,
-                                                          double r2, double ln10, float *levels,
-                                                          uint8_t *missed)
+// must give.
+CLONED_WIDE void nearLevels(const double *meanSquares, int32_t n, double r2, double ln10,
+                            float *levels, uint8_t *missed)
 {
     const double perR2 = 1 / r2, dbPerLog = 10 / ln10;
     double qs[blockValues], logs[blockValues];
