@@ -25,7 +25,7 @@ namespace {
 constexpr int32_t blockValues = 256;
 constexpr double margin = 1e-10;
 
-// log(q) for a positive normal q, within 1e-12. q = 2^k z with z in
+// log(q) for a positive normal q, within 3e-13. q = 2^k z with z in
 // [0.705, 1.41), and log z = 2 atanh(s) with s = (z - 1) / (z + 1), |s| <
 // 0.18, summed to s^15 (the rest is below 2e-14). Garbage, but harmless, for
 // any other q.
